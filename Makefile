@@ -1,0 +1,48 @@
+# Front door. `make test` and `make demo` install what is missing first.
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+ASAN := build/asan
+WINDOWS := build/windows
+BENCHDIR := build/bench
+
+.PHONY: deps build native asan windows test test-native test-asan test-wine bench demo clean
+
+deps:
+	@scripts/install-deps
+
+native: deps
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+asan: deps
+	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DVELUNE_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN) -j $(JOBS)
+
+windows: deps
+	@cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WINDOWS) -j $(JOBS)
+
+build: native asan windows
+
+test-native: native
+	@cd $(NATIVE) && ctest --output-on-failure
+
+test-asan: asan
+	@cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure
+
+test-wine: windows
+	@scripts/check-dll $(WINDOWS)/release/vis_velune.dll
+	@cd $(WINDOWS) && ctest --output-on-failure; rc=$$?; ../../scripts/wine-stop; exit $$rc
+
+test: test-native test-asan test-wine
+
+bench: deps
+	@cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BENCHDIR) -j $(JOBS) --target velune_bench
+	@$(BENCHDIR)/velune_bench $(BENCH_ARGS)
+
+demo: windows
+	@scripts/demo
+
+clean:
+	rm -rf build

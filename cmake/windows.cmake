@@ -1,0 +1,58 @@
+# Windows build: vis_velune.dll, the stand-in player and the Wine integration tests.
+set(WIN_FLAGS -march=i686)
+file(GLOB DLL_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/host/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/video/*_win32.cpp
+  ${CMAKE_SOURCE_DIR}/src/dialogs/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/dialogs/*.rc)
+set(ENGINE_DLL_SOURCES ${ENGINE_SOURCES})
+list(FILTER ENGINE_DLL_SOURCES EXCLUDE REGEX "/tools/")
+velune_simd_flags(${ENGINE_DLL_SOURCES} ${DLL_SOURCES})
+
+# Everything the player loads comes from system DLLs: the C++ runtime, libgcc
+# and winpthread are linked in.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+set(WIN_LIBS ddraw dxguid gdi32 user32 shell32 winmm comctl32 advapi32)
+
+add_library(vis_velune SHARED ${ENGINE_DLL_SOURCES} ${DLL_SOURCES})
+set_target_properties(vis_velune PROPERTIES PREFIX "" OUTPUT_NAME vis_velune)
+target_include_directories(vis_velune PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(vis_velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS}
+  $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
+target_link_options(vis_velune PRIVATE ${STATIC_RUNTIME})
+target_link_libraries(vis_velune PRIVATE ${WIN_LIBS})
+
+# The release folder: the DLL with its readme and wallpaper beside it.
+add_custom_command(TARGET vis_velune POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/release
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vis_velune> ${CMAKE_BINARY_DIR}/release/
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.txt
+          ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.bmp ${CMAKE_BINARY_DIR}/release/)
+
+file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/host/*.cpp ${CMAKE_SOURCE_DIR}/tools/audio/*.cpp)
+if(HOST_SOURCES)
+  add_executable(velune-host ${HOST_SOURCES})
+  target_include_directories(velune-host PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
+  target_compile_options(velune-host PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
+  target_link_options(velune-host PRIVATE ${STATIC_RUNTIME} -mwindows)
+  target_link_libraries(velune-host PRIVATE gdi32 user32 comctl32 winmm)
+endif()
+
+enable_testing()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
+add_executable(velune_wine_tests ${WINE_TEST_SOURCES})
+target_include_directories(velune_wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
+target_compile_options(velune_wine_tests PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
+target_link_options(velune_wine_tests PRIVATE ${STATIC_RUNTIME})
+target_link_libraries(velune_wine_tests PRIVATE gtest gtest_main gdi32 user32)
+target_compile_definitions(velune_wine_tests PRIVATE
+  VELUNE_RELEASE_DIR="Z:${CMAKE_BINARY_DIR}/release")
+add_dependencies(velune_wine_tests vis_velune)
+if(TARGET velune-host)
+  add_dependencies(velune_wine_tests velune-host)
+endif()
+add_test(NAME wine COMMAND velune_wine_tests)
+set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 900)

@@ -1,0 +1,74 @@
+#include "scene/color_cycler.h"
+
+#include <cmath>
+
+#include "scene/random.h"
+
+ColorCycler::ColorCycler() { PickTarget(true); }
+
+void ColorCycler::PickTarget(bool random) {
+    bool randomPass = random;
+    if (leader != nullptr) {
+        const int k = Random(2);
+        targetR = leader->targetR;
+        targetG = leader->targetG;
+        targetB = leader->targetB;
+        int* chosen = k == 0 ? &targetR : (k == 1 ? &targetG : &targetB);
+        *chosen += Random(32);
+        if (*chosen > 255) *chosen = 255;
+        if (*chosen < 0) *chosen = 0;
+        randomPass = false;
+    }
+    for (;;) {
+        if (randomPass) {
+            if (Random(4) != 0) {
+                targetR = Random(3) * 64 + 63;
+                targetG = Random(3) * 64 + 63;
+                targetB = Random(3) * 64 + 63;
+            } else {
+                targetR = targetG = targetB = 0;
+                const int channel = Random(2);
+                if (channel == 0) targetR = 255;
+                else if (channel == 1) targetG = 255;
+                else targetB = 255;
+            }
+        }
+        dr = targetR - r;
+        dg = targetG - g;
+        db = targetB - b;
+        double m = std::fabs(dr);
+        if (std::fabs(dg) > m) m = std::fabs(dg);
+        if (std::fabs(db) > m) m = std::fabs(db);
+        if (m != 0.0) {
+            dr /= m;
+            dg /= m;
+            db /= m;
+            stepsLeft = static_cast<int>(m);
+            return;
+        }
+        randomPass = true;
+    }
+}
+
+uint32_t ColorCycler::Step() {
+    r += dr;
+    g += dg;
+    b += db;
+    const double cr = r, cg = g, cb = b;
+    stepsLeft -= 1;
+    if (stepsLeft < 1) PickTarget(true);
+    color = static_cast<uint32_t>(static_cast<int>(cr)) << 16 | static_cast<uint32_t>(static_cast<int>(cg)) << 8 |
+            static_cast<uint32_t>(static_cast<int>(cb));
+    return color;
+}
+
+uint32_t ColorCycler::ScaledStep(double factor) {
+    double red = r * factor, green = g * factor, blue = b * factor;
+    if (red > 255.0) red = 255.0;
+    if (green > 255.0) green = 255.0;
+    if (blue > 255.0) blue = 255.0;
+    stepsLeft -= 1;
+    if (stepsLeft < 1) PickTarget(true);
+    return static_cast<uint32_t>(static_cast<int>(red)) << 16 | static_cast<uint32_t>(static_cast<int>(green)) << 8 |
+           static_cast<uint32_t>(static_cast<int>(blue));
+}

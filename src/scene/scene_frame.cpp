@@ -1,0 +1,111 @@
+#include <cstring>
+
+#include "scene/frame_ops.h"
+#include "scene/scene.h"
+#include "transform/transform.h"
+
+void Scene::Frame(const uint8_t* spectrum, const uint8_t* waveform) {
+    ApplyTransformOrClear();
+    CopyFrameSize();
+    if (frameCounter > framesPerScene && framesPerScene != -1) ChooseScene(0, 0);
+    ConvertAudio(spectrum, waveform);
+    PollHost();
+    ZeroGuardRow();
+    RunRenderers();
+    if (firstFrame != 0) firstFrame = 0;
+}
+
+void Scene::ApplyTransformOrClear() {
+    const Transform* t = video->transform;
+    const int pixels = video->width * video->height;
+    if (applyTransform != 0 && t != nullptr && t->pixelCount == pixels) {
+        DisplacementJob job;
+        job.destination = video->frameBuffer;
+        job.source = video->previousFrame;
+        job.sourceOffsets = t->sourceOffsets;
+        job.weights = t->weights;
+        job.pixelCount = pixels;
+        job.width = video->width;
+        job.noFade = t->noFade != 0;
+        ApplyDisplacement(job);
+    } else {
+        video->ClearFrame(video->frameBuffer);
+    }
+}
+
+void Scene::CopyFrameSize() {
+    frameBuffer = video->frameBuffer;
+    width = video->width;
+    height = video->height;
+    halfWidth = width / 2;
+    halfHeight = height / 2;
+    maxX = width - 1;
+    innerMaxX = width - 2;
+    maxY = height - 1;
+    innerMaxY = height - 2;
+    widthD = width;
+    heightD = height;
+    halfWidthD = width * 0.5;
+    halfHeightD = height * 0.5;
+    ++frameCounter;
+}
+
+void Scene::ConvertAudio(const uint8_t* spectrum, const uint8_t* waveform) {
+    volumeLeft = volumeRight = volumeMid = 0.0;
+    const uint8_t* waveCh1 = waveform + kAudioSamples;
+    const uint8_t* spectrumCh1 = spectrum + kAudioSamples;
+    for (int i = 0; i < kAudioSamples; ++i) {
+        waveLeft[i] = static_cast<double>(waveform[i] ^ 0x80) - 128.0;
+        waveRight[i] = static_cast<double>(waveCh1[i] ^ 0x80) - 128.0;
+        waveMid[i] = (waveRight[i] + waveLeft[i]) * 0.5;
+        spectrumLeft[i] = spectrum[i];
+        spectrumRight[i] = spectrumCh1[i];
+        spectrumSum[i] = spectrumRight[i] + spectrumLeft[i];
+        volumeLeft += waveLeft[i] < 0 ? -waveLeft[i] : waveLeft[i];
+        volumeRight += waveRight[i] < 0 ? -waveRight[i] : waveRight[i];
+        volumeMid += waveMid[i] < 0 ? -waveMid[i] : waveMid[i];
+    }
+    volumeLeft *= 0.001736111111111111;
+    volumeRight *= 0.001736111111111111;
+    volumeMid *= 0.001736111111111111;
+}
+
+void Scene::PollHost() {
+    if (frameCounter % 30 == 1) playPosition = video->QueryPlayPosition();
+    if (playPosition >= lastPlayPosition) {
+        if (volumeMid > volumePeak) volumePeak = volumeMid;
+    } else {
+        volumePeak = 8.0;
+        const int index = video->QueryPlaylistIndex();
+        const char* title = video->QueryTitle(index);
+        // Players that never answer give a null address; long titles are cut to 255.
+        if (title == nullptr) title = "";
+        const size_t n = strnlen(title, 255);
+        memcpy(songTitle, title, n);
+        songTitle[n] = '\0';
+        if (showSongTitle != 0) video->SetMessage(songTitle);
+    }
+    lastPlayPosition = playPosition;
+}
+
+void Scene::ZeroGuardRow() {
+    if (video->previousFrame == nullptr || width <= 0) return;
+    memset(video->previousFrame + static_cast<size_t>(height) * width, 0, static_cast<size_t>(width) * 4);
+}
+
+void Scene::RunRenderers() {
+    using Renderer = void (Scene::*)();
+    static const Renderer renderers[kRendererCount] = {
+        &Scene::RenderPlainVanillaWaveforms,   &Scene::RenderWavyCircle,
+        &Scene::RenderMovingVolumeCircle,      &Scene::RenderShiveringLines,
+        &Scene::RenderSpectralSpheres,         &Scene::RenderHypnotizer,
+        &Scene::RenderVolumeLines,             &Scene::RenderSparkles,
+        &Scene::RenderPaintDrops,              &Scene::RenderOrbitingParticlesBeat,
+        &Scene::RenderOrbitingParticlesVolume, &Scene::RenderSnow,
+        &Scene::RenderSpectrumSplash,          &Scene::RenderFloatingTriangle,
+    };
+    if (frameBuffer == nullptr || width <= 0 || height <= 0) return;
+    for (int i = 0; i < kRendererCount; ++i) {
+        if (activeRenderers[i] != 0) (this->*renderers[i])();
+    }
+}
