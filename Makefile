@@ -32,7 +32,7 @@ test-asan: asan
 
 test-wine: windows
 	@scripts/check-dll $(WINDOWS)/release/vis_velune.dll
-	@cd $(WINDOWS) && ctest --output-on-failure; rc=$$?; ../../scripts/wine-stop; exit $$rc
+	@cd $(WINDOWS) && ctest --output-on-failure; rc=$$?; VELUNE_WINEPREFIX=$$PWD/wineprefix ../../scripts/wine-stop; exit $$rc
 
 test: test-native test-asan test-wine
 

@@ -55,4 +55,6 @@ if(TARGET velune-host)
   add_dependencies(velune_wine_tests velune-host)
 endif()
 add_test(NAME wine COMMAND velune_wine_tests)
-set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 900)
+# One Wine prefix (and one Xvfb) per build folder, so two builds never share a desktop.
+set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 900
+  ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
