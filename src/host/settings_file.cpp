@@ -1,0 +1,4 @@
+#include "host/settings_file.h"
+
+void LoadSettings(VisModule*) {}
+void SaveSettings(VisModule*) {}

@@ -1,0 +1,3 @@
+#include "video/compose.h"
+
+void ComposeReference(const ComposeJob&) {}
