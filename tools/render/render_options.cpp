@@ -1,0 +1,97 @@
+#include "render_options.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "scene/scene.h"
+#include "transform/transform.h"
+
+const char* const kRenderUsage =
+    "usage: velune-render [options]\n"
+    "  --renderer N|all   lock renderer N (0-13), or render each in turn; default random scenes\n"
+    "  --transform N      lock transform N (0-14); default random\n"
+    "  --seed S           random seed (default 1)\n"
+    "  --frames N         frames to run (default 200)\n"
+    "  --size WxH         frame size (default 640x480)\n"
+    "  --every K          write every K-th frame; 0 writes only the last (default)\n"
+    "  --scene-frames N   frames per scene, -1 never switch (default 500)\n"
+    "  --fps F            frames per second of audio time (default 30)\n"
+    "  --wav FILE         play a 16-bit PCM WAV file\n"
+    "  --audio KIND       generated audio: songs, beats, sweep, pan, silence (default songs)\n"
+    "  --out DIR          folder for the PNG files (default .)\n"
+    "  --quiet            no progress lines\n";
+
+namespace {
+
+bool ParseInt(const char* text, long low, long high, int* value) {
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < low || v > high) return false;
+    *value = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* message) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--quiet") == 0) {
+            o->quiet = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            *message = kRenderUsage;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            *message = std::string("missing value after ") + arg;
+            return false;
+        }
+        const char* value = argv[++i];
+        bool ok = true;
+        if (std::strcmp(arg, "--renderer") == 0) {
+            o->allRenderers = std::strcmp(value, "all") == 0;
+            ok = o->allRenderers || ParseInt(value, 0, kRendererCount - 1, &o->renderer);
+        } else if (std::strcmp(arg, "--transform") == 0) {
+            ok = ParseInt(value, 0, kTransformCount - 1, &o->transform);
+        } else if (std::strcmp(arg, "--seed") == 0) {
+            int s = 0;
+            ok = ParseInt(value, 0, 2147483647L, &s);
+            o->seed = static_cast<uint32_t>(s);
+        } else if (std::strcmp(arg, "--frames") == 0) {
+            ok = ParseInt(value, 1, 1000000, &o->frames);
+        } else if (std::strcmp(arg, "--size") == 0) {
+            int w = 0, h = 0;
+            char tail = 0;
+            ok = std::sscanf(value, "%dx%d%c", &w, &h, &tail) == 2 && w >= 1 && h >= 1 && w <= 8192 && h <= 8192;
+            o->width = w;
+            o->height = h;
+        } else if (std::strcmp(arg, "--every") == 0) {
+            ok = ParseInt(value, 0, 1000000, &o->every);
+        } else if (std::strcmp(arg, "--scene-frames") == 0) {
+            ok = ParseInt(value, -1, 1000000, &o->framesPerScene);
+        } else if (std::strcmp(arg, "--fps") == 0) {
+            int fps = 0;
+            ok = ParseInt(value, 1, 1000, &fps);
+            o->fps = fps;
+        } else if (std::strcmp(arg, "--wav") == 0) {
+            o->wav = value;
+        } else if (std::strcmp(arg, "--audio") == 0) {
+            o->audio = value;
+            ok = o->audio == "songs" || o->audio == "beats" || o->audio == "sweep" || o->audio == "pan" ||
+                 o->audio == "silence";
+        } else if (std::strcmp(arg, "--out") == 0) {
+            o->out = value;
+        } else {
+            *message = std::string("unknown option ") + arg + "\n" + kRenderUsage;
+            return false;
+        }
+        if (!ok) {
+            *message = std::string("bad value for ") + arg + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}
