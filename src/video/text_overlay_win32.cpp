@@ -1,0 +1,4 @@
+#include "video/video.h"
+
+void Video::ShowInfo() {}
+void Video::ShowMessage() {}

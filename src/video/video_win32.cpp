@@ -1,0 +1,266 @@
+// Video: construction and destruction, the DirectX 6 check, the display window,
+// entering a display mode (ChangeRes) and the player queries.
+#include <cstring>
+
+#include "host/plugin.h"
+#include "scene/scene.h"
+#include "transform/transform.h"
+#include "video/error_report_win32.h"
+#include "video/mode_filter.h"
+#include "video/video.h"
+
+namespace {
+constexpr UINT kQueryPlayPosition = 105;
+constexpr UINT kQueryPlaylistIndex = 125;
+constexpr UINT kQueryTitle = 212;
+
+int RecordHeight(const void* context, int list, int index) {
+    return static_cast<int>(static_cast<const Video*>(context)->modeRecords[list][index].dwHeight);
+}
+
+// A null path brings back the wallpaper of the user's own settings.
+void RestoreWallpaper() { SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDCHANGE); }
+}  // namespace
+
+Video::Video() {
+    memset(&composeDesc, 0, sizeof composeDesc);
+    memset(&primaryDesc, 0, sizeof primaryDesc);
+    memset(&overlayDesc, 0, sizeof overlayDesc);
+    memset(&displayPixelFormat, 0, sizeof displayPixelFormat);
+    displayPixelFormat.dwSize = sizeof displayPixelFormat;
+    font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
+    transform = new Transform;
+}
+
+Video::~Video() {
+    FreeModeLists();
+    ReleaseResources();
+    if (displayMode == kBackground) RestoreWallpaper();
+    if (window != nullptr) DestroyWindow(window);
+    window = nullptr;
+    if (windowName != nullptr && instanceRef != nullptr) UnregisterClassA(windowName, *instanceRef);
+    if (font != nullptr) DeleteObject(font);
+    // A Video that never entered a display mode still owns the constructor's
+    // Transform.
+    delete transform;
+    transform = nullptr;
+}
+
+namespace {
+// DirectDraw's own object, asked for its DirectX 6 interface. Returns the
+// result of the query; a failed creation is a fatal report.
+HRESULT CreateDirectDraw4(IDirectDraw4** out, HRESULT* lastResult) {
+    *out = nullptr;
+    IDirectDraw* first = nullptr;
+    *lastResult = DirectDrawCreate(nullptr, &first, nullptr);
+    if (FAILED(*lastResult) || first == nullptr) {
+        ReportDirectDrawError("Error creating DirectDraw object", *lastResult, 1);
+        return *lastResult;
+    }
+    *lastResult = first->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(out));
+    if (FAILED(*lastResult)) *out = nullptr;
+    first->Release();
+    return *lastResult;
+}
+}  // namespace
+
+int Video::CheckDirectDraw() {
+    IDirectDraw4* probe = nullptr;
+    if (FAILED(CreateDirectDraw4(&probe, &lastResult)) || probe == nullptr) return 0;
+    probe->Release();
+    return 1;
+}
+
+void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTANCE* instance) {
+    windowName = name;
+    instanceRef = instance;
+    hostWindowRef = hostWindow;
+
+    CreateDirectDraw4(&directDraw, &lastResult);
+    if (directDraw == nullptr) return;
+    GetTotalVideoMemory();
+    EnumerateModes();
+
+    ModeRequest request = ResolveModeRequest(requestedDisplayMode, requestedResolution, modeCounts, RecordHeight, this);
+    if (request.resolution < 0) {
+        ReportError("No available resolutions", 1);
+        return;
+    }
+    requestedDisplayMode = request.displayMode;
+    requestedResolution = request.resolution;
+    const DDSURFACEDESC2& record = modeRecords[requestedDisplayMode][requestedResolution];
+    height = static_cast<int>(record.dwHeight);
+    width = static_cast<int>(record.dwWidth);
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = *instanceRef;
+    windowClass.lpszClassName = windowName;
+    if (RegisterClassA(&windowClass) == 0) {
+        ReportError("Error registering window class", 1);
+        return;
+    }
+    window = CreateWindowExA(0, windowName, windowName, WS_VISIBLE, windowX, windowY, width, height, *hostWindowRef,
+                             nullptr, *instanceRef, nullptr);
+    if (window == nullptr) {
+        ReportError("Error creating window", 1);
+        return;
+    }
+    SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER);
+    ShowWindow(window, SW_SHOWNORMAL);
+
+    overlaySupported = 1;
+    DDCAPS caps;
+    memset(&caps, 0, sizeof caps);
+    caps.dwSize = sizeof caps;
+    lastResult = directDraw->GetCaps(&caps, nullptr);
+    if (FAILED(lastResult)) {
+        ReportDirectDrawError("Unable to retrieve DirectDraw Caps", lastResult, 1);
+        return;
+    }
+    if (!(caps.dwCaps & DDCAPS_OVERLAY) || caps.dwMaxVisibleOverlays == caps.dwCurrVisibleOverlays)
+        overlaySupported = 0;
+
+    ChangeRes();
+}
+
+void Video::ChangeRes() {
+    if (directDraw == nullptr || window == nullptr) return;
+    // The stored request may name a mode or index that these lists do not
+    // have; it is resolved before anything of the present mode is let go.
+    ModeRequest request = ResolveModeRequest(requestedDisplayMode, requestedResolution, modeCounts, RecordHeight, this);
+    if (request.resolution < 0) {
+        ReportError("No available resolutions", 1);
+        return;
+    }
+    requestedDisplayMode = request.displayMode;
+    requestedResolution = request.resolution;
+
+    ReleaseSurfaces();
+    displayMode = request.displayMode;
+    resolution = request.resolution;
+    const DDSURFACEDESC2& record = modeRecords[displayMode][resolution];
+    height = static_cast<int>(record.dwHeight);
+    width = static_cast<int>(record.dwWidth);
+    modeBitDepth = static_cast<int>(record.ddpfPixelFormat.dwRGBBitCount & 0xFF);
+
+    const DWORD level = displayMode == kFullScreen ? DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE : DDSCL_NORMAL;
+    const int keptX = windowX;
+    const int keptY = windowY;
+    if (displayMode == kFullScreen) {
+        if (minimizeHost && hostWindowRef != nullptr) ShowWindow(*hostWindowRef, SW_MINIMIZE);
+        SetActiveWindow(window);
+    }
+    if (displayMode != kBackground) RestoreWallpaper();
+
+    lastResult = directDraw->SetCooperativeLevel(window, level);
+    if (FAILED(lastResult) && lastResult != DDERR_HWNDALREADYSET) {
+        ReportDirectDrawError("Error setting cooperative level", lastResult, 1);
+        return;
+    }
+
+    switch (displayMode) {
+    case kFullScreen:
+        SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
+        lastResult = directDraw->SetDisplayMode(width, height, modeBitDepth, 0, 0);
+        if (FAILED(lastResult)) {
+            ReportDirectDrawError("Error changing resolution", lastResult, 1);
+            return;
+        }
+        while (ShowCursor(FALSE) >= 0) {
+        }
+        break;
+    case kWindowed:
+        // The change of level can move the window, and the window procedure
+        // records every move made in Windowed mode.
+        windowX = keptX;
+        windowY = keptY;
+        SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
+        SetActiveWindow(window);
+        lastResult = directDraw->RestoreDisplayMode();
+        if (FAILED(lastResult)) {
+            ReportDirectDrawError("Error changing resolution", lastResult, 1);
+            return;
+        }
+        ShowCursor(TRUE);
+        break;
+    default:
+        SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER | SWP_HIDEWINDOW);
+        SetActiveWindow(window);
+        lastResult = directDraw->RestoreDisplayMode();
+        if (FAILED(lastResult)) {
+            ReportDirectDrawError("Error changing resolution", lastResult, 1);
+            return;
+        }
+        ShowCursor(TRUE);
+        wallpaperPending = 1;
+        break;
+    }
+    SetFocus(window);
+
+    DDSURFACEDESC2 desc;
+    memset(&desc, 0, sizeof desc);
+    desc.dwSize = sizeof desc;
+    lastResult = directDraw->GetDisplayMode(&desc);
+    if (FAILED(lastResult)) {
+        ReportDirectDrawError("Video::ChangeRes(), Error retrieving display resolution", lastResult, 1);
+        return;
+    }
+    displayWidth = static_cast<int>(desc.dwWidth);
+    displayHeight = static_cast<int>(desc.dwHeight);
+    displayBitDepth = static_cast<int>(desc.ddpfPixelFormat.dwRGBBitCount);
+    displayPixelFormat = desc.ddpfPixelFormat;
+    redMask = static_cast<WORD>(desc.ddpfPixelFormat.dwRBitMask);
+    greenMask = static_cast<WORD>(desc.ddpfPixelFormat.dwGBitMask);
+    blueMask = static_cast<WORD>(desc.ddpfPixelFormat.dwBBitMask);
+    // Full green of the display's format: what the wallpaper shows the overlay through.
+    overlayColorKey.dwColorSpaceLowValue = greenMask;
+    overlayColorKey.dwColorSpaceHighValue = greenMask;
+
+    AllocateSurfaces();
+    if (!frameBuffersAllocated) return;
+    ClearFrame(previousFrame);
+    ClearFrame(frameBuffer);
+
+    if (transformReady) {
+        transformMask = transform->GetEnabledMask();
+        delete transform;
+        transform = new Transform;
+    }
+    transform->lockedTransform = theScene != nullptr ? &theScene->lockedTransform : nullptr;
+    transform->SetEnabledMask(transformMask);
+    transform->Init(width, height);
+    transformReady = 1;
+}
+
+void Video::ReleaseResources() {
+    if (directDraw != nullptr) {
+        ReleaseSurfaces();
+        lastResult = directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
+        if (FAILED(lastResult))
+            ReportDirectDrawError("Video::ReleaseResources, Error setting cooperative level", lastResult, 1);
+        SetActiveWindow(window);
+        directDraw->Release();
+        directDraw = nullptr;
+    }
+    if (transformReady) {
+        delete transform;
+        transform = nullptr;
+        transformReady = 0;
+    }
+}
+
+int Video::QueryPlayPosition() {
+    if (hostWindowRef == nullptr) return 0;
+    return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlayPosition));
+}
+
+int Video::QueryPlaylistIndex() {
+    if (hostWindowRef == nullptr) return 0;
+    return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlaylistIndex));
+}
+
+const char* Video::QueryTitle(int index) {
+    if (hostWindowRef == nullptr) return nullptr;
+    return reinterpret_cast<const char*>(SendMessageA(*hostWindowRef, WM_USER, static_cast<WPARAM>(index), kQueryTitle));
+}
