@@ -1,4 +1,78 @@
 #include "host/settings_file.h"
 
-void LoadSettings(VisModule*) {}
-void SaveSettings(VisModule*) {}
+#include <windows.h>
+
+#include "host/plugin.h"
+#include "host/settings_path.h"
+#include "scene/scene.h"
+#include "transform/transform.h"
+#include "video/video.h"
+
+namespace {
+
+const char kSection[] = VELUNE_DESCRIPTION;
+
+int ReadInt(const char* path, const char* key, int fallback) {
+    return static_cast<int>(GetPrivateProfileIntA(kSection, key, fallback, path));
+}
+
+void WriteInt(const char* path, const char* key, int value) {
+    char text[16];
+    wsprintfA(text, "%d", value);
+    WritePrivateProfileStringA(kSection, key, text, path);
+}
+
+// A lock that names no entry of its table is no lock at all.
+int ValidLock(int lock, int count) { return lock >= 0 && lock < count ? lock : -1; }
+
+// A scene length of 0 or below -1 would switch scenes on every frame, which
+// also starves the player queries; the panel never makes one.
+int ValidFramesPerScene(int frames) { return frames >= 1 || frames == -1 ? frames : 500; }
+
+int Flag(int value) { return value != 0 ? 1 : 0; }
+
+}  // namespace
+
+void LoadSettings(VisModule* module) {
+    if (!module || !theVideo || !theScene) return;
+    char path[kSettingsPathBytes];
+    // Without a usable path the defaults of the Video and the Scene stay.
+    if (!SettingsPathFor(module->hDllInstance, path)) return;
+    Video& video = *theVideo;
+    Scene& scene = *theScene;
+
+    video.requestedDisplayMode = Video::ValidDisplayMode(ReadInt(path, "Display_Mode", -1));
+    video.requestedResolution = ReadInt(path, "Resolution_Mode", -1);
+    scene.framesPerScene = ValidFramesPerScene(ReadInt(path, "Frames_Per_Scene", 500));
+    video.minimizeHost = Flag(ReadInt(path, "Minimize_Winamp", 0));
+    video.useDelay = Flag(ReadInt(path, "Use_Delay", 0));
+    scene.lockedRenderer = ValidLock(ReadInt(path, "Prefered_Renderer", -1), scene.rendererCount);
+    scene.lockedTransform = ValidLock(ReadInt(path, "Prefered_Transform", -1), kTransformCount);
+    scene.showSongTitle = Flag(ReadInt(path, "Show_Song_Title", 1));
+    video.windowX = ReadInt(path, "Window_Pos_X", 0);
+    video.windowY = ReadInt(path, "Window_Pos_Y", 0);
+    scene.SetEnabledMask(ReadInt(path, "Renderer_Choice", scene.GetAllEnabledMask()));
+    const int allTransforms = video.transform ? video.transform->GetAllEnabledMask() : (1 << kTransformCount) - 1;
+    video.transformMask = ReadInt(path, "Transform_Choice", allTransforms);
+}
+
+void SaveSettings(VisModule* module) {
+    if (!module || !theVideo || !theScene) return;
+    char path[kSettingsPathBytes];
+    if (!SettingsPathFor(module->hDllInstance, path)) return;
+    const Video& video = *theVideo;
+    const Scene& scene = *theScene;
+
+    WriteInt(path, "Display_Mode", video.displayMode);
+    WriteInt(path, "Resolution_Mode", video.resolution);
+    WriteInt(path, "Frames_Per_Scene", scene.framesPerScene);
+    WriteInt(path, "Minimize_Winamp", video.minimizeHost);
+    WriteInt(path, "Use_Delay", video.useDelay);
+    WriteInt(path, "Prefered_Renderer", scene.lockedRenderer);
+    WriteInt(path, "Prefered_Transform", scene.lockedTransform);
+    WriteInt(path, "Show_Song_Title", scene.showSongTitle);
+    WriteInt(path, "Window_Pos_X", video.windowX);
+    WriteInt(path, "Window_Pos_Y", video.windowY);
+    WriteInt(path, "Renderer_Choice", scene.GetEnabledMask());
+    WriteInt(path, "Transform_Choice", video.transform ? video.transform->GetEnabledMask() : video.transformMask);
+}

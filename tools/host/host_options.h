@@ -1,0 +1,39 @@
+#pragma once
+// Command line of the stand-in player. Everything but the DLL path is for
+// tests and the demo.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct HostEvent {
+    enum Kind { kKey, kTray, kMove, kCapture } kind;
+    int frame = 0;
+    unsigned message = 0;  // key: WM_KEYDOWN or WM_SYSKEYDOWN; tray: the mouse message
+    unsigned key = 0;      // virtual-key code
+    int x = 0, y = 0;      // move target
+};
+
+struct HostOptions {
+    std::string dllPath = "vis_velune.dll";
+    std::string logPath;            // empty: no log
+    int frames = -1;                // frames to render; -1 until the plug-in asks to stop
+    int frameMs = 0;                // play-clock step per frame; 0 follows the real clock
+    int minFrameMs = 0;             // pacing for the demo: frames take at least this long
+    std::vector<std::string> wavFiles;
+    int songs = 0;                  // generated songs
+    int silentSongs = 0;            // songs of silence, for pixel tests
+    double songSeconds = 20.0;
+    uint32_t seed = 1;
+    bool nullTitle = false;         // answer the title query with a null address
+    std::string capturePrefix = "capture";
+    int captureEvery = 0;
+    bool captureScreen = false;     // whole screen rather than the display window's client area
+    std::vector<HostEvent> events;
+};
+
+// Returns false with a message in `error` on a malformed command line.
+bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& error);
+
+// "F7", "Esc", "Tab", "Space", "Enter", "B", "0x72", "66"; a "alt+" prefix
+// makes it a system key. Returns false for an unknown name.
+bool ParseKeyName(const std::string& name, unsigned& key, bool& alt);

@@ -1,0 +1,233 @@
+// velune-host: a stand-in for the player. It loads a visualization plug-in,
+// feeds it audio frame by frame from a playlist, answers its queries and takes
+// the keys it forwards; options script keys, moves and screen captures for
+// tests and the demo.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "audio/analyzer.h"
+#include "audio/wav_file.h"
+#include "host/vis_records.h"
+#include "host_options.h"
+#include "player_window.h"
+#include "screen_capture.h"
+
+namespace {
+
+constexpr UINT kTrayCallback = WM_USER + 10;
+constexpr int kTrayIconId = 106;
+
+bool FillPlaylist(const HostOptions& options, Playlist& playlist, std::string& error) {
+    for (const std::string& path : options.wavFiles) {
+        audio::Track track;
+        std::string reason;
+        if (!audio::ReadWav(path, &track.pcm, &reason)) {
+            error = "cannot play " + path + ": " + reason;
+            return false;
+        }
+        const size_t slash = path.find_last_of("/\\");
+        track.title = path.substr(slash == std::string::npos ? 0 : slash + 1);
+        const size_t dot = track.title.rfind('.');
+        if (dot != std::string::npos && dot > 0) track.title.erase(dot);
+        playlist.Add(std::move(track));
+    }
+    for (int i = 0; i < options.silentSongs; ++i) {
+        audio::Track track;
+        track.title = "Velune Silent Song " + std::to_string(i + 1);
+        audio::AppendSilence(track.pcm, options.songSeconds);
+        playlist.Add(std::move(track));
+    }
+    const int songs = playlist.Empty() && options.songs == 0 ? 2 : options.songs;
+    for (audio::Track& track : audio::MakeTrackList(songs, options.songSeconds, options.seed))
+        playlist.Add(std::move(track));
+    return true;
+}
+
+// Runs the messages of this thread; false once the plug-in asked to stop.
+bool PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) return false;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return true;
+}
+
+BOOL CALLBACK MatchDisplayWindow(HWND window, LPARAM found) {
+    char name[64];
+    if (GetClassNameA(window, name, sizeof name) && lstrcmpA(name, VELUNE_DESCRIPTION) == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindDisplayWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), MatchDisplayWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+class Player {
+public:
+    Player(const HostOptions& options, PlayerState& state, HWND window, VisModule* module)
+        : options(options), state(state), window(window), module(module) {}
+
+    // Renders until the frame count is reached or the plug-in asks to stop.
+    void Run();
+
+private:
+    void SendEvents(int frame);
+    void NoteDisplayWindow(int frame);
+    void Capture(int frame);
+
+    const HostOptions& options;
+    PlayerState& state;
+    HWND window;
+    VisModule* module;
+    HWND display = nullptr;
+    RECT lastRect = {};
+    int lastVisible = -1;
+    std::unique_ptr<audio::Analyzer> analyzer{new audio::Analyzer};
+};
+
+void Player::SendEvents(int frame) {
+    for (const HostEvent& event : options.events) {
+        if (event.frame != frame || event.kind == HostEvent::kCapture) continue;
+        if (!display) {
+            state.log.Line(frame, "event lost: no display window");
+            continue;
+        }
+        if (event.kind == HostEvent::kKey) {
+            LPARAM lParam = 1 | (static_cast<LPARAM>(MapVirtualKeyA(event.key, 0)) << 16);
+            if (event.message == WM_SYSKEYDOWN) lParam |= 1 << 29;  // Alt held
+            state.log.Line(frame, "send key message %u wparam %u lparam 0x%08lx", event.message, event.key,
+                           static_cast<unsigned long>(lParam));
+            PostMessageA(display, event.message, event.key, lParam);
+        } else if (event.kind == HostEvent::kTray) {
+            state.log.Line(frame, "send tray %u", event.message);
+            PostMessageA(display, kTrayCallback, kTrayIconId, event.message);
+        } else {
+            state.log.Line(frame, "send move %d %d", event.x, event.y);
+            SetWindowPos(display, nullptr, event.x, event.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+}
+
+void Player::NoteDisplayWindow(int frame) {
+    if (!display || !IsWindow(display)) display = FindDisplayWindow();
+    if (!display) return;
+    RECT r;
+    GetWindowRect(display, &r);
+    const int visible = IsWindowVisible(display) ? 1 : 0;
+    if (EqualRect(&r, &lastRect) && visible == lastVisible) return;
+    lastRect = r;
+    lastVisible = visible;
+    state.log.Line(frame, "window %ld %ld %ld %ld visible %d", static_cast<long>(r.left), static_cast<long>(r.top),
+                   static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top), visible);
+}
+
+void Player::Capture(int frame) {
+    bool wanted = options.captureEvery > 0 && frame % options.captureEvery == 0;
+    for (const HostEvent& event : options.events)
+        wanted = wanted || (event.kind == HostEvent::kCapture && event.frame == frame);
+    if (!wanted) return;
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "_%05d.bmp", frame);
+    const std::string path = options.capturePrefix + suffix;
+    const bool ok = CaptureToBmp(options.captureScreen ? nullptr : display, path);
+    state.log.Line(frame, "capture %s %s", ok ? "ok" : "failed", path.c_str());
+}
+
+void Player::Run() {
+    DWORD lastTick = timeGetTime();
+    for (int frame = 1; options.frames < 0 || frame <= options.frames; ++frame) {
+        const DWORD frameStart = timeGetTime();
+        state.frame = frame;
+        NoteDisplayWindow(frame);
+        SendEvents(frame);
+        if (!PumpMessages()) {
+            state.log.Line(frame, "stop requested after %d frames", frame - 1);
+            return;
+        }
+        analyzer->Analyze(state.playlist.Current().pcm, state.playlist.CurrentFrame(), module->spectrumData,
+                          module->waveformData);
+        module->Render(module);
+        state.log.Line(frame, "delay %d", module->delayMs);
+        NoteDisplayWindow(frame);
+        Capture(frame);
+
+        const DWORD now = timeGetTime();
+        const double step = options.frameMs > 0 ? options.frameMs : static_cast<double>(now - lastTick);
+        lastTick = now;
+        if (state.playlist.Advance(step)) NoteTrackStart(window, state, "end of entry");
+
+        // The player's pause between frames, bounded in case of a wild value.
+        const int delay = module->delayMs < 0 ? 0 : (module->delayMs > 1000 ? 1000 : module->delayMs);
+        if (delay > 0) Sleep(static_cast<DWORD>(delay));
+        const DWORD spent = timeGetTime() - frameStart;
+        if (options.minFrameMs > 0 && spent < static_cast<DWORD>(options.minFrameMs))
+            Sleep(static_cast<DWORD>(options.minFrameMs) - spent);
+    }
+    state.log.Line(options.frames, "frame count reached");
+}
+
+int Fail(const std::string& text, int code) {
+    std::fprintf(stderr, "velune-host: %s\n", text.c_str());
+    return code;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    HostOptions options;
+    std::string error;
+    if (!ParseHostOptions(__argc, __argv, options, error)) return Fail(error, 2);
+
+    // The plug-in's configuration panel uses the trackbar.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    PlayerState state;
+    state.nullTitle = options.nullTitle;
+    if (!options.logPath.empty() && !state.log.Open(options.logPath)) return Fail("cannot write " + options.logPath, 2);
+    if (!FillPlaylist(options, state.playlist, error)) return Fail(error, 2);
+
+    HWND window = CreatePlayerWindow(instance, &state);
+    if (!window) return Fail("cannot create the player window", 3);
+
+    HMODULE dll = LoadLibraryA(options.dllPath.c_str());
+    if (!dll) return Fail("cannot load " + options.dllPath, 3);
+    auto getHeader = reinterpret_cast<VisGetHeaderFn>(reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
+    VisHeader* header = getHeader ? getHeader() : nullptr;
+    if (!header || header->version != kVisHeaderVersion) {
+        FreeLibrary(dll);
+        return Fail("not a visualization plug-in of version 0x101: " + options.dllPath, 3);
+    }
+    VisModule* module = header->getModule(0);
+    if (!module) {
+        FreeLibrary(dll);
+        return Fail("the plug-in has no module 0", 3);
+    }
+    module->hwndParent = window;
+    module->hDllInstance = dll;
+
+    timeBeginPeriod(1);
+    NoteTrackStart(window, state, "start");
+    const int initResult = module->Init(module);
+    state.log.Line(0, "init %d", initResult);
+    if (initResult == 0) {
+        Player(options, state, window, module).Run();
+        module->Quit(module);
+        state.log.Line(state.frame, "quit");
+    }
+    FreeLibrary(dll);
+    timeEndPeriod(1);
+    DestroyWindow(window);
+    return initResult == 0 ? 0 : 4;
+}
