@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "scene/random.h"
+#include "scene/scene.h"
+#include "test_display.h"
+
+namespace {
+
+struct ChoiceFixture : ::testing::Test {
+    TestDisplay display{8, 6};
+    Scene scene{&display};
+    void SetUp() override { SeedRandom(11); }
+    int ActiveCount() const {
+        int n = 0;
+        for (int i = 0; i < kRendererCount; ++i) n += scene.activeRenderers[i] != 0;
+        return n;
+    }
+};
+
+}  // namespace
+
+TEST_F(ChoiceFixture, ConstructsWithTheDefaults) {
+    EXPECT_EQ(scene.framesPerScene, 500);
+    EXPECT_EQ(scene.minFramesPerScene, 100);
+    EXPECT_EQ(scene.maxFramesPerScene, 2000);
+    EXPECT_EQ(scene.lockedRenderer, -1);
+    EXPECT_EQ(scene.showSongTitle, 1);
+    EXPECT_EQ(scene.firstFrame, 1);
+    EXPECT_EQ(scene.volumePeak, 0.0);
+    EXPECT_STREQ(scene.rendererNames[2], "Moving Volume Cicle");
+    EXPECT_STREQ(scene.rendererNames[13], "Floating Triangle");
+    EXPECT_EQ(scene.GetEnabledMask(), 16383);
+    EXPECT_EQ(scene.GetAllEnabledMask(), 16383);
+}
+
+TEST_F(ChoiceFixture, RandomChoiceHonoursEnabledFlagsAndTheLock) {
+    scene.SetEnabledMask(1 << (13 - 5));  // renderer 5 only
+    for (int n = 0; n < 50; ++n) {
+        scene.ChooseScene(0, 2);
+        ASSERT_EQ(ActiveCount(), 1);
+        ASSERT_EQ(scene.GetCurrentRenderer(), 5);
+    }
+    // A lock wins even over a disabled renderer; stepping ignores the lock.
+    scene.lockedRenderer = 3;
+    scene.ChooseScene(0, 2);
+    EXPECT_EQ(scene.GetCurrentRenderer(), 3);
+    scene.ChooseScene(1, 2);
+    EXPECT_EQ(scene.GetCurrentRenderer(), 4);
+    scene.ChooseScene(0, 0);
+    EXPECT_EQ(scene.GetCurrentRenderer(), 3);
+}
+
+TEST_F(ChoiceFixture, NothingEnabledOrAnImpossibleLockStillChoosesOneRenderer) {
+    scene.SetEnabledMask(0);
+    for (int n = 0; n < 20; ++n) {
+        scene.ChooseScene(0, 2);
+        ASSERT_EQ(ActiveCount(), 1);
+    }
+    scene.SetEnabledMask(16383);
+    for (int lock : {14, 99, -7}) {
+        scene.lockedRenderer = lock;
+        scene.ChooseScene(0, 2);
+        ASSERT_EQ(ActiveCount(), 1) << lock;
+    }
+}
+
+TEST_F(ChoiceFixture, StepsAllAndKeepModes) {
+    scene.lockedRenderer = 13;
+    scene.ChooseScene(0, 2);
+    scene.SetEnabledMask(0);
+    scene.ChooseScene(1, 2);  // from 13 to 0, although 0 is disabled
+    EXPECT_EQ(scene.GetCurrentRenderer(), 0);
+    EXPECT_EQ(ActiveCount(), 1);
+
+    scene.ChooseScene(666, 2);  // F12
+    EXPECT_EQ(ActiveCount(), 14);
+    scene.ChooseScene(1, 2);  // only the lowest moves on: 0 off, 1 stays on
+    EXPECT_EQ(ActiveCount(), 13);
+    EXPECT_EQ(scene.GetCurrentRenderer(), 1);
+
+    scene.frameCounter = 77;
+    scene.firstFrame = 0;
+    scene.ChooseScene(2, 2);
+    EXPECT_EQ(scene.frameCounter, 0);
+    EXPECT_EQ(scene.firstFrame, 1);
+    EXPECT_EQ(ActiveCount(), 13);
+}
+
+TEST_F(ChoiceFixture, TransformModesFollowTheRendererModes) {
+    Transform& t = *display.transform;
+    scene.ChooseScene(0, 0);
+    t.currentIndex = 14;
+    scene.ChooseScene(2, 1);  // F6: next transform, wraps
+    EXPECT_EQ(t.currentIndex, 0);
+    scene.ChooseScene(1, 2);  // F5: transform kept
+    EXPECT_EQ(t.currentIndex, 0);
+    t.lockedTransform = &scene.lockedTransform;
+    scene.lockedTransform = 9;
+    scene.ChooseScene(0, 0);
+    EXPECT_EQ(t.currentIndex, 9);
+    scene.ChooseScene(666, 1);
+    EXPECT_EQ(t.currentIndex, 9);
+}
+
+TEST_F(ChoiceFixture, MasksPackAndUnpackWithSignedArithmetic) {
+    scene.SetEnabledMask(8192);
+    EXPECT_EQ(scene.enabledRenderers[0], 1);
+    EXPECT_EQ(scene.GetEnabledMask(), 8192);
+    scene.SetEnabledMask(1);
+    EXPECT_EQ(scene.enabledRenderers[13], 1);
+    EXPECT_EQ(scene.GetEnabledMask(), 1);
+    scene.SetEnabledMask(-1);  // acts as its absolute value
+    EXPECT_EQ(scene.GetEnabledMask(), 1);
+    scene.SetEnabledMask(-2);
+    EXPECT_EQ(scene.GetEnabledMask(), 2);
+    scene.SetEnabledMask(0);
+    EXPECT_EQ(scene.GetEnabledMask(), 0);
+    scene.SetEnabledMask(16383 | (1 << 20));  // bits above the 14th are ignored
+    EXPECT_EQ(scene.GetEnabledMask(), 16383);
+    for (int m = 0; m < 16384; m += 37) {
+        scene.SetEnabledMask(m);
+        ASSERT_EQ(scene.GetEnabledMask(), m);
+    }
+}

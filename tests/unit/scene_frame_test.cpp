@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scene/random.h"
+#include "scene/scene.h"
+#include "test_display.h"
+
+namespace {
+
+struct FrameFixture : ::testing::Test {
+    TestDisplay display{16, 12};
+    Scene scene{&display};
+    TestAudio audio;
+
+    void SetUp() override { SeedRandom(5); }
+    void Frame() { scene.Frame(audio.spectrum, audio.waveform); }
+};
+
+}  // namespace
+
+TEST_F(FrameFixture, ConvertsTheAudioBytesAndVolumes) {
+    for (int i = 0; i < 576; ++i) {
+        audio.waveform[i] = 0x80;        // -128
+        audio.waveform[576 + i] = 0xFF;  // -1
+        audio.spectrum[i] = 200;
+        audio.spectrum[576 + i] = 255;
+    }
+    audio.waveform[3] = 0x7F;
+    Frame();
+    EXPECT_EQ(scene.waveLeft[0], -128.0);
+    EXPECT_EQ(scene.waveLeft[3], 127.0);
+    EXPECT_EQ(scene.waveRight[0], -1.0);
+    EXPECT_EQ(scene.waveMid[0], -64.5);
+    EXPECT_EQ(scene.spectrumLeft[7], 200.0);
+    EXPECT_EQ(scene.spectrumSum[7], 455.0);
+    EXPECT_NEAR(scene.volumeLeft, (575 * 128.0 + 127.0) / 576, 1e-9);
+    EXPECT_NEAR(scene.volumeRight, 1.0, 1e-12);
+    EXPECT_NEAR(scene.volumeMid, (575 * 64.5 + 63.0) / 576, 1e-9);
+
+    audio = TestAudio();
+    Frame();
+    EXPECT_EQ(scene.volumeLeft, 0.0);
+    EXPECT_EQ(scene.volumeRight, 0.0);
+    EXPECT_EQ(scene.volumeMid, 0.0);
+    EXPECT_EQ(scene.spectrumSum[100], 0.0);
+}
+
+TEST_F(FrameFixture, SwitchesSceneOnTheFrameAfterTheLastOfTheSceneAndNeverWithMinusOne) {
+    scene.framesPerScene = 5;
+    scene.Start();
+    scene.firstFrame = 0;
+    for (int n = 1; n <= 5; ++n) {
+        Frame();
+        EXPECT_EQ(scene.frameCounter, n);
+    }
+    Frame();  // the count becomes 6 = framesPerScene + 1: a new scene
+    EXPECT_EQ(scene.frameCounter, 0);
+
+    scene.framesPerScene = -1;
+    for (int n = 0; n < 700; ++n) Frame();
+    EXPECT_EQ(scene.frameCounter, 700);
+}
+
+TEST_F(FrameFixture, PollsEveryThirtyFramesAndFetchesTheTitleWhenThePositionGoesBack) {
+    scene.framesPerScene = -1;
+    display.position = 1000;
+    display.title = "First Song";
+    Frame();  // count 1: first poll, below the initial position, so a new song
+    EXPECT_EQ(display.queries, (std::vector<int>{105, 125, 212}));
+    EXPECT_STREQ(scene.songTitle, "First Song");
+    EXPECT_STREQ(display.messageText, "First Song");
+    EXPECT_EQ(display.messageFramesLeft, 80);
+    EXPECT_EQ(scene.volumePeak, 8.0);
+
+    display.queries.clear();
+    display.position = 2000;
+    for (int n = 2; n <= 61; ++n) Frame();  // polls on 31 and 61 only
+    EXPECT_EQ(display.queries, (std::vector<int>{105, 105}));
+    EXPECT_EQ(scene.playPosition, 2000);
+
+    // The position goes back: a new song, whose title is fetched with the index.
+    display.queries.clear();
+    display.position = 10;
+    display.playlistIndex = 4;
+    display.title = "Second Song";
+    scene.showSongTitle = 0;
+    display.messageText[0] = '\0';
+    for (int n = 62; n <= 91; ++n) Frame();
+    EXPECT_EQ(display.queries, (std::vector<int>{105, 125, 212}));
+    EXPECT_EQ(display.titleIndex, 4);
+    EXPECT_STREQ(scene.songTitle, "Second Song");
+    EXPECT_STREQ(display.messageText, "") << "title shown although the title display is off";
+}
+
+TEST_F(FrameFixture, PeakRisesOnlyWhileThePositionMovesForward) {
+    scene.framesPerScene = -1;
+    display.position = 0;
+    Frame();
+    EXPECT_EQ(scene.volumePeak, 8.0);
+    for (int i = 0; i < 576; ++i) audio.waveform[i] = audio.waveform[576 + i] = 40;
+    Frame();
+    EXPECT_EQ(scene.volumePeak, 40.0);
+    for (int i = 0; i < 576; ++i) audio.waveform[i] = audio.waveform[576 + i] = 20;
+    Frame();
+    EXPECT_EQ(scene.volumePeak, 40.0);
+}
+
+TEST_F(FrameFixture, SurvivesHostileTitles) {
+    scene.framesPerScene = -1;
+    display.title = std::string(1000, 'x');
+    Frame();
+    EXPECT_EQ(std::string(scene.songTitle), std::string(255, 'x'));
+    EXPECT_EQ(std::string(display.messageText), std::string(255, 'x'));
+
+    display.titleIsNull = true;
+    display.position = -5;
+    for (int n = 0; n < 30; ++n) Frame();
+    EXPECT_STREQ(scene.songTitle, "");
+}
+
+TEST_F(FrameFixture, ZeroesTheGuardRowAndClearsWhenNoTransformIsAsked) {
+    scene.framesPerScene = -1;
+    const int w = display.width, h = display.height;
+    for (int i = 0; i < (h + 1) * w + 1; ++i) display.previousFrame[i] = display.frameBuffer[i] = 0x00ABCDEF;
+    scene.applyTransform = 0;
+    Frame();
+    for (int i = 0; i < w * h; ++i) ASSERT_EQ(display.frameBuffer[i], 0u);
+    for (int i = h * w; i < h * w + w; ++i) ASSERT_EQ(display.previousFrame[i], 0u);
+    EXPECT_EQ(display.previousFrame[(h + 1) * w], 0x00ABCDEFu) << "only the guard row is zeroed";
+}
+
+TEST_F(FrameFixture, CarriesThePreviousFrameThroughTheMap) {
+    scene.framesPerScene = -1;
+    Transform& t = *display.transform;
+    t.FillIdentity();
+    t.noFade = 0;
+    for (int i = 0; i < 16 * 12; ++i) display.previousFrame[i] = 0xFF000000u | static_cast<uint32_t>(i * 977);
+    scene.applyTransform = 1;
+    Frame();
+    // The identity map without noFade darkens each channel to (c x 255) >> 8
+    // and drops the fourth byte.
+    for (int i : {0, 5, 100, 191}) {
+        const uint32_t c = static_cast<uint32_t>(i * 977);
+        uint32_t expected = 0;
+        for (int shift : {0, 8, 16}) expected |= ((((c >> shift) & 255) * 255) >> 8) << shift;
+        EXPECT_EQ(display.frameBuffer[i], expected) << i;
+    }
+}
