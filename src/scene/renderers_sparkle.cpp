@@ -1,5 +1,84 @@
-#include "scene/scene.h"
+// Sparkle and drop renderers: 7 Sparkles, 8 Paint Drops.
+#include <cmath>
 
-// Not drawn yet.
-void Scene::RenderSparkles() { applyTransform = 1; }
-void Scene::RenderPaintDrops() { applyTransform = 1; }
+#include "scene/color_cycler.h"
+#include "scene/random.h"
+#include "scene/scene.h"
+#include "transform/transform.h"
+
+namespace {
+
+// Three rays of full length, each ending in a three-ray burst two generations
+// deep: 120 lines per star, all in the source's colour of this frame.
+void DrawSparkleStar(Scene& scene, double cx, double cy, double radius, const ColorCycler& source) {
+    const uint32_t colour = source.GetColor();
+    for (int ray = 0; ray < 3; ++ray) {
+        Random(100);  // drawn and discarded, like every burst ray
+        const double a = Random(100) * 0.06283;
+        const double ex = cx + std::cos(a) * radius;
+        const double ey = cy + std::sin(a) * radius;
+        scene.DrawLine(cx, cy, ex, ey, colour, false);
+        scene.DrawBurst(ex, ey, radius * 0.5, 3, 2, source);
+    }
+}
+
+const uint32_t kPaintPalette[3] = {0x000F0FFF, 0x000FFF0F, 0x00FF0F0F};
+
+// The loudest frame a real song can give: volumeMid 128 against the 8.0 that
+// the peak restarts from at a new song. Anything beyond would only come from a
+// peak driven towards zero, and must neither overflow the count nor stall.
+constexpr double kMaxDropValue = 120.0 * 16.0 * 16.0;
+
+// trunc(120 x ratio^2) - 5, or 0 when that is below 1. Without a measured peak
+// (0, or a ratio that is not a number) there are no drops.
+int PaintDropCount(double volumeMid, double volumePeak) {
+    if (!(volumePeak > 0.0)) return 0;
+    const double ratio = volumeMid / volumePeak;
+    double value = 120.0 * (ratio * ratio);
+    if (!(value >= 6.0)) return 0;
+    if (!(value < kMaxDropValue)) value = kMaxDropValue;
+    return static_cast<int>(value) - 5;
+}
+
+// A random offset of up to spread pixels either way from the centre.
+int DropOffset(int size) {
+    const int a = Random(10);
+    const int spread = static_cast<int>(a * size * 0.05);
+    int d = Random(spread);
+    if (Random(1) == 0) d = -d;
+    return d;
+}
+
+}  // namespace
+
+void Scene::RenderSparkles() {
+    static ColorCycler a, b;
+    static double angle = 0.0;
+    static double spin = 0.0;
+
+    applyTransform = 1;
+    const double offX = std::cos(angle) * widthD / 4;
+    const double offY = std::sin(angle) * widthD / 4;
+    if (firstFrame != 0) spin = 6.283 / ((Random(6) - 3) * 60.0 + 1.01);
+    const double rL = volumeLeft * heightD / 128;
+    const double rR = volumeRight * heightD / 128;
+    a.Step();
+    b.Step();
+    DrawSparkleStar(*this, widthD * 0.5 + offX, heightD * 0.5 + offY, rL, a);
+    DrawSparkleStar(*this, widthD * 0.5 - offX, heightD * 0.5 - offY, rR, b);
+    angle += spin;
+}
+
+void Scene::RenderPaintDrops() {
+    applyTransform = 1;
+    if (video != nullptr && video->transform != nullptr) video->transform->noFade = 0;
+
+    const int drops = PaintDropCount(volumeMid, volumePeak);
+    for (int n = 0; n < drops; ++n) {
+        const uint32_t c = kPaintPalette[Random(2)];
+        const int cx = width / 2 + DropOffset(width);
+        const int cy = height / 2 + DropOffset(height);
+        // Inner rings brightest: the factor falls from about 7.9 to 1.75.
+        for (int j = 0; j < 10; ++j) DrawCircle(cx, cy, j * 0.5, ScaleColor(std::cos(j * 0.15) * 8.0, c), true);
+    }
+}
