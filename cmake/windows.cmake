@@ -58,3 +58,19 @@ add_test(NAME wine COMMAND velune_wine_tests)
 # One Wine prefix (and one Xvfb) per build folder, so two builds never share a desktop.
 set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 900
   ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+
+# The SIMD paths compiled for the shipped 32-bit target (real MMX registers, not
+# the SSE emulation a 64-bit compiler substitutes) against their references.
+set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp)
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp)
+  list(APPEND SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp)
+endif()
+add_executable(velune_simd_tests ${SIMD_TEST_SOURCES} ${ENGINE_DLL_SOURCES})
+target_include_directories(velune_simd_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
+  ${CMAKE_SOURCE_DIR}/tests/unit)
+target_compile_options(velune_simd_tests PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
+target_link_options(velune_simd_tests PRIVATE ${STATIC_RUNTIME})
+target_link_libraries(velune_simd_tests PRIVATE gtest gtest_main)
+add_test(NAME simd32 COMMAND velune_simd_tests)
+set_tests_properties(simd32 PROPERTIES TIMEOUT 300
+  ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
