@@ -48,18 +48,18 @@ const char* DirectDrawErrorName(uint32_t result) {
 
 bool FormatDirectDrawError(char* out, const char* message, uint32_t result) {
     if (result == kDdErrSurfaceBusy) return false;
-    // Each part is bounded on its own, as the two buffers of the report are;
-    // snprintf cuts an overlong message instead of running past the buffer.
-    char first[kErrorTextBytes];
-    snprintf(first, sizeof first, "%s", message != nullptr ? message : "");
-    char numbered[kErrorTextBytes];
+    char numbered[32];
     const char* suffix = DirectDrawErrorName(result);
     if (suffix == nullptr) {
         snprintf(numbered, sizeof numbered, " - Result: %08lx\n", static_cast<unsigned long>(result));
         suffix = numbered;
     }
-    // An overlong message gives way to the suffix, which names the cause.
-    int room = static_cast<int>(kErrorTextBytes - 1 - strlen(suffix));
-    snprintf(out, kErrorTextBytes, "%.*s%s", room, first, suffix);
+    // The text is bounded by its buffer; an overlong message gives way to the
+    // suffix, which names the cause.
+    const size_t suffixLength = strlen(suffix);
+    const size_t room = kErrorTextBytes - 1 - suffixLength;
+    const size_t messageLength = message != nullptr ? strnlen(message, room) : 0;
+    if (messageLength > 0) memcpy(out, message, messageLength);
+    memcpy(out + messageLength, suffix, suffixLength + 1);
     return true;
 }

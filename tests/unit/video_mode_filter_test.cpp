@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "video/mode_filter.h"
+
+namespace {
+struct Lists {
+    std::vector<int> heights[kModeLists];
+    int counts[kModeLists] = {0, 0, 0};
+    void Set(int list, std::vector<int> h) {
+        heights[list] = h;
+        counts[list] = static_cast<int>(h.size());
+    }
+    ModeRequest Resolve(int mode, int resolution) const {
+        return ResolveModeRequest(mode, resolution, counts, HeightOf, this);
+    }
+    static int HeightOf(const void* context, int list, int index) {
+        return static_cast<const Lists*>(context)->heights[list].at(static_cast<size_t>(index));
+    }
+};
+}  // namespace
+
+TEST(VideoModeFilter, MemoryExampleOfA4MegabyteCard) {
+    MemoryLimits limits = EstimateMemoryLimits(1024, 768, 16, 4194304u);
+    EXPECT_EQ(limits.fullScreen, 4980736);
+    EXPECT_EQ(limits.background, 4194304);
+    EXPECT_TRUE(ModeAccepted(0, 1600, 1200, 32, limits));
+    EXPECT_TRUE(ModeAccepted(1, 1600, 1200, 32, limits));
+    EXPECT_FALSE(ModeAccepted(2, 1600, 1200, 32, limits));
+    for (int list = 0; list < kModeLists; ++list) EXPECT_TRUE(ModeAccepted(list, 640, 480, 32, limits));
+    // A 32-bit desktop weighs twice.
+    EXPECT_EQ(EstimateMemoryLimits(1024, 768, 32, 4194304u).fullScreen, 2 * 786432 + 4194304);
+}
+
+TEST(VideoModeFilter, MemoryBeyondAnIntSaturatesInsteadOfEmptyingTheLists) {
+    // What Wine reports: 4,291,821,567 bytes.
+    MemoryLimits limits = EstimateMemoryLimits(1024, 768, 32, 4291821567u);
+    EXPECT_EQ(limits.fullScreen, INT_MAX);
+    EXPECT_EQ(limits.background, INT_MAX);
+    EXPECT_TRUE(ModeAccepted(0, 1024, 768, 32, limits));
+    EXPECT_TRUE(ModeAccepted(2, 1024, 768, 32, limits));
+    EXPECT_FALSE(ModeAccepted(0, 4294967295u, 4294967295u, 32, limits));
+    EXPECT_FALSE(ModeAccepted(2, 4294967295u, 4294967295u, 32, limits));
+    EXPECT_EQ(EstimateMemoryLimits(4294967295u, 4294967295u, 32, 4294967295u).fullScreen, INT_MAX);
+    // No memory at all: only the desktop's own weight remains for Full Screen.
+    MemoryLimits none = EstimateMemoryLimits(640, 480, 16, 0);
+    EXPECT_TRUE(ModeAccepted(0, 640, 480, 16, none));
+    EXPECT_FALSE(ModeAccepted(0, 640, 480, 32, none));
+    EXPECT_FALSE(ModeAccepted(2, 320, 200, 16, none));
+    EXPECT_TRUE(ModeAccepted(1, 1920, 1080, 32, none));
+}
+
+TEST(VideoModeFilter, OnlySixteenTwentyFourAndThirtyTwoBitModes) {
+    MemoryLimits limits = {INT_MAX, INT_MAX};
+    for (int list = 0; list < kModeLists; ++list) {
+        EXPECT_FALSE(ModeAccepted(list, 640, 480, 8, limits));
+        EXPECT_FALSE(ModeAccepted(list, 640, 480, 15, limits));
+        EXPECT_TRUE(ModeAccepted(list, 640, 480, 16, limits));
+        EXPECT_TRUE(ModeAccepted(list, 640, 480, 24, limits));
+        EXPECT_TRUE(ModeAccepted(list, 640, 480, 32, limits));
+    }
+    EXPECT_FALSE(ModeAccepted(3, 640, 480, 16, limits));
+}
+
+TEST(VideoModeFilter, NotChosenTakesTheLast480LineRecord) {
+    Lists lists;
+    lists.Set(0, {200, 480, 600, 480, 768});
+    lists.Set(1, {480});
+    ModeRequest r = lists.Resolve(-1, -1);
+    EXPECT_EQ(r.displayMode, 0);
+    EXPECT_EQ(r.resolution, 3);
+    r = lists.Resolve(0, 4);  // a valid stored index is kept
+    EXPECT_EQ(r.resolution, 4);
+    lists.Set(0, {200, 600});
+    EXPECT_EQ(lists.Resolve(0, -1).resolution, -1);  // "No available resolutions"
+}
+
+TEST(VideoModeFilter, StoredValuesOutsideTheListsCountAsNotChosen) {
+    Lists lists;
+    lists.Set(0, {480, 600});
+    lists.Set(1, {480, 600, 768, 480});
+    lists.Set(2, {480});
+    EXPECT_EQ(lists.Resolve(7, 1).displayMode, 0);
+    EXPECT_EQ(lists.Resolve(7, 1).resolution, 1);
+    EXPECT_EQ(lists.Resolve(-5, -1).displayMode, 0);
+    EXPECT_EQ(lists.Resolve(1, 4).resolution, 3);   // one past the end
+    EXPECT_EQ(lists.Resolve(2, 3).resolution, 0);   // an index of a longer list
+    EXPECT_EQ(lists.Resolve(1, -7).resolution, 3);
+    EXPECT_EQ(lists.Resolve(1, 2).resolution, 2);
+}
+
+TEST(VideoModeFilter, AnEmptyListGivesWayToTheFirstNonEmptyOne) {
+    Lists lists;
+    lists.Set(1, {600, 480});
+    ModeRequest r = lists.Resolve(0, -1);
+    EXPECT_EQ(r.displayMode, 1);
+    EXPECT_EQ(r.resolution, 1);
+    r = lists.Resolve(2, 0);
+    EXPECT_EQ(r.displayMode, 1);
+    EXPECT_EQ(r.resolution, 0);
+    Lists empty;
+    EXPECT_EQ(empty.Resolve(0, -1).resolution, -1);
+}
