@@ -1,0 +1,403 @@
+// Spiral generators: draws and flags, sound maps at awkward sizes, and the
+// motion each one promises, read back from the stored entries.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "scene/random.h"
+#include "transform/transform.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Replays the Random sequence from a seed without touching the real one.
+struct Draws {
+    uint32_t state;
+    int Next(int n) {
+        state = state * 214013u + 2531011u;
+        return static_cast<int>((state >> 16) & 0x7FFF) % (n + 1);
+    }
+};
+
+template <class Accept>
+uint32_t FindSeed(Accept accept) {
+    for (uint32_t seed = 1; seed < 2000000; ++seed) {
+        Draws d{seed};
+        if (accept(d)) return seed;
+    }
+    ADD_FAILURE() << "no seed gives the wanted draws";
+    return 1;
+}
+
+// Sized map, generated once with a cheap transform so the tests start from
+// something.
+struct Map {
+    int lock = 3;
+    Transform t;
+    Map(int w, int h) {
+        t.lockedTransform = &lock;
+        t.Init(w, h);
+        t.lockedTransform = nullptr;
+    }
+    // Generates `index` from `seed`; returns the number of draws it made.
+    int Generate(int index, uint32_t seed) {
+        SeedRandom(seed);
+        t.currentIndex = index;
+        t.Generate();
+        const uint32_t after = RandomState();
+        int draws = 0;
+        for (uint32_t s = seed; s != after && draws < 100; ++draws) s = s * 214013u + 2531011u;
+        return draws;
+    }
+};
+
+void ExpectSoundMap(const Transform& t, const char* what) {
+    const int64_t lastPixel = static_cast<int64_t>(t.height + 1) * t.width;
+    for (int n = 0; n < t.pixelCount; ++n) {
+        const uint8_t* w = t.weights + 4 * n;
+        const int sum = w[0] + w[1] + w[2] + w[3];
+        const int32_t offset = t.sourceOffsets[n];
+        const bool black = sum == 0 && offset == 0;
+        const bool inside = sum >= 252 && sum <= 255 && offset >= 0 && offset % 4 == 0 &&
+                            offset / 4 + t.width + 1 <= lastPixel;
+        if (!black && !inside) {
+            ADD_FAILURE() << what << " " << t.width << "x" << t.height << " entry " << n << ": offset " << offset
+                          << ", weights add up to " << sum;
+            return;
+        }
+    }
+}
+
+// How much of source pixel `p` entry n takes.
+int WeightOn(const Transform& t, int n, int p) {
+    const int base = t.sourceOffsets[n] / 4;
+    const int neighbours[4] = {base, base + 1, base + t.width, base + t.width + 1};
+    int sum = 0;
+    for (int k = 0; k < 4; ++k)
+        if (neighbours[k] == p) sum += t.weights[4 * n + k];
+    return sum;
+}
+
+// The source point of an entry, recovered from its weights to within about
+// 0.01 pixel; false for an out-of-range entry.
+bool SourceOf(const Transform& t, int n, double& sx, double& sy) {
+    const uint8_t* w = t.weights + 4 * n;
+    const int sum = w[0] + w[1] + w[2] + w[3];
+    if (sum == 0) return false;
+    const int p = t.sourceOffsets[n] / 4;
+    sx = p % t.width + static_cast<double>(w[1] + w[3]) / sum;
+    sy = p / t.width + static_cast<double>(w[2] + w[3]) / sum;
+    return true;
+}
+
+double WrapAngle(double a) {
+    while (a > kPi) a -= 2 * kPi;
+    while (a <= -kPi) a += 2 * kPi;
+    return a;
+}
+
+// Turn and radius ratio of the motion at entry n about (cx, cy), when it is in range.
+bool PolarMotion(const Transform& t, int n, double cx, double cy, double& turn, double& ratio, double& r) {
+    double sx, sy;
+    if (!SourceOf(t, n, sx, sy)) return false;
+    const double dx = n % t.width - cx, dy = n / t.width - cy;
+    r = std::hypot(dx, dy);
+    ratio = std::hypot(sx - cx, sy - cy) / r;
+    turn = WrapAngle(std::atan2(sy - cy, sx - cx) - std::atan2(dy, dx));
+    return true;
+}
+
+constexpr int kSpirals[] = {0, 8, 10, 11, 12};
+
+}  // namespace
+
+TEST(SpiralTransforms, DrawTheirParametersAndFlagsInOrder) {
+    // noFade is set when the last draw, Random(noFadeRange), is not 0.
+    struct Expect {
+        int index, draws, noFadeRange;
+    };
+    const Expect table[] = {{0, 8, 4}, {8, 5, 2}, {10, 5, 3}, {11, 7, 3}, {12, 7, 3}};
+    Map m(24, 18);
+    for (const Expect& e : table) {
+        for (uint32_t seed = 1; seed <= 40; ++seed) {
+            ASSERT_EQ(m.Generate(e.index, seed), e.draws) << m.t.names[e.index];
+            Draws d{seed};
+            for (int k = 0; k < e.draws - 1; ++k) d.Next(0);
+            EXPECT_EQ(m.t.noFade, d.Next(e.noFadeRange) != 0 ? 1 : 0) << m.t.names[e.index] << " seed " << seed;
+            EXPECT_EQ(m.t.fadeHint, 0);
+            EXPECT_EQ(m.t.centreHint, 0);
+        }
+    }
+}
+
+TEST(SpiralTransforms, AddressOnlyTheSourceFrameAtAnySize) {
+    const int sizes[][2] = {{1, 1}, {2, 1}, {1, 3}, {3, 3}, {7, 5}, {5, 9}, {33, 17}, {17, 40}, {64, 48}};
+    for (const auto& s : sizes) {
+        Map m(s[0], s[1]);
+        for (int index : kSpirals)
+            for (uint32_t seed = 1; seed <= 12; ++seed) {
+                m.Generate(index, seed * 7919);
+                ExpectSoundMap(m.t, m.t.names[index]);
+            }
+    }
+}
+
+TEST(SpiralTransforms, PixelOnTheCentreKeepsItsOwnColour) {
+    const int w = 40, h = 24;
+    Map m(w, h);
+    // Wavy Spiral's centre is whole for a width and height divisible by 8;
+    // the others need quarter steps that land on whole pixels.
+    const uint32_t wavySeed = 99;
+    Draws wavy{wavySeed};
+    const int wx = wavy.Next(30) + 5, wy = wavy.Next(18) + 3;
+    m.Generate(0, wavySeed);
+    EXPECT_GE(WeightOn(m.t, wy * w + wx, wy * w + wx), 254) << "Wavy Spiral";
+
+    const uint32_t seed = FindSeed([](Draws& d) { return d.Next(w) % 4 == 0 && d.Next(h) % 4 == 0; });
+    Draws d{seed};
+    const int cx = d.Next(w) / 4 + 15, cy = d.Next(h) / 4 + 9;
+    for (int index : {10, 11, 12}) {
+        m.Generate(index, seed);
+        EXPECT_GE(WeightOn(m.t, cy * w + cx, cy * w + cx), 254) << m.t.names[index];
+    }
+}
+
+TEST(SpiralTransforms, TranslateAndSpinDriftsAndTurnsBySpin) {
+    const int w = 40, h = 80;
+    Map m(w, h);
+    for (const double drift : {0.9, -0.9}) {
+        // Strongest positive spin, 0.32.
+        const uint32_t seed = FindSeed([drift](Draws& d) {
+            d.Next(w);
+            d.Next(h);
+            return d.Next(6) == 6 && (d.Next(1) == 0) == (drift > 0);
+        });
+        Draws d{seed};
+        const int cx = d.Next(w) / 2 + 10, cy = d.Next(h) / 2 + 20;
+        m.Generate(8, seed);
+        // The centre takes 0.9 of the pixel on the drift side and 0.1 of itself.
+        const int n = cy * w + cx;
+        const int side = drift > 0 ? n - w : n + w;
+        EXPECT_NEAR(WeightOn(m.t, n, side), 229, 1);
+        EXPECT_NEAR(WeightOn(m.t, n, n), 25, 1);
+        for (int k = 0; k < m.t.pixelCount; ++k) {
+            double sx, sy;
+            if (!SourceOf(m.t, k, sx, sy)) continue;
+            const double dx = k % w - cx, dy = k / w - cy, r = std::hypot(dx, dy);
+            if (r > 0.9 * w && r < 1.1 * w) {
+                // Far out the spin has died away: the drift alone remains.
+                EXPECT_NEAR(sx, k % w, 0.02);
+                EXPECT_NEAR(sy, k / w - drift, 0.02);
+            } else if (r > 3 && r < 6) {
+                // Near the centre a positive spin takes pixels from further along.
+                const double turn = WrapAngle(std::atan2(sy + drift - cy, sx - cx) - std::atan2(dy, dx));
+                EXPECT_GT(turn, 0.05) << "at " << k % w << ", " << k / w;
+                EXPECT_LT(turn, 0.33);
+            }
+        }
+    }
+}
+
+TEST(SpiralTransforms, FastReverseSpiralTurnsLeastOnItsRing) {
+    const int w = 100, h = 100;
+    Map m(w, h);
+    // g = 2 / W puts the ring of least turn at r = 0.2 W and q = 0 at 0.7 W.
+    const uint32_t seed = FindSeed([](Draws& d) {
+        d.Next(w);
+        d.Next(h);
+        d.Next(4);
+        return d.Next(1) == 0;
+    });
+    Draws d{seed};
+    const double cx = d.Next(w) * 0.25 + 37.5, cy = d.Next(h) * 0.25 + 37.5;
+    const double strength = (4 * d.Next(4) + 4) * 0.02;
+    m.Generate(10, seed);
+    int onRing = 0;
+    for (int n = 0; n < m.t.pixelCount; ++n) {
+        double turn, ratio, r;
+        if (!PolarMotion(m.t, n, cx, cy, turn, ratio, r) || r < 5) continue;
+        EXPECT_NEAR(ratio, 1.0, 0.02 / r);
+        if (std::fabs(r - 20) < 0.5) {
+            ++onRing;
+            EXPECT_NEAR(turn, strength, 0.03 * strength + 0.02 / r);
+        }
+    }
+    EXPECT_GT(onRing, 50);
+    ExpectSoundMap(m.t, "Fast Reverse Spiral past its singular ring");
+}
+
+TEST(SpiralTransforms, FlowerBreathesWithItsPetalsAndTurnsSlowly) {
+    const int w = 160, h = 120;
+    Map m(w, h);
+    // Whole-pixel centre, spin 0.02 and four petals (2 x 1 + 1 + 0 + 1).
+    const uint32_t seed = FindSeed([](Draws& d) {
+        if (d.Next(w) % 4 != 0 || d.Next(h) % 4 != 0 || d.Next(4) != 4) return false;
+        return d.Next(2) == 1 && d.Next(2) == 1 && d.Next(1) == 0;
+    });
+    Draws d{seed};
+    const int cx = d.Next(w) / 4 + 60, cy = d.Next(h) / 4 + 45;
+    m.Generate(12, seed);
+    for (int n = 0; n < m.t.pixelCount; ++n) {
+        double turn, ratio, r;
+        if (!PolarMotion(m.t, n, cx, cy, turn, ratio, r) || r < 30) continue;
+        EXPECT_NEAR(turn, 0.02, 0.0008 + 0.02 / r);
+        EXPECT_NEAR(ratio, 1.0, 0.02 + 0.02 / r);
+        const int dx = n % w - cx, dy = n / w - cy;
+        if (dy == 0) {
+            EXPECT_NEAR(ratio, 1.02, 0.02 / r);  // along a petal
+        } else if (dx == dy || dx == -dy) {
+            EXPECT_NEAR(ratio, 0.98, 0.02 / r);  // between petals
+        }
+    }
+}
+
+TEST(SpiralTransforms, TypoTurnsEachRowByEverythingAboveIt) {
+    const int w = 120, h = 90;
+    Map m(w, h);
+    const uint32_t seed = 197;  // an odd swirl that piles up: 0.15 rad at most
+    Draws d{seed};
+    const double cx = d.Next(w) * 0.25 + 45, cy = d.Next(h) * 0.25 + 33.75;
+    for (const int petalDraw : {2, 2, 1}) d.Next(petalDraw);
+    const int swirl = d.Next(8) + 6;
+    m.Generate(11, seed);
+    double sum = 0, largest = 0;
+    for (int n = 0; n < m.t.pixelCount; ++n) {
+        const double dx = n % w - cx, dy = n / w - cy;
+        sum += 0.0256 / w * std::sin(swirl * std::atan2(dy, dx));
+        largest = std::max(largest, std::fabs(sum));
+        double turn, ratio, r;
+        if (!PolarMotion(m.t, n, cx, cy, turn, ratio, r) || r < 30) continue;
+        if (n < w) {
+            EXPECT_LE(std::fabs(turn), 0.0256 + 0.02 / r);
+        }
+        EXPECT_NEAR(turn, WrapAngle(sum), 0.02 / r) << "at " << n % w << ", " << n / w;
+    }
+    // The running sum grows well past one row's worth: no per-row reset.
+    EXPECT_GT(largest, 0.1);
+}
+
+TEST(SpiralTransforms, WavySpiralScalesAndTwistsMostAtTheCentre) {
+    const int w = 160, h = 120;
+    Map m(w, h);
+    for (const bool fivefold : {false, true}) {
+        // No ripple (step 6 draws 5), scale 1.01, twist (10 - 4.7) / 150.
+        const uint32_t seed = FindSeed([fivefold](Draws& d) {
+            d.Next(120);
+            d.Next(90);
+            if (d.Next(5) != 4) return false;
+            d.Next(20);
+            return d.Next(10) == 10 && d.Next(10) == 5 && (d.Next(5) == 0) == fivefold;
+        });
+        Draws d{seed};
+        const double cx = d.Next(120) + 20.0, cy = d.Next(90) + 15.0;
+        const double twist = 5.3 / 150 * (fivefold ? 5 : 1);
+        m.Generate(0, seed);
+        for (int n = 0; n < m.t.pixelCount; ++n) {
+            double turn, ratio, r;
+            if (!PolarMotion(m.t, n, cx, cy, turn, ratio, r) || r < 20) continue;
+            const double rest = 1 - r / w;
+            EXPECT_NEAR(ratio, 1.01, 0.02 / r);
+            EXPECT_NEAR(turn, twist * rest * rest, 0.02 / r) << "at " << n % w << ", " << n / w;
+        }
+    }
+}
+
+namespace {
+
+// The formulas as plainly written, one whole pixel at a time with nothing
+// hoisted: the generators' loops must give the very same map.
+struct Polar {
+    double dx, dy, r, theta;
+    Polar(int n, int w, double cx, double cy)
+        : dx(n % w - cx), dy(n / w - cy), r(std::sqrt(dx * dx + dy * dy) + 1e-8), theta(std::atan2(dy, dx)) {}
+};
+
+void ReferenceMap(Transform& t, int index, uint32_t seed) {
+    Draws d{seed};
+    const int w = t.width, h = t.height;
+    double cx, cy;
+    if (index == 0) {
+        cx = d.Next((3 * w) / 4) + w * 0.125;
+        cy = d.Next((3 * h) / 4) + h * 0.125;
+    } else if (index == 8) {
+        cx = (d.Next(w) / 2) + w * 0.25;
+        cy = (d.Next(h) / 2) + h * 0.25;
+    } else {
+        cx = d.Next(w) * 0.25 + w * 0.375;
+        cy = d.Next(h) * 0.25 + h * 0.375;
+    }
+    auto petals = [&d] {
+        const int p = 2 * d.Next(2);
+        const int q = d.Next(2);
+        return p + q + d.Next(1) + 1;
+    };
+    auto polar = [&](int n, double rho, double phi, double dropY = 0) {
+        t.SetEntry(n, cx + rho * std::cos(phi), cy + rho * std::sin(phi) - dropY);
+    };
+    if (index == 0) {
+        const double scale = 1 + 0.005 * (d.Next(5) - 2);
+        const double frequency = (d.Next(20) + 1) * 3.14;
+        double twist = (d.Next(10) - 4.7) * 0.006666666666666667;
+        const double amplitude = (d.Next(10) - 5) * twist * 0.2;
+        if (d.Next(5) == 0) twist *= 5;
+        for (int n = 0; n < w * h; ++n) {
+            const Polar p(n, w, cx, cy);
+            const double u = p.r / w;
+            polar(n, p.r * scale, (amplitude * std::cos(frequency * u) + p.theta) + twist * ((1 - u) * (1 - u)));
+        }
+    } else if (index == 8) {
+        const double spin = (5 * d.Next(6) - 14) * 0.02;
+        const double drift = d.Next(1) == 0 ? 0.9 : -0.9;
+        for (int n = 0; n < w * h; ++n) {
+            const Polar p(n, w, cx, cy);
+            polar(n, p.r, spin * std::pow(1 - p.r / w, 8.0) + p.theta, drift);
+        }
+    } else if (index == 10) {
+        const double strength = (4 * d.Next(4) + 4) * 0.02;
+        const double g = (1.0 / w) * (2.0 / (2 * d.Next(1) + 1));
+        for (int n = 0; n < w * h; ++n) {
+            const Polar p(n, w, cx, cy);
+            polar(n, p.r, strength * std::pow(1 - std::fabs(p.r * g - 0.4), -2.0) + p.theta);
+        }
+    } else if (index == 11) {
+        const int k = petals();
+        const int swirl = d.Next(8) + 6;
+        const double a = (8e-05 / w) * 320;
+        double sum = 0;
+        for (int n = 0; n < w * h; ++n) {
+            const Polar p(n, w, cx, cy);
+            sum = sum + a * std::sin(swirl * p.theta);
+            polar(n, p.r * (1 + 0.02 * std::cos(k * p.theta)), p.theta + sum);
+        }
+    } else {
+        const double spin = (d.Next(4) - 1.5) * 4.0 * 0.002;
+        const int k = petals();
+        for (int n = 0; n < w * h; ++n) {
+            const Polar p(n, w, cx, cy);
+            polar(n, p.r * (1 + 0.02 * std::cos(k * p.theta)), p.theta + (0.0008 * std::sin(k * p.theta) + spin));
+        }
+    }
+}
+
+}  // namespace
+
+TEST(SpiralTransforms, MatchThePlainPerPixelFormulasBitForBit) {
+    for (const auto& size : {std::pair<int, int>{42, 27}, std::pair<int, int>{31, 50}}) {
+        Map m(size.first, size.second), ref(size.first, size.second);
+        for (int index : kSpirals)
+            for (uint32_t seed : {11u, 12345u, 777u, 31337u}) {
+                m.Generate(index, seed);
+                ReferenceMap(ref.t, index, seed);
+                for (int n = 0; n < m.t.pixelCount; ++n) {
+                    ASSERT_EQ(m.t.sourceOffsets[n], ref.t.sourceOffsets[n]) << m.t.names[index] << " entry " << n;
+                    ASSERT_EQ(memcmp(m.t.weights + 4 * n, ref.t.weights + 4 * n, 4), 0)
+                        << m.t.names[index] << " entry " << n;
+                }
+            }
+    }
+}
