@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "video/compose.h"
+
+namespace {
+
+constexpr uint8_t kSentinel = 0xA5;
+constexpr int kBytesPerPixel[] = {4, 3, 2, 2, 2, 2};
+const char* const kFormatNames[] = {"32", "24", "565", "555", "UYVY", "YUY2"};
+
+bool IsYuv(int format) { return format == kComposeUyvy || format == kComposeYuy2; }
+
+// A frame buffer as the display allocates it, and a target surface one pixel
+// wider than the frame (RGB) pre-filled with a sentinel.
+struct Frame {
+    int width, height;
+    std::vector<uint32_t> pixels;
+    Frame(int w, int h) : width(w), height(h), pixels(static_cast<size_t>((h + 1) * w + 1), 0) {}
+    uint32_t& at(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+struct Target {
+    int pitch;
+    std::vector<uint8_t> bytes;
+    Target(int pitchBytes, int rows) : pitch(pitchBytes), bytes(static_cast<size_t>(pitchBytes) * rows + 16, kSentinel) {}
+};
+
+// The smallest even pitch that holds the frame plus the spare column.
+int RgbPitch(int format, int width) { return ((width + 1) * kBytesPerPixel[format] + 1) & ~1; }
+
+std::vector<uint8_t> Compose(void (*convert)(const ComposeJob&), Frame& f, int format, int pitch) {
+    Target t(pitch > 0 ? pitch : 2 * f.width, f.height);
+    convert({f.pixels.data(), f.width, f.height, t.bytes.data(), pitch, format});
+    return t.bytes;
+}
+
+// Bytes a conversion may write, for checking that everything else keeps the
+// sentinel: whole pairs of each row (RGB), plus the 24-bit spare-column byte
+// of an even width; the whole run of pairs (unpadded YUV).
+std::vector<bool> Writable(int format, int w, int h, int pitch, size_t size) {
+    std::vector<bool> mask(size, false);
+    const int bpp = kBytesPerPixel[format];
+    if (IsYuv(format) && pitch <= 2 * w) {
+        for (size_t i = 0; i < static_cast<size_t>(w) * h / 2 * 4; ++i) mask[i] = true;
+        return mask;
+    }
+    for (int y = 0; y < h; ++y) {
+        const size_t row = static_cast<size_t>(y) * (pitch & ~1);
+        const int pairs = w / 2;
+        for (int i = 0; i < pairs * 2 * bpp; ++i) mask[row + i] = true;
+        if (format == kCompose24 && w % 2 == 0 && pairs > 0) mask[row + pairs * 6] = true;
+    }
+    return mask;
+}
+
+void ExpectSameAndConfined(Frame& f, int format, int pitch) {
+    SCOPED_TRACE(testing::Message() << kFormatNames[format] << " " << f.width << "x" << f.height << " pitch "
+                                    << pitch);
+    const std::vector<uint8_t> ref = Compose(ComposeReference, f, format, pitch);
+    const std::vector<uint8_t> mmx = Compose(ComposeMmx, f, format, pitch);
+    ASSERT_EQ(ref.size(), mmx.size());
+    const std::vector<bool> writable = Writable(format, f.width, f.height, pitch, ref.size());
+    for (size_t i = 0; i < ref.size(); ++i) {
+        ASSERT_EQ(ref[i], mmx[i]) << "byte " << i;
+        if (!writable[i]) {
+            ASSERT_EQ(ref[i], kSentinel) << "byte " << i << " should be untouched";
+        }
+    }
+}
+
+// One pair of pixels through both paths; both must give the same bytes.
+std::vector<uint8_t> Pair(int format, uint32_t first, uint32_t second) {
+    Frame f(2, 1);
+    f.at(0, 0) = first;
+    f.at(1, 0) = second;
+    const int pitch = IsYuv(format) ? 4 : RgbPitch(format, 2);
+    std::vector<uint8_t> ref = Compose(ComposeReference, f, format, pitch);
+    const std::vector<uint8_t> mmx = Compose(ComposeMmx, f, format, pitch);
+    EXPECT_EQ(ref, mmx) << kFormatNames[format];
+    return ref;
+}
+
+unsigned Word16(const std::vector<uint8_t>& b, int pixel) { return b[2 * pixel] | b[2 * pixel + 1] << 8; }
+
+}  // namespace
+
+TEST(Compose, RgbColourExamples) {
+    struct Case {
+        uint32_t pixel;
+        unsigned rgb565, rgb555;
+    };
+    const Case cases[] = {{0x000000, 0x0000, 0x0000},
+                          {0xFFFFFF, 0xFFFF, 0x7FFF},
+                          {0xFF0000, 0xF800, 0x7C00},
+                          {0x00FF00, 0x07E0, 0x03E0},
+                          {0x0000FF, 0x001F, 0x001F},
+                          {0x123456, (0x12 >> 3) << 11 | (0x34 >> 2) << 5 | 0x56 >> 3,
+                           (0x12 >> 3) << 10 | (0x34 >> 3) << 5 | 0x56 >> 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.pixel);
+        const std::vector<uint8_t> p32 = Pair(kCompose32, c.pixel, c.pixel);
+        EXPECT_EQ(std::vector<uint8_t>(p32.begin(), p32.begin() + 8),
+                  (std::vector<uint8_t>{uint8_t(c.pixel), uint8_t(c.pixel >> 8), uint8_t(c.pixel >> 16), 0,
+                                        uint8_t(c.pixel), uint8_t(c.pixel >> 8), uint8_t(c.pixel >> 16), 0}));
+        const std::vector<uint8_t> p24 = Pair(kCompose24, c.pixel, c.pixel);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(p24[3 * i], uint8_t(c.pixel));
+            EXPECT_EQ(p24[3 * i + 1], uint8_t(c.pixel >> 8));
+            EXPECT_EQ(p24[3 * i + 2], uint8_t(c.pixel >> 16));
+        }
+        EXPECT_EQ(p24[6], 0) << "the last pixel's fourth byte lands in the spare column";
+        const std::vector<uint8_t> p565 = Pair(kCompose565, c.pixel, c.pixel);
+        EXPECT_EQ(Word16(p565, 0), c.rgb565);
+        EXPECT_EQ(Word16(p565, 1), c.rgb565);
+        const std::vector<uint8_t> p555 = Pair(kCompose555, c.pixel, c.pixel);
+        EXPECT_EQ(Word16(p555, 0), c.rgb555);
+        EXPECT_EQ(Word16(p555, 1), c.rgb555);
+    }
+    // The first pixel of a pair takes the lower address.
+    const std::vector<uint8_t> mixed = Pair(kCompose565, 0xFF0000, 0x0000FF);
+    EXPECT_EQ(Word16(mixed, 0), 0xF800u);
+    EXPECT_EQ(Word16(mixed, 1), 0x001Fu);
+}
+
+TEST(Compose, YuvColourExamples) {
+    using Bytes = std::vector<uint8_t>;
+    auto first4 = [](const Bytes& b) { return Bytes(b.begin(), b.begin() + 4); };
+    auto uyvy = [&](uint32_t a, uint32_t b) { return first4(Pair(kComposeUyvy, a, b)); };
+    auto yuy2 = [&](uint32_t a, uint32_t b) { return first4(Pair(kComposeYuy2, a, b)); };
+    EXPECT_EQ(uyvy(0, 0), (Bytes{128, 0, 128, 0}));
+    EXPECT_EQ(uyvy(0xFFFFFF, 0xFFFFFF), (Bytes{129, 252, 129, 252}));
+    EXPECT_EQ(yuy2(0xFFFFFF, 0xFFFFFF), (Bytes{252, 129, 252, 129}));
+    EXPECT_EQ(uyvy(0xFF0000, 0xFF0000), (Bytes{93, 73, 219, 73}));
+    EXPECT_EQ(yuy2(0xFF0000, 0xFF0000), (Bytes{73, 93, 73, 219}));
+    // No chroma averaging: U comes from the left pixel (blue: 128 + 109),
+    // V from the right one (green: 128 - 73).
+    EXPECT_EQ(uyvy(0x0000FF, 0x00FF00), (Bytes{237, 35, 55, 144}));
+    EXPECT_EQ(yuy2(0x0000FF, 0x00FF00), (Bytes{35, 237, 144, 55}));
+}
+
+TEST(Compose, FourthByteReachesOnlyThe32BitFormat) {
+    const uint32_t a = 0x00336699, b = 0x00CC8844;
+    for (int format = kCompose32; format <= kComposeYuy2; ++format) {
+        const std::vector<uint8_t> plain = Pair(format, a, b);
+        const std::vector<uint8_t> marked = Pair(format, a | 0xAB000000, b | 0x7E000000);
+        const int frameBytes = IsYuv(format) ? 4 : 2 * kBytesPerPixel[format];
+        for (int i = 0; i < frameBytes; ++i) {
+            if (format == kCompose32 && i % 4 == 3) {
+                EXPECT_EQ(marked[i], i == 3 ? 0xAB : 0x7E);
+            } else {
+                EXPECT_EQ(marked[i], plain[i]) << kFormatNames[format] << " byte " << i;
+            }
+        }
+    }
+}
+
+TEST(Compose, MmxMatchesReferenceAndLeavesTheRestUntouched) {
+    std::mt19937 rng(1234);
+    // Channel values at the edges of every shift and mask in play.
+    const uint8_t edges[] = {0x00, 0x01, 0x03, 0x04, 0x07, 0x08, 0x7F, 0x80, 0xF7, 0xF8, 0xFB, 0xFC, 0xFE, 0xFF};
+    const int sizes[][2] = {{1, 1}, {2, 1}, {3, 1}, {1, 5}, {3, 3}, {5, 7}, {7, 2}, {8, 3}, {9, 4},
+                            {15, 5}, {16, 4}, {17, 3}, {33, 9}, {64, 2}, {127, 5}, {641, 3}};
+    for (const auto& s : sizes) {
+        for (int fill = 0; fill < 2; ++fill) {
+            Frame f(s[0], s[1]);
+            for (uint32_t& p : f.pixels) {
+                if (fill == 0) {
+                    p = static_cast<uint32_t>(rng());
+                } else {
+                    p = 0;
+                    for (int c = 0; c < 4; ++c) p |= uint32_t{edges[rng() % sizeof(edges)]} << (8 * c);
+                }
+            }
+            for (int format = kCompose32; format <= kComposeYuy2; ++format) {
+                if (IsYuv(format)) {
+                    ExpectSameAndConfined(f, format, 2 * s[0]);
+                    ExpectSameAndConfined(f, format, 0);
+                    ExpectSameAndConfined(f, format, 2 * s[0] + 6);  // padded rows
+                } else {
+                    const int pitch = RgbPitch(format, s[0]);
+                    ExpectSameAndConfined(f, format, pitch);
+                    ExpectSameAndConfined(f, format, pitch + 13);  // odd pitch: rows step pitch - 1
+                }
+            }
+        }
+    }
+}
+
+TEST(Compose, OddSizesLeaveTheLastColumnOrPixelAlone) {
+    Frame f(5, 3);
+    for (uint32_t& p : f.pixels) p = 0xFFFFFFFF;
+    for (auto convert : {ComposeReference, ComposeMmx}) {
+        for (int format = kCompose32; format <= kCompose555; ++format) {
+            const int bpp = kBytesPerPixel[format], pitch = RgbPitch(format, 5);
+            const std::vector<uint8_t> t = Compose(convert, f, format, pitch);
+            for (int y = 0; y < 3; ++y)
+                for (int i = 4 * bpp; i < pitch; ++i)
+                    EXPECT_EQ(t[y * pitch + i], kSentinel) << kFormatNames[format] << " row " << y << " byte " << i;
+        }
+        // 15 pixels are 7 pairs: the 15th keeps the surface's bytes.
+        for (int format : {kComposeUyvy, kComposeYuy2}) {
+            const std::vector<uint8_t> t = Compose(convert, f, format, 10);
+            EXPECT_NE(t[27], kSentinel);
+            for (int i = 28; i < 32; ++i) EXPECT_EQ(t[i], kSentinel) << kFormatNames[format];
+        }
+    }
+}
+
+TEST(Compose, NothingIsWrittenForEmptyFramesOrUnknownFormats) {
+    Frame f(4, 4);
+    for (uint32_t& p : f.pixels) p = 0x00FFFFFF;
+    for (auto convert : {ComposeReference, ComposeMmx}) {
+        for (int format : {-1, 6, 99}) {
+            const std::vector<uint8_t> t = Compose(convert, f, format, 32);
+            for (uint8_t b : t) ASSERT_EQ(b, kSentinel);
+        }
+        for (int w : {0, -3}) {
+            Target t(64, 4);
+            convert({f.pixels.data(), w, 4, t.bytes.data(), 16, kCompose32});
+            convert({f.pixels.data(), 4, w, t.bytes.data(), 16, kComposeUyvy});
+            for (uint8_t b : t.bytes) ASSERT_EQ(b, kSentinel);
+        }
+    }
+}
