@@ -86,6 +86,7 @@ TEST(UndulatingSlider, WrapBandCopiesExactColumnsFromTheFarSide) {
     }
     EXPECT_EQ(OffsetAt(t, 0, 0), 4 * (W - 12));
     EXPECT_EQ(OffsetAt(t, 10, 0), 4 * (W - 2));
+    EXPECT_LT(OffsetAt(t, 11, 0) / 4, 11) << "column 11 is past the band";
 
     GenerateCountingDraws(t, kSlider, SliderSeed(-1));
     for (int y = 0; y < H; ++y) {
@@ -96,6 +97,7 @@ TEST(UndulatingSlider, WrapBandCopiesExactColumnsFromTheFarSide) {
     }
     EXPECT_EQ(OffsetAt(t, W - 11, 0), 4 * 2);
     EXPECT_EQ(OffsetAt(t, W - 1, 0), 4 * 12);
+    EXPECT_GT(OffsetAt(t, W - 12, 0) / 4, W - 12) << "column W - 12 is past the band";
 }
 
 TEST(UndulatingSlider, SlidesOnlySidewaysAndLeavesNoBlackColumn) {
