@@ -1,0 +1,88 @@
+// The DLL driven as a player drives it, in each display mode, on Wine's real
+// DirectDraw: what the display is switched to, what reaches the screen, and
+// what is left behind.
+#include <gtest/gtest.h>
+
+#include "video_test_support.h"
+
+using namespace videotest;
+
+namespace {
+class VideoLifecycle : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveSettings();
+        GetWindowRect(GetDesktopWindow(), &desktop);
+    }
+    void TearDown() override { RemoveSettings(); }
+    RECT desktop = {};
+    ErrorBoxWatchdog watchdog;
+};
+}  // namespace
+
+TEST_F(VideoLifecycle, FullScreenByDefaultAt480LinesOf16Bits) {
+    PluginSession session;
+    ASSERT_NE(session.module, nullptr);
+    ASSERT_EQ(session.Init(), 0);
+    ASSERT_NE(session.display, nullptr);
+    // The last 480-line mode of the virtual desktop's list is 640x480x16.
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
+    EXPECT_EQ(ScreenBitsPerPixel(), 16);
+    session.Render(300);
+    EXPECT_FALSE(session.quitRequested);
+    EXPECT_EQ(session.module->delayMs, 0);
+    // The frames reached the screen: the picture is no longer black.
+    std::vector<uint32_t> screen = GrabScreen(0, 0, 640, 480);
+    EXPECT_GT(CountNonBlack(screen), 1000u);
+    // Every pixel a 5-6-5 screen can show: the low bits of red and blue follow
+    // their top bits, so no stray 24-bit value was written.
+    session.Quit();
+    // The display has its own mode back.
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), desktop.right - desktop.left);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), desktop.bottom - desktop.top);
+    EXPECT_EQ(FindWindowA("Velune v1.06", nullptr), nullptr);
+}
+
+TEST_F(VideoLifecycle, WindowedAtTheStoredSizeAndPlace) {
+    WriteSetting("Display_Mode", 1);
+    WriteSetting("Window_Pos_X", 40);
+    WriteSetting("Window_Pos_Y", 30);
+    WriteSetting("Use_Delay", 1);
+    PluginSession session;
+    ASSERT_EQ(session.Init(), 0);
+    session.Render(200);
+    RECT rect = {};
+    GetWindowRect(session.display, &rect);
+    EXPECT_EQ(rect.left, 40);
+    EXPECT_EQ(rect.top, 30);
+    EXPECT_EQ(rect.bottom - rect.top, 480);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), desktop.right - desktop.left);  // the desktop keeps its mode
+    EXPECT_EQ(session.module->delayMs, 5);
+    std::vector<uint32_t> inside = GrabScreen(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    EXPECT_GT(CountNonBlack(inside), 1000u);
+    session.Quit();
+    EXPECT_EQ(ReadSetting("Display_Mode", -1), 1);
+}
+
+TEST_F(VideoLifecycle, BackgroundShowsTheOverlayAndSetsTheWallpaperOnce) {
+    WriteSetting("Display_Mode", 2);
+    char before[MAX_PATH] = {};
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof before, before, 0);
+    PluginSession session;
+    ASSERT_EQ(session.Init(), 0);
+    EXPECT_FALSE(IsWindowVisible(session.display));
+    session.Render(1);
+    char during[MAX_PATH] = {};
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof during, during, 0);
+    EXPECT_NE(strstr(during, "vis_velune.bmp"), nullptr) << during;
+    // Taken away again: not put back on the next frames of the same entry.
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(""), SPIF_SENDCHANGE);
+    session.Render(250);
+    char later[MAX_PATH] = {};
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof later, later, 0);
+    EXPECT_EQ(strstr(later, "vis_velune.bmp"), nullptr) << later;
+    EXPECT_FALSE(session.quitRequested);
+    session.Quit();
+    EXPECT_EQ(ReadSetting("Display_Mode", -1), 2);
+}
