@@ -136,7 +136,8 @@ TEST(SpiralTransforms, DrawTheirParametersAndFlagsInOrder) {
 }
 
 TEST(SpiralTransforms, AddressOnlyTheSourceFrameAtAnySize) {
-    const int sizes[][2] = {{1, 1}, {2, 1}, {1, 3}, {3, 3}, {7, 5}, {5, 9}, {33, 17}, {17, 40}, {64, 48}};
+    const int sizes[][2] = {{0, 4}, {4, 0},  {1, 1},   {2, 1},   {1, 3}, {3, 3},
+                            {7, 5}, {5, 9}, {33, 17}, {17, 40}, {64, 48}};
     for (const auto& s : sizes) {
         Map m(s[0], s[1]);
         for (int index : kSpirals)
