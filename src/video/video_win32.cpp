@@ -137,6 +137,7 @@ void Video::ChangeRes() {
     requestedResolution = request.resolution;
 
     ReleaseSurfaces();
+    const bool leavingFullScreen = transformReady && displayMode == kFullScreen && request.displayMode != kFullScreen;
     displayMode = request.displayMode;
     resolution = request.resolution;
     const DDSURFACEDESC2& record = modeRecords[displayMode][resolution];
@@ -152,6 +153,17 @@ void Video::ChangeRes() {
         SetActiveWindow(window);
     }
     if (displayMode != kBackground) RestoreWallpaper();
+    // Leaving Full Screen: the display gets its own mode back while the
+    // exclusive level still holds it, so that the normal level is set up for
+    // the desktop's size (Wine sizes its presentation chain at that moment,
+    // and a chain of the old size refuses every windowed blit).
+    if (leavingFullScreen) {
+        lastResult = directDraw->RestoreDisplayMode();
+        if (FAILED(lastResult)) {
+            ReportDirectDrawError("Error changing resolution", lastResult, 1);
+            return;
+        }
+    }
 
     lastResult = directDraw->SetCooperativeLevel(window, level);
     if (FAILED(lastResult) && lastResult != DDERR_HWNDALREADYSET) {

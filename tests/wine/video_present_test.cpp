@@ -1,0 +1,255 @@
+// The display code built into the test itself, with the Transform, the text
+// overlays and the player left out, so that a known frame can be put through
+// Compose and Flip on Wine's real DirectDraw and read back from the screen.
+// Everything of this build lives in namespace presentbuild; nothing of it is
+// in the DLL.
+#include <windows.h>
+#include <initguid.h>
+#include <ddraw.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "video_test_support.h"
+
+// The test is not linked with ddraw; the system's DLL is reached by name.
+extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, LPDIRECTDRAW* out, IUnknown* outer) {
+    using Create = HRESULT(WINAPI*)(GUID*, LPDIRECTDRAW*, IUnknown*);
+    static Create create =
+        reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("ddraw.dll"), "DirectDrawCreate")));
+    return create(guid, out, outer);
+}
+
+namespace presentbuild {
+#include "scene/scene_display.cpp"
+#include "video/compose_reference.cpp"
+#include "video/error_report_win32.cpp"
+#include "video/error_text.cpp"
+#include "video/mode_filter.cpp"
+#include "video/surfaces_win32.cpp"
+#include "video/video_compose_win32.cpp"
+#include "video/video_modes_win32.cpp"
+#include "video/video_win32.cpp"
+
+Scene* theScene = nullptr;
+void ClearPixels(uint32_t* pixels, int count) { memset(pixels, 0, sizeof(uint32_t) * static_cast<size_t>(count)); }
+void ComposeMmx(const ComposeJob& job) { ComposeReference(job); }
+void Video::ShowInfo() {}
+void Video::ShowMessage() {}
+
+// Only what the Video asks of its Transform, and a count of the live ones.
+int liveTransforms = 0;
+int lastInitWidth = 0;
+Transform::Transform() : enabled(nullptr) { ++liveTransforms; }
+Transform::~Transform() { --liveTransforms; }
+void Transform::Init(int newWidth, int newHeight) {
+    width = newWidth;
+    height = newHeight;
+    lastInitWidth = newWidth;
+}
+int Transform::GetEnabledMask() const { return currentIndex; }
+void Transform::SetEnabledMask(int mask) { currentIndex = mask; }
+}  // namespace presentbuild
+
+using namespace presentbuild;
+using namespace videotest;
+
+namespace {
+// Every pixel different from its neighbours, all channels used, and a fourth
+// byte that must never reach the screen.
+uint32_t Pattern(int x, int y) {
+    return 0xA5000000u | static_cast<uint32_t>((x * 7 + y) & 0xFF) << 16 | static_cast<uint32_t>((y * 5 + x / 3) & 0xFF) << 8 |
+           static_cast<uint32_t>((x ^ y) & 0xFF);
+}
+
+class VideoPresent : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host = player.window;
+        instance = GetModuleHandleA(nullptr);
+        video = new Video;
+        ASSERT_EQ(video->CheckDirectDraw(), 1);
+    }
+    void TearDown() override {
+        delete video;
+        PumpMessages();
+        EXPECT_EQ(liveTransforms, 0);
+    }
+    void Create(int mode) {
+        video->requestedDisplayMode = mode;
+        video->windowX = 50;
+        video->windowY = 40;
+        video->delayMsRef = &delayMs;
+        video->Create("VelunePresentTest", DefWindowProcA, &host, &instance);
+        PumpMessages();
+    }
+    // Puts the pattern through Compose and Flip a few times, as frames do.
+    void PresentPattern() {
+        for (int frame = 0; frame < 3; ++frame) {
+            for (int y = 0; y < video->height; ++y)
+                for (int x = 0; x < video->width; ++x) video->frameBuffer[y * video->width + x] = Pattern(x, y);
+            video->Compose();
+            video->Flip();
+            PumpMessages();
+        }
+    }
+    // Counts the pixels of a w x h screen rectangle at sx, sy whose top bits
+    // differ from the pattern's at fx, fy.
+    int Mismatches(int sx, int sy, int fx, int fy, int w, int h, int redBits, int greenBits, int blueBits) {
+        std::vector<uint32_t> screen = GrabScreen(sx, sy, w, h);
+        int bad = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                uint32_t want = Pattern(fx + x, fy + y), got = screen[static_cast<size_t>(y) * w + x];
+                auto top = [](uint32_t v, int shift, int bits) { return (v >> shift & 0xFF) >> (8 - bits); };
+                if (top(want, 16, redBits) != top(got, 16, redBits) || top(want, 8, greenBits) != top(got, 8, greenBits) ||
+                    top(want, 0, blueBits) != top(got, 0, blueBits)) {
+                    if (bad < 3) ADD_FAILURE() << "pixel " << x << "," << y << " want " << std::hex << want << " got " << got;
+                    ++bad;
+                }
+            }
+        }
+        return bad;
+    }
+
+    RECT ClientOnScreen() {
+        RECT client;
+        GetClientRect(video->window, &client);
+        MapWindowPoints(video->window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        return client;
+    }
+
+    ErrorBoxWatchdog watchdog;
+    PlayerWindow player;
+    HWND host = nullptr;
+    HINSTANCE instance = nullptr;
+    Video* video = nullptr;
+    int delayMs = -1;
+};
+}  // namespace
+
+TEST_F(VideoPresent, ListsHoldOnlyDeepModesAndTheSaturatedEstimate) {
+    Create(kWindowed);
+    // The virtual desktop offers 8-, 16- and 32-bit modes; 8 bits never appear.
+    for (int list = 0; list < kDisplayModeCount; ++list) {
+        ASSERT_GT(video->modeCounts[list], 0) << list;
+        for (int i = 0; i < video->modeCounts[list]; ++i) {
+            DWORD bits = video->modeRecords[list][i].ddpfPixelFormat.dwRGBBitCount;
+            EXPECT_TRUE(bits == 16 || bits == 24 || bits == 32) << bits;
+            char name[kModeNameBytes];
+            snprintf(name, sizeof name, "%dx%dx%d", static_cast<int>(video->modeRecords[list][i].dwWidth),
+                     static_cast<int>(video->modeRecords[list][i].dwHeight), static_cast<int>(bits));
+            EXPECT_STREQ(video->modeNames[list][i], name);
+        }
+    }
+    // More memory than an int holds: every list is the whole list.
+    EXPECT_EQ(video->memoryLimitBackground, INT_MAX);
+    EXPECT_EQ(video->modeCounts[0], video->modeCounts[1]);
+    EXPECT_EQ(video->modeCounts[2], video->modeCounts[1]);
+}
+
+TEST_F(VideoPresent, WindowedShowsTheFrameOneToOneInsideTheWindow) {
+    Create(kWindowed);
+    ASSERT_EQ(video->displayMode, kWindowed);
+    ASSERT_EQ(video->composeFormat, kCompose32);
+    PresentPattern();
+    RECT rect;
+    GetWindowRect(video->window, &rect);
+    EXPECT_EQ(rect.left, 50);
+    EXPECT_EQ(rect.top, 40);
+    EXPECT_EQ(rect.right - rect.left, video->width);
+    EXPECT_EQ(rect.bottom - rect.top, video->height);
+    // The frame covers the whole window rectangle one to one; the caption and
+    // the borders are drawn over it, the client area shows it.
+    RECT client = ClientOnScreen();
+    ASSERT_GT(client.right - client.left, 600);
+    EXPECT_EQ(Mismatches(client.left, client.top, client.left - rect.left, client.top - rect.top,
+                         client.right - client.left, client.bottom - client.top, 8, 8, 8),
+              0);
+    EXPECT_EQ(delayMs, 0);
+    video->useDelay = 1;
+    video->Flip();
+    EXPECT_EQ(delayMs, 5);
+}
+
+TEST_F(VideoPresent, WindowedBlitStaysInsideTheVisibleRegion) {
+    Create(kWindowed);
+    std::vector<uint32_t> before = GrabScreen(0, 0, 50, 40);
+    // A window of ours over the top-left corner of the display window.
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, 50, 40, 100, 100,
+                                 nullptr, nullptr, instance, nullptr);
+    PumpMessages();
+    PresentPattern();
+    std::vector<uint32_t> covered = GrabScreen(60, 50, 80, 80);
+    // The clipper spared the covering window: it keeps its one colour.
+    EXPECT_EQ(std::count(covered.begin(), covered.end(), covered[0]), static_cast<long>(covered.size()));
+    EXPECT_EQ(GrabScreen(0, 0, 50, 40), before);  // and everything outside
+    // Beside and below the cover the frame is there.
+    RECT client = ClientOnScreen();
+    EXPECT_EQ(Mismatches(150, client.top, 100, client.top - 40, 200, 100, 8, 8, 8), 0);
+    EXPECT_EQ(Mismatches(client.left, 150, client.left - 50, 110, 100, 200, 8, 8, 8), 0);
+    DestroyWindow(cover);
+}
+
+TEST_F(VideoPresent, FullScreen16BitsComposes565) {
+    Create(kFullScreen);
+    ASSERT_EQ(video->displayMode, kFullScreen);
+    EXPECT_EQ(video->width, 640);
+    EXPECT_EQ(video->height, 480);
+    EXPECT_EQ(video->displayBitDepth, 16);
+    EXPECT_EQ(video->greenMask, 0x07E0);
+    EXPECT_EQ(video->composeFormat, kCompose565);
+    EXPECT_EQ(video->overlayColorKey.dwColorSpaceLowValue, 0x07E0u);
+    PresentPattern();
+    EXPECT_EQ(Mismatches(0, 0, 0, 0, 640, 480, 5, 6, 5), 0);
+    video->useDelay = 1;
+    video->Flip();
+    EXPECT_EQ(delayMs, 0);
+}
+
+TEST_F(VideoPresent, BackgroundCreatesAnOverlayKeyedOnFullGreen) {
+    Create(kBackground);
+    ASSERT_EQ(video->displayMode, kBackground);
+    EXPECT_EQ(video->overlaySurfaceAllocated, 1);
+    EXPECT_FALSE(IsWindowVisible(video->window));
+    EXPECT_EQ(video->overlayColorKey.dwColorSpaceLowValue, video->greenMask);
+    EXPECT_EQ(video->wallpaperPending, 1);
+    PresentPattern();
+    EXPECT_EQ(video->wallpaperPending, 0);
+    EXPECT_GE(video->composeFormat, kCompose32);
+    EXPECT_LE(video->composeFormat, kComposeYuy2);
+}
+
+TEST_F(VideoPresent, ChangeResRebuildsEverythingAndCarriesTheMask) {
+    Create(kWindowed);
+    video->transformMask = 0;
+    video->transform->SetEnabledMask(1234);
+    const int modes[] = {kFullScreen, kWindowed, kBackground, kWindowed};
+    for (int mode : modes) {
+        video->requestedDisplayMode = mode;
+        video->ChangeRes();
+        PumpMessages();
+        EXPECT_EQ(video->displayMode, mode);
+        EXPECT_EQ(video->transform->GetEnabledMask(), 1234);
+        EXPECT_EQ(liveTransforms, 1);
+        EXPECT_EQ(lastInitWidth, video->width);
+        PresentPattern();
+    }
+    // An index beyond the list of the requested mode counts as not chosen.
+    video->requestedResolution = 999;
+    video->ChangeRes();
+    EXPECT_EQ(video->modeRecords[kWindowed][video->resolution].dwHeight, 480u);
+    // Windowed puts the window back where it was noted.
+    RECT rect;
+    GetWindowRect(video->window, &rect);
+    EXPECT_EQ(rect.left, 50);
+    EXPECT_EQ(rect.top, 40);
+}
