@@ -7,6 +7,34 @@
 #include "scene/scene.h"
 #include "transform/transform.h"
 
+namespace {
+
+// Truncates toward zero and accepts only points inside the frame. A value too
+// large for an int is off-screen by definition and is never converted.
+bool PixelIndex(const Scene& s, double x, double y, int* index) {
+    if (!(x > -1.0 && x < s.widthD && y > -1.0 && y < s.heightD)) return false;
+    const int ix = static_cast<int>(x);
+    const int iy = static_cast<int>(y);
+    if (ix < 0 || ix > s.maxX || iy < 0 || iy > s.maxY) return false;
+    *index = iy * s.width + ix;
+    return true;
+}
+
+void Plot(Scene& s, double x, double y, uint32_t colour, bool orMode) {
+    int i;
+    if (!PixelIndex(s, x, y, &i)) return;
+    s.frameBuffer[i] = orMode ? (s.frameBuffer[i] | colour) : colour;
+}
+
+Transform* CurrentTransform(const Scene& s) { return s.video != nullptr ? s.video->transform : nullptr; }
+
+bool CentreHint(const Scene& s) {
+    const Transform* t = CurrentTransform(s);
+    return t != nullptr && t->centreHint != 0;
+}
+
+}  // namespace
+
 void Scene::RenderPlainVanillaWaveforms() {
     static ColorCycler c1, c2, c3;
     static int style = 0;
@@ -50,6 +78,154 @@ void Scene::RenderPlainVanillaWaveforms() {
     phase += 0.01;
 }
 
-void Scene::RenderWavyCircle() { applyTransform = 1; }
-void Scene::RenderMovingVolumeCircle() { applyTransform = 1; }
-void Scene::RenderShiveringLines() { applyTransform = 1; }
+void Scene::RenderWavyCircle() {
+    static ColorCycler a, b, c, d, e;
+    static int colourMode = 0;
+    static double starPhase = 0.0;
+
+    applyTransform = 1;
+    Transform* t = CurrentTransform(*this);
+    if (t != nullptr && t->fadeHint == 1) t->noFade = 0;
+    if (firstFrame != 0) colourMode = Random(1);
+
+    const double baseRadius = heightD * volumeMid / 64;
+    const uint32_t ring = colourMode == 0 ? a.Step() : 0xFFFFFFu;
+    // Over a centred transform the ring is a fresh seed each frame; elsewhere
+    // crossings brighten.
+    const bool centred = CentreHint(*this);
+
+    for (int i = 0; i < 1152; ++i) {
+        const double angle = i * 0.005454166666666666;
+        // Out through the samples and back, so the ring closes on itself.
+        const int j = i < kAudioSamples ? i : 1151 - i;
+        const double r = waveMid[j] / 8 + baseRadius;
+        Plot(*this, halfWidthD + r * std::sin(angle), halfHeightD + r * std::cos(angle), ring, !centred);
+    }
+
+    if (!centred) return;
+    b.Step();
+    c.Step();
+    d.Step();
+    e.Step();
+    const double k = std::fabs(2 * std::sin(starPhase));
+    PutPixel(halfWidth - 1, halfHeight, b.ScaledStep(k));
+    PutPixel(halfWidth + 1, halfHeight, c.ScaledStep(k));
+    PutPixel(halfWidth, halfHeight + 1, d.ScaledStep(k));
+    PutPixel(halfWidth, halfHeight - 1, e.ScaledStep(k));
+    starPhase += 1.0;
+}
+
+void Scene::RenderMovingVolumeCircle() {
+    static ColorCycler a, b;
+    static double centreX = 0.0;
+    static bool movingRight = true;
+
+    applyTransform = 1;
+    if (movingRight) {
+        centreX += 1.0;
+        if (centreX > widthD - 1.0) {
+            centreX = widthD - 1.0;
+            movingRight = false;
+        }
+    } else {
+        centreX -= 1.0;
+        if (centreX < 0.0) {
+            centreX = 0.0;
+            movingRight = true;
+        }
+    }
+
+    const uint32_t colour = a.Step();
+    const double radius = heightD * volumeMid * volumeMid / 2048;
+    for (int k = 0; k < 360; ++k) {
+        const double angle = k * 0.017453333333333335;
+        Plot(*this, centreX + radius * std::cos(angle), halfHeightD + radius * std::sin(angle), colour, false);
+    }
+
+    if (!CentreHint(*this)) return;
+    b.Step();
+    for (int y = 0; y < height; ++y) {
+        // Stepped on every row, drawn or not, so the colour runs down the line.
+        const uint32_t rowColour = b.Step();
+        const double sample = waveMid[y % kAudioSamples];
+        if (!(sample > -1.0e6 && sample < 1.0e6)) continue;
+        const int x = halfWidth + static_cast<int>(sample);
+        if (x < 0 || x > maxX) continue;
+        frameBuffer[y * width + x] |= rowColour;
+    }
+}
+
+void Scene::RenderShiveringLines() {
+    static ColorCycler p, q;  // p draws line 1, q line 0
+    static int segments = 0;
+    static int turns[2][20];  // entry k of a line is turns[line][k - 1]
+
+    if (firstFrame != 0) {
+        volumePeak *= 0.5;
+        applyTransform = Random(3) == 0 ? 1 : 0;
+        segments = 3 * Random(2) + 7;
+    }
+
+    const bool beat = volumePeak * 0.8 < volumeMid;
+    if (beat || firstFrame != 0) {
+        for (int line = 0; line < 2; ++line) {
+            // Line 0 leaves the top edge at an x and turns at a y; line 1 leaves
+            // the left edge at a y. Odd entries are on the starting axis.
+            for (int k = 1; k <= segments; ++k) {
+                const bool isX = (k % 2 == 1) == (line == 0);
+                if (k < segments) {
+                    turns[line][k - 1] = Random(isX ? width : height);
+                } else {
+                    turns[line][k - 1] = isX ? width : height;  // the last run reaches the far edge
+                }
+            }
+        }
+    }
+
+    const double amp = heightD / 2048;
+    int wobble = 0;  // of the latest step in this frame, of either line
+    for (int line = 0; line < 2; ++line) {
+        ColorCycler& cycler = line == 0 ? q : p;
+        const double* wave = line == 0 ? waveLeft : waveRight;
+        const uint32_t c0 = cycler.Step();
+        const uint32_t c1 = cycler.ScaledStep(0.8);
+        const uint32_t c2 = cycler.ScaledStep(0.2);
+
+        int baseX = line == 0 ? turns[0][0] : 0;
+        int baseY = line == 0 ? 0 : turns[1][0];
+        bool horizontal = line == 1;
+        int s = -1;
+        for (int run = 1; run < segments; ++run) {
+            const int target = turns[line][run];
+            int m = horizontal ? baseX : baseY;
+            int steps = 0;
+            while (m != target) {
+                // A run longer than this ends the whole figure for the frame.
+                if (++steps > 1000) return;
+                m += m <= target ? 1 : -1;
+                if (++s > 1151) s = 0;
+                const int i = s < kAudioSamples ? s : 1151 - s;
+                wobble = static_cast<int>(wave[i] * amp);
+                const int x = horizontal ? m : baseX + wobble;
+                const int y = horizontal ? baseY + wobble : m;
+                if (x < 3 || x > width - 3 || y < 3 || y > height - 3) continue;
+                // Five pixels thick, brightest in the middle.
+                uint32_t* centre = frameBuffer + y * width + x;
+                const int across = horizontal ? width : 1;
+                centre[0] = c0;
+                centre[-across] = c1;
+                centre[across] = c1;
+                centre[-2 * across] = c2;
+                centre[2 * across] = c2;
+            }
+            if (horizontal) {
+                baseY += wobble;
+                baseX = m - wobble;
+            } else {
+                baseX += wobble;
+                baseY = m - wobble;
+            }
+            horizontal = !horizontal;
+        }
+    }
+}
