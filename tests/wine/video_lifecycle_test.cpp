@@ -29,7 +29,7 @@ TEST_F(VideoLifecycle, FullScreenByDefaultAt480LinesOf16Bits) {
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
     EXPECT_EQ(ScreenBitsPerPixel(), 16);
-    session.Render(300);
+    session.Render(200);
     EXPECT_FALSE(session.quitRequested);
     EXPECT_EQ(session.module->delayMs, 0);
     // The frames reached the screen: the picture is no longer black.
@@ -75,10 +75,13 @@ TEST_F(VideoLifecycle, BackgroundShowsTheOverlayAndSetsTheWallpaperOnce) {
     session.Render(1);
     char during[MAX_PATH] = {};
     SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof during, during, 0);
-    EXPECT_NE(strstr(during, "vis_velune.bmp"), nullptr) << during;
+    // The wallpaper beside the library, by its full path.
+    const char* name = strstr(during, "\\vis_velune.bmp");
+    EXPECT_NE(name, nullptr) << during;
+    EXPECT_EQ(during[1], ':') << during;
     // Taken away again: not put back on the next frames of the same entry.
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(""), SPIF_SENDCHANGE);
-    session.Render(250);
+    session.Render(150);
     char later[MAX_PATH] = {};
     SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof later, later, 0);
     EXPECT_EQ(strstr(later, "vis_velune.bmp"), nullptr) << later;

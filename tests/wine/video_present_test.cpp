@@ -221,6 +221,10 @@ TEST_F(VideoPresent, BackgroundCreatesAnOverlayKeyedOnFullGreen) {
     EXPECT_EQ(video->overlaySurfaceAllocated, 1);
     EXPECT_FALSE(IsWindowVisible(video->window));
     EXPECT_EQ(video->overlayColorKey.dwColorSpaceLowValue, video->greenMask);
+    DDCOLORKEY key = {};
+    EXPECT_EQ(video->primarySurface->GetColorKey(DDCKEY_DESTOVERLAY, &key), DD_OK);
+    EXPECT_EQ(key.dwColorSpaceLowValue, 0xFF00u);  // full green of the 32-bit desktop
+    EXPECT_EQ(key.dwColorSpaceHighValue, 0xFF00u);
     EXPECT_EQ(video->wallpaperPending, 1);
     PresentPattern();
     EXPECT_EQ(video->wallpaperPending, 0);
