@@ -201,7 +201,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND window = CreatePlayerWindow(instance, &state);
     if (!window) return Fail("cannot create the player window", 3);
 
-    HMODULE dll = LoadLibraryA(options.dllPath.c_str());
+    // A bare name would be looked for beside this program first.
+    char dllPath[MAX_PATH];
+    const DWORD pathLength = GetFullPathNameA(options.dllPath.c_str(), sizeof dllPath, dllPath, nullptr);
+    if (pathLength == 0 || pathLength >= sizeof dllPath) return Fail("bad plug-in path " + options.dllPath, 3);
+    HMODULE dll = LoadLibraryA(dllPath);
     if (!dll) return Fail("cannot load " + options.dllPath, 3);
     auto getHeader = reinterpret_cast<VisGetHeaderFn>(reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
     VisHeader* header = getHeader ? getHeader() : nullptr;

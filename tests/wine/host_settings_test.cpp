@@ -1,0 +1,143 @@
+// The settings file, seen from outside: what the plug-in writes at Quit after
+// loading a given file (or none), through real runs in the stand-in player.
+#include "host_test_harness.h"
+
+using host_test::PlayerRun;
+using host_test::Sandbox;
+
+namespace {
+
+const char* const kKeysInOrder[] = {"Display_Mode",     "Resolution_Mode",    "Frames_Per_Scene", "Minimize_Winamp",
+                                    "Use_Delay",        "Prefered_Renderer",  "Prefered_Transform",
+                                    "Show_Song_Title",  "Window_Pos_X",       "Window_Pos_Y",     "Renderer_Choice",
+                                    "Transform_Choice"};
+
+std::vector<std::string> KeyNames(const std::vector<std::string>& entries) {
+    std::vector<std::string> names;
+    for (const std::string& e : entries) names.push_back(e.substr(0, e.find('=')));
+    return names;
+}
+
+}  // namespace
+
+// Without a settings file the plug-in starts on its defaults, and Init followed
+// at once by Quit writes all twelve keys, in order, beside the library: the
+// library's own name does not matter.
+TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesTwelveKeysInOrder) {
+    Sandbox box("defaults", "vis_renamed.dll");
+    const PlayerRun run = box.Run("--frames 0");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.FramesOf("init 0").size(), 1u);
+
+    const std::string text = host_test::ReadFile(box.IniPath());
+    EXPECT_EQ(text.compare(0, 14, "[Velune v1.06]"), 0) << text;
+    const std::vector<std::string> entries = box.IniEntries();
+    EXPECT_EQ(KeyNames(entries), std::vector<std::string>(std::begin(kKeysInOrder), std::end(kKeysInOrder)));
+    EXPECT_EQ(box.Ini("Display_Mode"), 0);  // Full Screen
+    EXPECT_GE(box.Ini("Resolution_Mode"), 0);
+    EXPECT_EQ(box.Ini("Frames_Per_Scene"), 500);
+    EXPECT_EQ(box.Ini("Minimize_Winamp"), 0);
+    EXPECT_EQ(box.Ini("Use_Delay"), 0);
+    EXPECT_EQ(box.Ini("Prefered_Renderer"), -1);
+    EXPECT_EQ(box.Ini("Prefered_Transform"), -1);
+    EXPECT_EQ(box.Ini("Show_Song_Title"), 1);
+    EXPECT_EQ(box.Ini("Window_Pos_X"), 0);
+    EXPECT_EQ(box.Ini("Window_Pos_Y"), 0);
+    EXPECT_EQ(box.Ini("Renderer_Choice"), 16383);
+    EXPECT_EQ(box.Ini("Transform_Choice"), 32767);
+}
+
+// Locks, both masks, a scene length of -1 and the other values come back
+// unchanged after a run; a move in Windowed mode is saved and the next start
+// opens the window there.
+TEST(HostSettings, ValuesAndTheWindowPositionSurviveARestart) {
+    Sandbox box("restart");
+    box.WriteIni(
+        "Display_Mode=1\r\nFrames_Per_Scene=-1\r\nMinimize_Winamp=1\r\nUse_Delay=1\r\n"
+        "Prefered_Renderer=3\r\nPrefered_Transform=7\r\nShow_Song_Title=0\r\nWindow_Pos_X=40\r\n"
+        "Window_Pos_Y=30\r\nRenderer_Choice=8192\r\nTransform_Choice=16384\r\n");
+    const PlayerRun first = box.Run("--frames 4 --move 2:120,90");
+    ASSERT_TRUE(first.finished);
+    const std::vector<std::string> opened = first.TextsOf("window ");
+    ASSERT_FALSE(opened.empty());
+    EXPECT_EQ(opened.front().compare(0, 16, "window 40 30 640"), 0) << opened.front();
+
+    const int resolution = box.Ini("Resolution_Mode");
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run == 0 ? "after the first run" : "after the restart");
+        EXPECT_EQ(box.Ini("Display_Mode"), 1);
+        EXPECT_EQ(box.Ini("Resolution_Mode"), resolution);
+        EXPECT_EQ(box.Ini("Frames_Per_Scene"), -1);
+        EXPECT_EQ(box.Ini("Minimize_Winamp"), 1);
+        EXPECT_EQ(box.Ini("Use_Delay"), 1);
+        EXPECT_EQ(box.Ini("Prefered_Renderer"), 3);
+        EXPECT_EQ(box.Ini("Prefered_Transform"), 7);
+        EXPECT_EQ(box.Ini("Show_Song_Title"), 0);
+        EXPECT_EQ(box.Ini("Window_Pos_X"), 120);
+        EXPECT_EQ(box.Ini("Window_Pos_Y"), 90);
+        EXPECT_EQ(box.Ini("Renderer_Choice"), 8192);
+        EXPECT_EQ(box.Ini("Transform_Choice"), 16384);
+        if (run == 0) {
+            const PlayerRun second = box.Run("--frames 2");
+            ASSERT_TRUE(second.finished);
+            const std::vector<std::string> reopened = second.TextsOf("window ");
+            ASSERT_FALSE(reopened.empty());
+            EXPECT_EQ(reopened.front().compare(0, 17, "window 120 90 640"), 0) << reopened.front();
+        }
+    }
+}
+
+// Values no build of the plug-in writes are mended on loading: a display mode
+// of 7 starts Full Screen, locks beyond their tables unlock, a scene length of
+// 0 becomes 500, any non-zero flag is on, and a resolution index far past the
+// list does not take the plug-in down. In Full Screen a move of the window is
+// not remembered.
+TEST(HostSettings, DamagedValuesAreMendedOnLoading) {
+    Sandbox box("damaged");
+    box.WriteIni(
+        "Display_Mode=7\r\nResolution_Mode=999\r\nFrames_Per_Scene=0\r\nUse_Delay=5\r\n"
+        "Prefered_Renderer=14\r\nPrefered_Transform=-9\r\nShow_Song_Title=2\r\nWindow_Pos_X=10\r\n"
+        "Window_Pos_Y=20\r\n");
+    const PlayerRun run = box.Run("--frames 3 --move 2:200,150");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(box.Ini("Display_Mode"), 0);
+    EXPECT_GE(box.Ini("Resolution_Mode"), 0);
+    EXPECT_NE(box.Ini("Resolution_Mode"), 999);
+    EXPECT_EQ(box.Ini("Frames_Per_Scene"), 500);
+    EXPECT_EQ(box.Ini("Use_Delay"), 1);
+    EXPECT_EQ(box.Ini("Prefered_Renderer"), -1);
+    EXPECT_EQ(box.Ini("Prefered_Transform"), -1);
+    EXPECT_EQ(box.Ini("Show_Song_Title"), 1);
+    EXPECT_EQ(box.Ini("Window_Pos_X"), 10);
+    EXPECT_EQ(box.Ini("Window_Pos_Y"), 20);
+    EXPECT_EQ(run.Delays().at(1), 0);  // Full Screen never slows the player down
+}
+
+// A library whose directory leaves no room for the settings file's name runs
+// on its defaults and writes no file at all, rather than a cut path.
+TEST(HostSettings, APathTooLongForTheFileNameWritesNothing) {
+    Sandbox base("long");
+    // The directory is sized so that its library ("x.dll") still fits in 260
+    // characters but the settings file's name would not.
+    std::string dir = base.dir;
+    const size_t target = 246;
+    while (dir.size() < target) {
+        const size_t part = std::min<size_t>(60, target - dir.size() - 1);
+        if (part == 0) break;
+        dir += "\\" + std::string(part, 'd');
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << dir;
+    }
+    ASSERT_EQ(dir.size(), target);
+    const std::string dll = dir + "\\x.dll";
+    ASSERT_TRUE(CopyFileA(VELUNE_RELEASE_DIR "\\vis_velune.dll", dll.c_str(), FALSE));
+    DeleteFileA((dir + "\\vis_velune.ini").c_str());
+
+    const PlayerRun run = base.Run("--frames 1 --dll \"" + dll + "\"");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.FramesOf("init 0").size(), 1u);
+    EXPECT_FALSE(host_test::FileExists(dir + "\\vis_velune.ini"));
+    EXPECT_FALSE(host_test::FileExists(base.IniPath()));
+}

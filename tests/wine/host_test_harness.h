@@ -1,0 +1,224 @@
+#pragma once
+// Runs the real plug-in in the stand-in player, each test in a folder of its
+// own (so its settings file is private), and reads back what the player saw:
+// its log, the settings file the plug-in wrote, and screen captures.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace host_test {
+
+// The build folder, as a plain full path (the player normalizes paths too).
+inline std::string BuildDir() {
+    char path[MAX_PATH];
+    const DWORD n = GetFullPathNameA(VELUNE_RELEASE_DIR "\\..", sizeof path, path, nullptr);
+    return n > 0 && n < sizeof path ? std::string(path) : std::string(VELUNE_RELEASE_DIR "\\..");
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// One line of the player's log: "frame N what...".
+struct LogLine {
+    int frame;
+    std::string what;
+};
+
+struct PlayerRun {
+    DWORD exitCode = 0;
+    bool finished = false;
+    std::vector<LogLine> log;
+
+    // Frames of the lines whose text starts with `prefix`.
+    std::vector<int> FramesOf(const std::string& prefix) const {
+        std::vector<int> frames;
+        for (const LogLine& line : log)
+            if (line.what.compare(0, prefix.size(), prefix) == 0) frames.push_back(line.frame);
+        return frames;
+    }
+    // Texts of the lines that start with `prefix`, in order.
+    std::vector<std::string> TextsOf(const std::string& prefix) const {
+        std::vector<std::string> texts;
+        for (const LogLine& line : log)
+            if (line.what.compare(0, prefix.size(), prefix) == 0) texts.push_back(line.what);
+        return texts;
+    }
+    // The delayMs the player saw after each frame, indexed by frame (0 unused).
+    std::vector<int> Delays() const {
+        std::vector<int> delays(1, -1);
+        for (const LogLine& line : log) {
+            int d = 0;
+            if (std::sscanf(line.what.c_str(), "delay %d", &d) == 1) {
+                if (static_cast<size_t>(line.frame) >= delays.size()) delays.resize(line.frame + 1, -1);
+                delays[line.frame] = d;
+            }
+        }
+        return delays;
+    }
+};
+
+// A 24-bit capture, top row first, pixels 0x00RRGGBB.
+struct Capture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+
+    // Near-white pixels in the rectangle given as fractions of the size: the
+    // overlays draw white text with a black shadow.
+    int WhitePixels(double left, double top, double right, double bottom) const {
+        int count = 0;
+        for (int y = static_cast<int>(top * height); y < static_cast<int>(bottom * height); ++y)
+            for (int x = static_cast<int>(left * width); x < static_cast<int>(right * width); ++x) {
+                const uint32_t p = pixels[static_cast<size_t>(y) * width + x];
+                if ((p >> 16 & 255) > 200 && (p >> 8 & 255) > 200 && (p & 255) > 200) ++count;
+            }
+        return count;
+    }
+    // The transient message's place: near the bottom left corner.
+    int MessagePixels() const { return WhitePixels(0.03, 0.90, 0.50, 0.99); }
+    // The information overlay's six lines in the top left corner.
+    int InfoPixels() const { return WhitePixels(0.02, 0.05, 0.40, 0.20); }
+};
+
+inline bool ReadCapture(const std::string& path, Capture& capture) {
+    const std::string data = ReadFile(path);
+    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return false;
+    auto le32 = [&](size_t at) {
+        return static_cast<int32_t>(static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8 |
+                                    static_cast<uint8_t>(data[at + 2]) << 16 |
+                                    static_cast<uint32_t>(static_cast<uint8_t>(data[at + 3])) << 24);
+    };
+    const int offset = le32(10), w = le32(18), h = le32(22);
+    const int row = (w * 3 + 3) & ~3;
+    if (w <= 0 || h <= 0 || data.size() < static_cast<size_t>(offset) + static_cast<size_t>(row) * h) return false;
+    capture.width = w;
+    capture.height = h;
+    capture.pixels.assign(static_cast<size_t>(w) * h, 0);
+    for (int y = 0; y < h; ++y) {
+        const size_t src = static_cast<size_t>(offset) + static_cast<size_t>(h - 1 - y) * row;
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = reinterpret_cast<const uint8_t*>(data.data()) + src + 3 * x;
+            capture.pixels[static_cast<size_t>(y) * w + x] = p[2] << 16 | p[1] << 8 | p[0];
+        }
+    }
+    return true;
+}
+
+// A folder under the build folder holding a private copy of the plug-in.
+class Sandbox {
+public:
+    explicit Sandbox(const std::string& name, const std::string& dllName = "vis_velune.dll")
+        : dir(BuildDir() + "\\host-sandbox\\" + name), dll(dir + "\\" + dllName) {
+        CreateDirectoryA((BuildDir() + "\\host-sandbox").c_str(), nullptr);
+        CreateDirectoryA(dir.c_str(), nullptr);
+        Clear();
+        CopyFileA(VELUNE_RELEASE_DIR "\\vis_velune.dll", dll.c_str(), FALSE);
+    }
+
+    // Removes what an earlier run left: the settings, the log, the captures.
+    void Clear() const {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((dir + "\\" + found.cFileName).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+
+    std::string Path(const std::string& file) const { return dir + "\\" + file; }
+    std::string IniPath() const { return Path("vis_velune.ini"); }
+
+    void WriteIni(const std::string& keys) const {
+        std::ofstream out(IniPath(), std::ios::binary);
+        out << "[Velune v1.06]\r\n" << keys;
+    }
+
+    // The keys of the settings file in file order, "Key=Value".
+    std::vector<std::string> IniEntries() const {
+        std::vector<std::string> entries;
+        for (const std::string& line : Lines(ReadFile(IniPath())))
+            if (line.find('=') != std::string::npos) entries.push_back(line);
+        return entries;
+    }
+
+    // The value of a key, or `missing` when the file lacks it.
+    int Ini(const std::string& key, int missing = -12345) const {
+        for (const std::string& entry : IniEntries())
+            if (entry.compare(0, key.size() + 1, key + "=") == 0) return std::atoi(entry.c_str() + key.size() + 1);
+        return missing;
+    }
+
+    // Runs the player on the plug-in copy with a fixed 20 ms play clock.
+    PlayerRun Run(const std::string& arguments, DWORD timeoutMs = 120000) const {
+        PlayerRun run;
+        const std::string logPath = Path("host.log");
+        std::string command = "\"" + BuildDir() + "\\velune-host.exe\" --dll \"" + dll + "\" --log \"" + logPath +
+                              "\" --frame-ms 20 --capture-prefix \"" + Path("capture") + "\" " + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        std::vector<char> line(command.begin(), command.end());
+        line.push_back('\0');
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
+                            &process)) {
+            ADD_FAILURE() << "cannot start the player: " << GetLastError();
+            return run;
+        }
+        if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+            run.finished = true;
+            GetExitCodeProcess(process.hProcess, &run.exitCode);
+        } else {
+            TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, 10000);
+            ADD_FAILURE() << "the player did not finish: " << command;
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        for (const std::string& text : Lines(ReadFile(logPath))) {
+            LogLine entry{};
+            int used = 0;
+            if (std::sscanf(text.c_str(), "frame %d %n", &entry.frame, &used) == 1 && used > 0) {
+                entry.what = text.substr(static_cast<size_t>(used));
+                run.log.push_back(entry);
+            }
+        }
+        return run;
+    }
+
+    Capture CaptureAt(int frame) const {
+        char name[32];
+        std::snprintf(name, sizeof name, "capture_%05d.bmp", frame);
+        Capture capture;
+        EXPECT_TRUE(ReadCapture(Path(name), capture)) << name;
+        return capture;
+    }
+
+    const std::string dir;
+    const std::string dll;
+};
+
+}  // namespace host_test
