@@ -70,15 +70,17 @@ TEST(HostKeys, LockTogglesAndAllRenderers) {
     EXPECT_GT(box.CaptureAt(87).MessagePixels(), 50) << "a lock message should show";
 }
 
-// F4 switches the information overlay on and off; F9 switches the song title
-// off with a message, and the setting is saved.
+// F4 switches the information overlay on, Alt+F4 off again (it does not close
+// the window); F9 switches the song title off with a message, and the setting
+// is saved.
 TEST(HostKeys, InfoOverlayAndTitleSwitch) {
     Sandbox box("overlays");
     box.WriteIni("Display_Mode=1\r\nFrames_Per_Scene=-1\r\nPrefered_Renderer=0\r\n");
     const PlayerRun run = box.Run(
-        "--silent-songs 1 --frames 100 --key 5:F4 --key 12:F4 --key 85:F9 --capture 10 --capture 16 --capture 84 "
+        "--silent-songs 1 --frames 100 --key 5:F4 --key 12:alt+F4 --key 85:F9 --capture 10 --capture 16 --capture 84 "
         "--capture 90");
     ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.FramesOf("frame count reached"), std::vector<int>{100});
     EXPECT_GT(box.CaptureAt(10).InfoPixels(), 100) << "the overlay's six lines";
     EXPECT_LT(box.CaptureAt(16).InfoPixels(), 10);
     EXPECT_LT(box.CaptureAt(84).MessagePixels(), 10);

@@ -67,6 +67,20 @@ BOOL CALLBACK MatchDisplayWindow(HWND window, LPARAM found) {
     return TRUE;
 }
 
+BOOL CALLBACK CountDialog(HWND window, LPARAM count) {
+    char name[16];
+    if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "#32770") == 0)
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// Visible dialogs of this thread: the plug-in's configuration panel and About box.
+int CountDialogs() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountDialog, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 HWND FindDisplayWindow() {
     HWND found = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), MatchDisplayWindow, reinterpret_cast<LPARAM>(&found));
@@ -93,6 +107,7 @@ private:
     HWND display = nullptr;
     RECT lastRect = {};
     int lastVisible = -1;
+    int lastDialogs = 0;
     std::unique_ptr<audio::Analyzer> analyzer{new audio::Analyzer};
 };
 
@@ -120,6 +135,9 @@ void Player::SendEvents(int frame) {
 }
 
 void Player::NoteDisplayWindow(int frame) {
+    const int dialogs = CountDialogs();
+    if (dialogs != lastDialogs) state.log.Line(frame, "dialogs %d", dialogs);
+    lastDialogs = dialogs;
     if (!display || !IsWindow(display)) display = FindDisplayWindow();
     if (!display) return;
     RECT r;
