@@ -195,8 +195,17 @@ void Player::Run() {
     state.log.Line(options.frames, "frame count reached");
 }
 
+const char kUsage[] =
+    "usage: velune-host [--dll PATH] [--wav FILE]... [--songs N] [--silent-songs N] [--song-seconds S]\n"
+    "         [--seed N] [--null-title] [--frames N] [--frame-ms MS] [--min-frame-ms MS] [--log FILE]\n"
+    "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]...\n"
+    "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
+    "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
+    "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n";
+
 int Fail(const std::string& text, int code) {
     std::fprintf(stderr, "velune-host: %s\n", text.c_str());
+    if (code == 2) std::fputs(kUsage, stderr);
     return code;
 }
 
