@@ -21,6 +21,7 @@ protected:
 }  // namespace
 
 TEST_F(VideoLifecycle, FullScreenByDefaultAt480LinesOf16Bits) {
+    WriteSetting("Use_Delay", 1);  // has no say in Full Screen
     PluginSession session;
     ASSERT_NE(session.module, nullptr);
     ASSERT_EQ(session.Init(), 0);
@@ -88,4 +89,43 @@ TEST_F(VideoLifecycle, BackgroundShowsTheOverlayAndSetsTheWallpaperOnce) {
     EXPECT_FALSE(session.quitRequested);
     session.Quit();
     EXPECT_EQ(ReadSetting("Display_Mode", -1), 2);
+}
+
+TEST_F(VideoLifecycle, InitThenQuitSavesTheModeTheVideoChose) {
+    PluginSession session;
+    ASSERT_EQ(session.Init(), 0);
+    session.Quit();
+    EXPECT_EQ(ReadSetting("Display_Mode", -1), 0);
+    const int resolution = ReadSetting("Resolution_Mode", -1);
+    EXPECT_GE(resolution, 0);
+    // The saved index enters the same mode next time.
+    PluginSession again;
+    ASSERT_EQ(again.Init(), 0);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
+    EXPECT_EQ(ScreenBitsPerPixel(), 16);
+    again.Quit();
+    EXPECT_EQ(ReadSetting("Resolution_Mode", -1), resolution);
+}
+
+TEST_F(VideoLifecycle, StoredValuesOutsideTheListsStillStart) {
+    WriteSetting("Display_Mode", 7);
+    WriteSetting("Resolution_Mode", 5000);
+    PluginSession session;
+    ASSERT_EQ(session.Init(), 0);
+    session.Render(3);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);  // Full Screen at the default mode
+    session.Quit();
+    EXPECT_EQ(ReadSetting("Display_Mode", -1), 0);
+}
+
+TEST_F(VideoLifecycle, ResourcesAndConfigReturn) {
+    PluginSession session;
+    ASSERT_NE(session.module, nullptr);
+    EXPECT_NE(LoadIconA(session.dll, MAKEINTRESOURCEA(106)), nullptr);
+    HBITMAP picture = LoadBitmapA(session.dll, MAKEINTRESOURCEA(113));
+    EXPECT_NE(picture, nullptr);
+    DeleteObject(picture);
+    // With no About box to wait for, the configure command returns at once.
+    session.module->Config(session.module);
+    SUCCEED();
 }

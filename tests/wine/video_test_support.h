@@ -205,11 +205,22 @@ inline size_t CountNonBlack(const std::vector<uint32_t>& pixels) {
     return n;
 }
 
+// Committed private memory of the process. Wine leaves the counters of
+// GetProcessMemoryInfo at 0, so the address space is walked when they are.
 inline size_t PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return counters.PrivateUsage;
+    if (counters.PrivateUsage != 0) return counters.PrivateUsage;
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (const char* address = nullptr; VirtualQuery(address, &info, sizeof info) == sizeof info;) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+        const char* next = static_cast<const char*>(info.BaseAddress) + info.RegionSize;
+        if (next <= address) break;
+        address = next;
+    }
+    return total;
 }
 
 }  // namespace videotest
