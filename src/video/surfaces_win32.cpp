@@ -18,6 +18,8 @@ int BitCount(unsigned value) {
     return n;
 }
 
+bool KnownDepth(int bits) { return bits == 16 || bits == 24 || bits == 32; }
+
 void ResetDesc(DDSURFACEDESC2* desc) {
     memset(desc, 0, sizeof *desc);
     desc->dwSize = sizeof *desc;
@@ -57,6 +59,8 @@ void Video::AllocateSurfaces() {
         composeFormat = kCompose24;
     else if (displayBitDepth == 16)
         composeFormat = BitCount(greenMask) == 5 ? kCompose555 : kCompose565;
+    else
+        composeFormat = kCompose32;  // the compose surface is then made 32-bit itself
 
     primaryDesc.dwFlags = DDSD_CAPS;
     if (displayMode == kBackground)
@@ -147,6 +151,18 @@ void Video::CreateComposeSurface() {
     composeDesc.dwHeight = static_cast<DWORD>(height);
     composeDesc.dwWidth = static_cast<DWORD>(width + 1);  // the 24-bit stores spill into a spare column
     composeDesc.ddsCaps.dwCaps = DDSCAPS_SYSTEMMEMORY;
+    if (!KnownDepth(displayBitDepth)) {
+        // No conversion writes this desktop's format (an 8-bit palette, say):
+        // the frame is kept 32-bit and the blit converts it, rather than four
+        // bytes a pixel landing in a surface of one.
+        composeDesc.dwFlags |= DDSD_PIXELFORMAT;
+        composeDesc.ddpfPixelFormat.dwSize = sizeof composeDesc.ddpfPixelFormat;
+        composeDesc.ddpfPixelFormat.dwFlags = DDPF_RGB;
+        composeDesc.ddpfPixelFormat.dwRGBBitCount = 32;
+        composeDesc.ddpfPixelFormat.dwRBitMask = 0xFF0000;
+        composeDesc.ddpfPixelFormat.dwGBitMask = 0x00FF00;
+        composeDesc.ddpfPixelFormat.dwBBitMask = 0x0000FF;
+    }
     lastResult = directDraw->CreateSurface(&composeDesc, &composeSurface, nullptr);
     if (FAILED(lastResult)) {
         composeSurface = nullptr;

@@ -103,15 +103,19 @@ protected:
     }
     // Counts the pixels of a w x h screen rectangle at sx, sy whose top bits
     // differ from the pattern's at fx, fy.
-    int Mismatches(int sx, int sy, int fx, int fy, int w, int h, int redBits, int greenBits, int blueBits) {
+    int Mismatches(int sx, int sy, int fx, int fy, int w, int h, int redBits, int greenBits, int blueBits,
+                   int tolerance = 0) {
         std::vector<uint32_t> screen = GrabScreen(sx, sy, w, h);
         int bad = 0;
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
                 uint32_t want = Pattern(fx + x, fy + y), got = screen[static_cast<size_t>(y) * w + x];
-                auto top = [](uint32_t v, int shift, int bits) { return (v >> shift & 0xFF) >> (8 - bits); };
-                if (top(want, 16, redBits) != top(got, 16, redBits) || top(want, 8, greenBits) != top(got, 8, greenBits) ||
-                    top(want, 0, blueBits) != top(got, 0, blueBits)) {
+                auto off = [&](int shift, int bits) {
+                    int a = static_cast<int>((want >> shift & 0xFF) >> (8 - bits));
+                    int b = static_cast<int>((got >> shift & 0xFF) >> (8 - bits));
+                    return a - b > tolerance || b - a > tolerance;
+                };
+                if (off(16, redBits) || off(8, greenBits) || off(0, blueBits)) {
                     if (bad < 3) ADD_FAILURE() << "pixel " << x << "," << y << " want " << std::hex << want << " got " << got;
                     ++bad;
                 }
@@ -256,4 +260,25 @@ TEST_F(VideoPresent, ChangeResRebuildsEverythingAndCarriesTheMask) {
     GetWindowRect(video->window, &rect);
     EXPECT_EQ(rect.left, 50);
     EXPECT_EQ(rect.top, 40);
+}
+
+TEST_F(VideoPresent, ADesktopOfAnotherDepthGetsA32BitComposeSurface) {
+    Create(kFullScreen);  // a 16-bit display
+    // As if the display were of a depth no conversion writes (8 bits, say).
+    video->ReleaseSurfaces();
+    video->displayBitDepth = 8;
+    video->AllocateSurfaces();
+    ASSERT_NE(video->composeSurface, nullptr);
+    EXPECT_EQ(video->composeFormat, kCompose32);
+    EXPECT_TRUE(video->composeDesc.dwFlags & DDSD_PIXELFORMAT);
+    DDSURFACEDESC2 desc;
+    memset(&desc, 0, sizeof desc);
+    desc.dwSize = sizeof desc;
+    ASSERT_EQ(video->composeSurface->GetSurfaceDesc(&desc), DD_OK);
+    EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 32u);
+    EXPECT_EQ(desc.dwWidth, static_cast<DWORD>(video->width + 1));
+    // The blit converts the 32-bit frame to the display's 5-6-5 (Wine rounds
+    // where the conversion of compose truncates).
+    PresentPattern();
+    EXPECT_EQ(Mismatches(0, 0, 0, 0, 640, 480, 5, 6, 5, 1), 0);
 }
