@@ -42,7 +42,9 @@ int Particle::MoveAndBounce(const Scene& scene, int count, const double* xLeft, 
         if (!(xLeft[i] <= x && x <= xRight[i])) continue;
         const double a = surfaceNow[i];
         const double b = surfaceBefore[i];
-        const bool staysAbove = y0 < a && y1 < a && y0 <= b && y1 < b;
+        // A drop resting on the surface and leaving it upward is not a new hit,
+        // or a drop on a still surface would be caught there for good.
+        const bool staysAbove = y0 <= a && y1 < a && y0 <= b && y1 < b;
         const bool staysBelow = y0 >= a && y1 > a && y0 > b && y1 > b;
         if (staysAbove || staysBelow) continue;
         y = a;

@@ -94,18 +94,20 @@ void Scene::ZeroGuardRow() {
 }
 
 void Scene::RunRenderers() {
-    using Renderer = void (Scene::*)();
-    static const Renderer renderers[kRendererCount] = {
-        &Scene::RenderPlainVanillaWaveforms,   &Scene::RenderWavyCircle,
-        &Scene::RenderMovingVolumeCircle,      &Scene::RenderShiveringLines,
-        &Scene::RenderSpectralSpheres,         &Scene::RenderHypnotizer,
-        &Scene::RenderVolumeLines,             &Scene::RenderSparkles,
-        &Scene::RenderPaintDrops,              &Scene::RenderOrbitingParticlesBeat,
-        &Scene::RenderOrbitingParticlesVolume, &Scene::RenderSnow,
-        &Scene::RenderSpectrumSplash,          &Scene::RenderFloatingTriangle,
-    };
     if (frameBuffer == nullptr || width <= 0 || height <= 0) return;
-    for (int i = 0; i < kRendererCount; ++i) {
-        if (activeRenderers[i] != 0) (this->*renderers[i])();
-    }
+    // Index order: with several active, later renderers draw over earlier ones.
+    if (activeRenderers[0] != 0) RenderPlainVanillaWaveforms();
+    if (activeRenderers[1] != 0) RenderWavyCircle();
+    if (activeRenderers[2] != 0) RenderMovingVolumeCircle();
+    if (activeRenderers[3] != 0) RenderShiveringLines();
+    if (activeRenderers[4] != 0) RenderSpectralSpheres();
+    if (activeRenderers[5] != 0) RenderHypnotizer();
+    if (activeRenderers[6] != 0) RenderVolumeLines();
+    if (activeRenderers[7] != 0) RenderSparkles();
+    if (activeRenderers[8] != 0) RenderPaintDrops();
+    if (activeRenderers[9] != 0) RenderOrbitingParticlesBeat();
+    if (activeRenderers[10] != 0) RenderOrbitingParticlesVolume();
+    if (activeRenderers[11] != 0) RenderSnow();
+    if (activeRenderers[12] != 0) RenderSpectrumSplash();
+    if (activeRenderers[13] != 0) RenderFloatingTriangle();
 }

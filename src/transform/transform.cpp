@@ -74,19 +74,25 @@ void Transform::Choose(int mode) {
 }
 
 void Transform::Generate() {
-    using Generator = void (Transform::*)();
-    static const Generator generators[kTransformCount] = {
-        &Transform::GenerateWavySpiral,        &Transform::GenerateParabolicZoomer,
-        &Transform::GenerateBubble,            &Transform::GenerateFastZoomer,
-        &Transform::GenerateUndulatingSlider,  &Transform::GenerateFuzzyFade,
-        &Transform::GenerateShinyTiles,        &Transform::GenerateDiagonalFade,
-        &Transform::GenerateTranslateAndSpin,  &Transform::GenerateKaleidoscope,
-        &Transform::GenerateFastReverseSpiral, &Transform::GenerateTypo,
-        &Transform::GenerateFlower,            &Transform::GenerateSpiralTiles,
-        &Transform::GeneratePlainSineWave,
-    };
-    if (currentIndex < 0 || currentIndex >= kTransformCount || sourceOffsets == nullptr) return;
-    (this->*generators[currentIndex])();
+    if (sourceOffsets == nullptr) return;
+    switch (currentIndex) {
+        case 0: GenerateWavySpiral(); break;
+        case 1: GenerateParabolicZoomer(); break;
+        case 2: GenerateBubble(); break;
+        case 3: GenerateFastZoomer(); break;
+        case 4: GenerateUndulatingSlider(); break;
+        case 5: GenerateFuzzyFade(); break;
+        case 6: GenerateShinyTiles(); break;
+        case 7: GenerateDiagonalFade(); break;
+        case 8: GenerateTranslateAndSpin(); break;
+        case 9: GenerateKaleidoscope(); break;
+        case 10: GenerateFastReverseSpiral(); break;
+        case 11: GenerateTypo(); break;
+        case 12: GenerateFlower(); break;
+        case 13: GenerateSpiralTiles(); break;
+        case 14: GeneratePlainSineWave(); break;
+        default: break;  // no such transform: the map stays as it is
+    }
 }
 
 int Transform::GetEnabledMask() const {
