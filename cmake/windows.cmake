@@ -61,7 +61,8 @@ set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/relea
 
 # The SIMD paths compiled for the shipped 32-bit target (real MMX registers, not
 # the SSE emulation a 64-bit compiler substitutes) against their references.
-set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp)
+set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/unit/truncate_test.cpp)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp)
   list(APPEND SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp)
 endif()
