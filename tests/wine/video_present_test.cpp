@@ -282,3 +282,21 @@ TEST_F(VideoPresent, ADesktopOfAnotherDepthGetsA32BitComposeSurface) {
     PresentPattern();
     EXPECT_EQ(Mismatches(0, 0, 0, 0, 640, 480, 5, 6, 5, 1), 0);
 }
+
+TEST_F(VideoPresent, FullScreenToAnotherResolutionAndDepth) {
+    Create(kFullScreen);
+    int target = -1;
+    for (int i = 0; i < video->modeCounts[kFullScreen]; ++i) {
+        const DDSURFACEDESC2& mode = video->modeRecords[kFullScreen][i];
+        if (mode.dwWidth == 800 && mode.dwHeight == 600 && mode.ddpfPixelFormat.dwRGBBitCount == 32) target = i;
+    }
+    ASSERT_GE(target, 0);
+    video->requestedResolution = target;
+    video->ChangeRes();
+    PumpMessages();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+    EXPECT_EQ(video->displayBitDepth, 32);
+    EXPECT_EQ(video->composeFormat, kCompose32);
+    PresentPattern();
+    EXPECT_EQ(Mismatches(0, 0, 0, 0, 800, 600, 8, 8, 8), 0);
+}
