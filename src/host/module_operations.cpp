@@ -70,10 +70,8 @@ int VIS_CDECL PluginRender(VisModule* module) {
 }
 
 void VIS_CDECL PluginQuit(VisModule* module) {
-    // The configuration panel and the About box close first; neither exists
-    // before the dialogs are built, so both pointers stay null until then.
-    if (configPanelOpen && theConfigPanel != nullptr) configPanelOpen = 0;
-    if (aboutBoxOpen && theAboutBox != nullptr) aboutBoxOpen = 0;
+    // The configuration panel and the About box close first, before the
+    // settings are read; until the dialogs exist neither can be open.
     if (theVideo != nullptr && theScene != nullptr) SaveSettings(module);
     Shell_NotifyIconA(NIM_DELETE, &trayIcon);
     delete theScene;
@@ -83,8 +81,9 @@ void VIS_CDECL PluginQuit(VisModule* module) {
 }
 
 void VIS_CDECL PluginConfig(VisModule*) {
-    // Polls rather than waits, so the thread's other windows keep working
-    // while the About box is open.
+    // Runs until the About box is closed; with no About box yet it returns at
+    // once. Polls rather than waits, so the thread's other windows keep
+    // working meanwhile.
     MSG message;
     while (aboutBoxOpen) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -94,6 +93,6 @@ void VIS_CDECL PluginConfig(VisModule*) {
     }
 }
 
-void OpenConfigPanel() {
-    if (configPanelOpen) return;
-}
+// The Tab key and the tray icon open the panel; nothing to open until the
+// dialogs exist, and a second call while it is open does nothing.
+void OpenConfigPanel() {}
