@@ -74,6 +74,8 @@ class VideoPresent : public ::testing::Test {
 protected:
     void SetUp() override {
         host = player.window;
+        desktopWidth = GetSystemMetrics(SM_CXSCREEN);
+        desktopBits = ScreenBitsPerPixel();
         instance = GetModuleHandleA(nullptr);
         video = new Video;
         ASSERT_EQ(video->CheckDirectDraw(), 1);
@@ -82,6 +84,9 @@ protected:
         delete video;
         PumpMessages();
         EXPECT_EQ(liveTransforms, 0);
+        // Releasing DirectDraw gave the display its own mode back.
+        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), desktopWidth);
+        EXPECT_EQ(ScreenBitsPerPixel(), desktopBits);
     }
     void Create(int mode) {
         video->requestedDisplayMode = mode;
@@ -137,6 +142,8 @@ protected:
     HINSTANCE instance = nullptr;
     Video* video = nullptr;
     int delayMs = -1;
+    int desktopWidth = 0;
+    int desktopBits = 0;
 };
 }  // namespace
 
