@@ -307,3 +307,27 @@ TEST_F(VideoPresent, FullScreenToAnotherResolutionAndDepth) {
     PresentPattern();
     EXPECT_EQ(Mismatches(0, 0, 0, 0, 800, 600, 8, 8, 8), 0);
 }
+
+// Wine keeps the surfaces through such a switch (IsLost says DD_OK), so this
+// shows only that presentation goes on; a lost surface is restored by Flip.
+TEST_F(VideoPresent, AModeSwitchByAnotherProgramDoesNotStopThePresentation) {
+    Create(kWindowed);
+    PresentPattern();
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = 800;
+    mode.dmPelsHeight = 600;
+    mode.dmBitsPerPel = 32;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    ASSERT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    PumpMessages();
+    PresentPattern();
+    EXPECT_EQ(video->primarySurface->IsLost(), DD_OK);
+    ChangeDisplaySettingsA(nullptr, 0);
+    PumpMessages();
+    PresentPattern();
+    RECT rect;
+    GetWindowRect(video->window, &rect);
+    RECT client = ClientOnScreen();
+    EXPECT_EQ(Mismatches(client.left, client.top, client.left - rect.left, client.top - rect.top, 300, 300, 8, 8, 8), 0);
+}
