@@ -189,6 +189,12 @@ TEST_F(VideoPresent, WindowedShowsTheFrameOneToOneInsideTheWindow) {
     video->useDelay = 1;
     video->Flip();
     EXPECT_EQ(delayMs, 5);
+    // A moved window is followed on the next frame.
+    SetWindowPos(video->window, nullptr, 300, 200, video->width, video->height, SWP_NOZORDER);
+    PumpMessages();
+    PresentPattern();
+    client = ClientOnScreen();
+    EXPECT_EQ(Mismatches(client.left, client.top, client.left - 300, client.top - 200, 300, 200, 8, 8, 8), 0);
 }
 
 TEST_F(VideoPresent, WindowedBlitStaysInsideTheVisibleRegion) {
