@@ -63,9 +63,11 @@ set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/relea
 # the SSE emulation a 64-bit compiler substitutes) against their references.
 set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/unit/truncate_test.cpp)
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp)
-  list(APPEND SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp)
-endif()
+foreach(name compose_test compose_sse2_test)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/unit/${name}.cpp)
+    list(APPEND SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/${name}.cpp)
+  endif()
+endforeach()
 add_executable(velune_simd_tests ${SIMD_TEST_SOURCES} ${ENGINE_DLL_SOURCES})
 target_include_directories(velune_simd_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
   ${CMAKE_SOURCE_DIR}/tests/unit)
