@@ -2,41 +2,29 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <set>
 
+#include "renderer_rig.h"
 #include "scene/particle.h"
-#include "scene/random.h"
-#include "scene/scene.h"
-#include "test_display.h"
-#include "transform/transform.h"
 
 namespace {
 
 constexpr int kSnow = 11;
 constexpr int kSplash = 12;
 
-// A scene whose size copies are filled by one silent Frame with nothing
-// active; the tests then call a renderer directly on a cleared buffer.
-struct Bench {
-    TestDisplay display;
-    Scene scene;
-    TestAudio silence;
-    Bench(int w, int h) : display(w, h), scene(&display) {
-        scene.Frame(silence.spectrum, silence.waveform);
-        // The renderers' colour cyclers draw random numbers when they are
-        // constructed; that must happen before a test seeds the sequence.
+// The renderers' colour cyclers draw random numbers when they are
+// constructed; that happens before a test seeds the sequence.
+struct Bench : RendererRig {
+    Bench(int w, int h) : RendererRig(w, h) {
         Draw(kSnow, true);
         Draw(kSplash, true);
     }
-
     void Draw(int renderer, bool first) {
-        std::memset(scene.frameBuffer, 0, sizeof(uint32_t) * scene.width * scene.height);
+        Fill(0);
         scene.firstFrame = first ? 1 : 0;
         if (renderer == kSnow) scene.RenderSnow();
         else scene.RenderSpectrumSplash();
     }
-    uint32_t At(int x, int y) const { return scene.frameBuffer[y * scene.width + x]; }
     std::set<int> Lit() const {
         std::set<int> lit;
         for (int i = 0; i < scene.width * scene.height; ++i)
@@ -186,69 +174,6 @@ TEST(RenderersFallingSplash, DropsLandingOnSilentPlatformsAreThrownUpAgain) {
     SeedRandom(11);
     const int highest = HighestDropRow(b, 200, false);
     EXPECT_LT(highest, 48 - 5 - 20);
-}
-
-TEST(RenderersFallingSplash, LoudBandLiftsItsPlatformByItsWeightedEnergy) {
-    Bench b(90, 400);
-    // Band 0 (bins 0-47) at 100 per channel, the others silent.
-    for (int k = 0; k < 48; ++k) b.scene.spectrumSum[k] = 200.0;
-    SeedRandom(13);
-    b.Draw(kSplash, true);
-    double energy = 0;
-    for (int k = 0; k < 48; ++k) energy += k * 200.0;
-    const int row = static_cast<int>(400 - 5.0 - std::pow(energy * 0.015, 0.7));
-    ASSERT_GT(row, 0);
-    ASSERT_LT(row, 400 - 5 - 50);
-    for (int x = 0; x < 30; ++x) EXPECT_NE(b.At(x, row), 0u) << x;
-    for (int x = 0; x < 30; ++x) EXPECT_EQ(b.At(x, row), b.At(0, row)) << x;
-    // The two quiet bands stay down.
-    for (int x = 31; x < 90; ++x) EXPECT_NE(b.At(x, 400 - 5), 0u) << x;
-}
-
-TEST(RenderersFalling, SnowClearsNoFadeOnlyWithTheFadeHintAndSplashAlways) {
-    Bench b(32, 24);
-    Transform* t = b.display.transform;
-    struct Case {
-        int renderer;
-        uint8_t fadeHint;
-        uint8_t expectedNoFade;
-    } cases[] = {{kSnow, 1, 0}, {kSnow, 0, 1}, {kSplash, 0, 0}, {kSplash, 1, 0}};
-    for (const Case& c : cases) {
-        t->fadeHint = c.fadeHint;
-        t->noFade = 1;
-        b.scene.applyTransform = 0;
-        b.Draw(c.renderer, true);
-        EXPECT_EQ(t->noFade, c.expectedNoFade) << c.renderer << " hint " << int(c.fadeHint);
-        EXPECT_EQ(b.scene.applyTransform, 1);
-    }
-}
-
-TEST(RenderersFalling, SurviveTinyFramesLoudAudioAndAZeroPeak) {
-    for (int renderer : {kSnow, kSplash}) {
-        for (auto size : {std::pair<int, int>{1, 1}, {2, 3}, {3, 2}}) {
-            TestDisplay display(size.first, size.second);
-            Scene scene(&display);
-            scene.lockedRenderer = renderer;
-            scene.Start();
-            TestAudio loud;
-            for (int i = 0; i < 2 * 576; ++i) {
-                loud.spectrum[i] = 255;
-                loud.waveform[i] = (i % 2 == 0) ? 0x7F : 0x80;
-            }
-            SeedRandom(17);
-            for (int f = 0; f < 300; ++f) {
-                if (f % 50 == 0) scene.volumePeak = 0.0;
-                scene.Frame(loud.spectrum, f % 3 == 0 ? TestAudio().waveform : loud.waveform);
-                display.SwapFrameBuffers();
-            }
-            // Nothing but the picture was written: the guard row past it is clean.
-            const int pixels = size.first * size.second;
-            for (int i = pixels; i < FrameBufferPixels(size.first, size.second); ++i) {
-                EXPECT_EQ(display.frameBuffer[i], 0u);
-                EXPECT_EQ(display.previousFrame[i], 0u);
-            }
-        }
-    }
 }
 
 }  // namespace

@@ -1,55 +1,14 @@
+// Plain-Vanilla Waveforms, Wavy Circle, Moving Volume Circle, Shivering Lines.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <set>
-#include <vector>
 
-#include "scene/random.h"
-#include "test_display.h"
-
-// Renderer state is static and shared by every test, so each test either starts
-// a scene (firstFrame) or checks properties that hold from any state.
+#include "renderer_rig.h"
 
 namespace {
 
-struct Rig {
-    // Only its flags matter here: with no map the frame is simply cleared.
-    Transform flags;
-    TestDisplay display;
-    Scene scene;
-    TestAudio audio;
-
-    Rig(int w, int h, bool withTransform = false) : display(w, h, false), scene(&display) {
-        scene.framesPerScene = -1;
-        if (withTransform) display.transform = &flags;
-    }
-    ~Rig() { display.transform = nullptr; }
-    // Runs a frame with no renderer, so sizes and audio are in place and the
-    // picture is cleared; tests then call one renderer directly.
-    void Prime() {
-        for (int i = 0; i < kRendererCount; ++i) scene.activeRenderers[i] = 0;
-        scene.applyTransform = 0;
-        scene.Frame(audio.spectrum, audio.waveform);
-    }
-    void FillWave(uint8_t byte) { memset(audio.waveform, byte, sizeof(audio.waveform)); }
-    uint32_t At(int x, int y) const { return display.frameBuffer[y * display.width + x]; }
-    void Fill(uint32_t colour) {
-        for (int i = 0; i < display.width * display.height; ++i) display.frameBuffer[i] = colour;
-    }
-    // Everything past the picture: the spare row and pixel.
-    bool SpareUntouched() const {
-        const int n = display.width * display.height;
-        for (int i = n; i < FrameBufferPixels(display.width, display.height); ++i)
-            if (display.frameBuffer[i] != 0) return false;
-        return true;
-    }
-    int Lit() const {
-        int count = 0;
-        for (int i = 0; i < display.width * display.height; ++i) count += display.frameBuffer[i] != 0;
-        return count;
-    }
-};
+using Rig = RendererRig;
 
 // A seed whose first draw of Random(n) is the wanted value.
 uint32_t SeedFor(int n, int wanted) {
@@ -62,7 +21,7 @@ uint32_t SeedFor(int n, int wanted) {
 }  // namespace
 
 TEST(PlainVanillaWaveforms, SilentStyleZeroDrawsThreeRowsWithTheMiddleOred) {
-    Rig rig(48, 64);
+    Rig rig(48, 64, false);
     rig.Prime();
     rig.scene.RenderPlainVanillaWaveforms();  // cyclers exist before the seeded draw
     SeedRandom(SeedFor(1, 1));                // Random(1) == 1 chooses style 0
@@ -104,52 +63,6 @@ TEST(PlainVanillaWaveforms, SilentStyleZeroDrawsThreeRowsWithTheMiddleOred) {
     EXPECT_TRUE(checked);
 }
 
-TEST(WavyCircle, ClearsNoFadeOnlyUnderAFadeHint) {
-    Rig rig(32, 24, true);
-    rig.Prime();
-    Transform& t = *rig.display.transform;
-    t.fadeHint = 1;
-    t.noFade = 1;
-    rig.scene.RenderWavyCircle();
-    EXPECT_EQ(t.noFade, 0);
-    t.fadeHint = 0;
-    t.noFade = 1;
-    rig.scene.RenderWavyCircle();
-    EXPECT_EQ(t.noFade, 1);
-    EXPECT_EQ(rig.scene.applyTransform, 1);
-
-    Rig bare(32, 24, false);  // no transform at all
-    bare.Prime();
-    bare.scene.RenderWavyCircle();
-    EXPECT_EQ(bare.scene.applyTransform, 1);
-}
-
-TEST(WavyCircle, SilenceLightsOnlyTheCentreAndTheStarNeedsACentreHint) {
-    Rig rig(31, 21, true);
-    rig.Prime();
-    Transform& t = *rig.display.transform;
-    t.centreHint = 0;
-    rig.Fill(0);
-    rig.scene.RenderWavyCircle();
-    EXPECT_EQ(rig.Lit(), 1);
-    EXPECT_NE(rig.At(15, 10), 0u);
-
-    // With the hint the four neighbours are overwritten by the star seeds.
-    const uint32_t bg = 0x00123456;
-    bool starSeen = false;
-    t.centreHint = 1;
-    for (int frame = 0; frame < 4; ++frame) {
-        rig.Fill(bg);
-        rig.scene.RenderWavyCircle();
-        int changed = 0;
-        for (int y = 0; y < 21; ++y)
-            for (int x = 0; x < 31; ++x) changed += rig.At(x, y) != bg;
-        EXPECT_LE(changed, 5);
-        starSeen = starSeen || rig.At(14, 10) != bg || rig.At(16, 10) != bg;
-    }
-    EXPECT_TRUE(starSeen);
-}
-
 TEST(WavyCircle, RingRadiusFollowsVolumeAndSampleAndOrsUnlessCentred) {
     Rig rig(128, 96, true);
     rig.FillWave(16);  // every sample 16, volumeMid 16
@@ -189,7 +102,7 @@ TEST(WavyCircle, RingRadiusFollowsVolumeAndSampleAndOrsUnlessCentred) {
 }
 
 TEST(MovingVolumeCircle, SlidesOnePixelPerCallAndTurnsAtTheEdges) {
-    Rig rig(8, 5);
+    Rig rig(8, 5, false);
     rig.Prime();
     // Earlier tests may have left the centre far off this narrow frame.
     for (int i = 0; i < 4000; ++i) rig.scene.RenderMovingVolumeCircle();
@@ -197,7 +110,7 @@ TEST(MovingVolumeCircle, SlidesOnePixelPerCallAndTurnsAtTheEdges) {
     for (int i = 0; i < 40; ++i) {
         rig.Fill(0);
         rig.scene.RenderMovingVolumeCircle();
-        ASSERT_EQ(rig.Lit(), 1) << "silence puts all points on the centre";
+        ASSERT_EQ(rig.LitCount(), 1) << "silence puts all points on the centre";
         for (int x = 0; x < 8; ++x)
             if (rig.At(x, 2) != 0) columns.push_back(x);
     }
@@ -214,42 +127,13 @@ TEST(MovingVolumeCircle, SlidesOnePixelPerCallAndTurnsAtTheEdges) {
     EXPECT_GE(turns, 4);  // both edges, several times
 }
 
-TEST(MovingVolumeCircle, CentreHintOrsTheWaveDownTheMiddle) {
-    Rig rig(20, 12, true);
-    rig.FillWave(3);  // waveMid 3 everywhere
-    rig.Prime();
-    Transform& t = *rig.display.transform;
-    rig.scene.volumeMid = 0.0;  // the circle shrinks to a point in row 6
-    t.centreHint = 1;
-    for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 20; ++x) rig.display.frameBuffer[y * 20 + x] = 0x00010101u << (y % 7);
-    rig.scene.RenderMovingVolumeCircle();
-    for (int y = 0; y < 12; ++y) {
-        if (y == 6) continue;
-        const uint32_t bg = 0x00010101u << (y % 7);
-        EXPECT_NE(rig.At(13, y), bg) << "row " << y;
-        EXPECT_EQ(rig.At(13, y) & bg, bg) << "ORed, row " << y;
-        EXPECT_EQ(rig.At(12, y), bg);
-    }
-    t.centreHint = 0;
-    rig.Fill(0);
-    rig.scene.RenderMovingVolumeCircle();
-    EXPECT_LE(rig.Lit(), 1);
-    for (int x = 0; x < 20; ++x) {
-        for (int y = 0; y < 12; ++y) {
-            if (y == 6) continue;
-            EXPECT_EQ(rig.At(x, y), 0u);
-        }
-    }
-}
-
 TEST(ShiveringLines, StrokeCentresKeepThreePixelsFromTheBorders) {
     // A centre nearer the edge would reach row or column 0, or the spare row
     // (a vertical stroke past the right edge wraps into column 0).
     SeedRandom(99);
     for (int w : {6, 7, 13, 24}) {
         for (int h : {6, 9, 20}) {
-            Rig rig(w, h);
+            Rig rig(w, h, false);
             for (int frame = 0; frame < 60; ++frame) {
                 for (int i = 0; i < 2 * 576; ++i) rig.audio.waveform[i] = static_cast<uint8_t>(Random(255));
                 rig.Prime();
@@ -266,7 +150,7 @@ TEST(ShiveringLines, StrokeCentresKeepThreePixelsFromTheBorders) {
 
 TEST(ShiveringLines, ARunStopsDrawingAfterAThousandSteps) {
     const int w = 16, h = 1400;
-    Rig rig(w, h);
+    Rig rig(w, h, false);
     rig.Prime();  // silent: no wobble, straight strokes
     rig.scene.RenderShiveringLines();
 
@@ -298,67 +182,8 @@ TEST(ShiveringLines, ARunStopsDrawingAfterAThousandSteps) {
     EXPECT_NE(rig.At(x0, 500), rig.At(x0 + 1, 500));
 }
 
-TEST(ShiveringLines, ASteadyWobbleShiftsTheFirstRunAndLeavesTheCornersJoined) {
-    const int w = 120, h = 90;
-    Rig rig(w, h);
-    rig.FillWave(50);  // wobble trunc(50 x 90 / 2048) = 2 on every step of both lines
-    const int wobble = 2;
-    rig.Prime();
-    rig.scene.RenderShiveringLines();
-
-    // Replay the seeded layout: line 0 from the top edge (odd entries x),
-    // line 1 from the left edge (odd entries y); the last entry is the far edge.
-    int n = 0;
-    int entry[2][14];
-    uint32_t seed = 1;
-    for (;; ++seed) {
-        SeedRandom(seed);
-        Random(3);
-        n = 3 * Random(2) + 7;
-        for (int line = 0; line < 2; ++line) {
-            for (int k = 1; k <= n; ++k) {
-                const bool isX = (k % 2 == 1) == (line == 0);
-                entry[line][k] = k < n ? Random(isX ? w : h) : (isX ? w : h);
-            }
-        }
-        bool everyRunMoves = true;  // keeps the replay free of empty runs
-        for (int line = 0; line < 2; ++line) {
-            everyRunMoves = everyRunMoves && entry[line][2] != 0 && entry[line][3] != entry[line][1] + wobble;
-            for (int k = 3; k < n; ++k) everyRunMoves = everyRunMoves && entry[line][k + 1] != entry[line][k - 1];
-        }
-        if (everyRunMoves) break;
-    }
-
-    std::vector<bool> expected(w * h, false);
-    for (int line = 0; line < 2; ++line) {
-        const int* e = entry[line];
-        for (int k = 1; k < n; ++k) {
-            // Only the first run carries the wobble across its axis; after it
-            // every run lies on the table's coordinates.
-            const int from = k == 1 ? 0 : (k == 2 ? e[1] + wobble : e[k - 1]);
-            const int cross = k == 1 ? e[1] + wobble : e[k];
-            const bool horizontal = (k % 2 == 1) == (line == 1);
-            for (int m = from; m != e[k + 1];) {
-                m += m < e[k + 1] ? 1 : -1;
-                const int x = horizontal ? m : cross;
-                const int y = horizontal ? cross : m;
-                if (x < 3 || x > w - 3 || y < 3 || y > h - 3) continue;
-                for (int d = -2; d <= 2; ++d) expected[horizontal ? (y + d) * w + x : y * w + x + d] = true;
-            }
-        }
-    }
-
-    SeedRandom(seed);
-    rig.Fill(0);
-    rig.scene.firstFrame = 1;
-    rig.scene.RenderShiveringLines();
-    std::vector<bool> lit(w * h);
-    for (int i = 0; i < w * h; ++i) lit[i] = rig.display.frameBuffer[i] != 0;
-    EXPECT_EQ(lit, expected) << "seed " << seed;
-}
-
 TEST(ShiveringLines, FirstFrameHalvesThePeakAndLaterFramesKeepTheClearChoice) {
-    Rig rig(40, 30);
+    Rig rig(40, 30, false);
     rig.Prime();
     rig.scene.volumePeak = 50.0;
     rig.scene.firstFrame = 1;
@@ -370,29 +195,5 @@ TEST(ShiveringLines, FirstFrameHalvesThePeakAndLaterFramesKeepTheClearChoice) {
         rig.scene.RenderShiveringLines();
         EXPECT_EQ(rig.scene.applyTransform, flag);
         EXPECT_DOUBLE_EQ(rig.scene.volumePeak, 25.0);
-    }
-}
-
-TEST(WaveformRenderers, SurviveTinyFramesAndAZeroPeak) {
-    SeedRandom(5);
-    for (int w : {1, 2, 3, 5}) {
-        for (int h : {1, 3, 2, 7}) {
-            for (bool withTransform : {false, true}) {
-                Rig rig(w, h, withTransform);
-                if (withTransform) rig.display.transform->centreHint = 1;
-                for (int frame = 0; frame < 6; ++frame) {
-                    for (int i = 0; i < 2 * 576; ++i) rig.audio.waveform[i] = static_cast<uint8_t>(Random(255));
-                    if (frame % 2 == 0) rig.FillWave(0);
-                    rig.Prime();
-                    rig.scene.volumePeak = 0.0;
-                    rig.scene.firstFrame = frame == 0;
-                    rig.scene.RenderPlainVanillaWaveforms();
-                    rig.scene.RenderWavyCircle();
-                    rig.scene.RenderMovingVolumeCircle();
-                    rig.scene.RenderShiveringLines();
-                    ASSERT_TRUE(rig.SpareUntouched()) << w << "x" << h;
-                }
-            }
-        }
     }
 }

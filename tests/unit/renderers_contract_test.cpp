@@ -1,0 +1,79 @@
+// What every renderer owes the frame: the fade and transform flags it leaves,
+// and nothing drawn past the picture, even on tiny frames with a zero peak.
+#include <gtest/gtest.h>
+
+#include "renderer_rig.h"
+
+namespace {
+
+using Render = void (Scene::*)();
+constexpr Render kRenderers[kRendererCount] = {
+    &Scene::RenderPlainVanillaWaveforms, &Scene::RenderWavyCircle,     &Scene::RenderMovingVolumeCircle,
+    &Scene::RenderShiveringLines,        &Scene::RenderSpectralSpheres, &Scene::RenderHypnotizer,
+    &Scene::RenderVolumeLines,           &Scene::RenderSparkles,        &Scene::RenderPaintDrops,
+    &Scene::RenderOrbitingParticlesBeat, &Scene::RenderOrbitingParticlesVolume,
+    &Scene::RenderSnow,                  &Scene::RenderSpectrumSplash,  &Scene::RenderFloatingTriangle,
+};
+
+// noFade after a renderer ran on a map with noFade set: kept, cleared, or
+// cleared only under the map's fade hint.
+enum Fade { kKeeps, kClears, kClearsWhenHinted };
+constexpr Fade kFade[kRendererCount] = {kKeeps,  kClearsWhenHinted, kKeeps, kKeeps,           kKeeps,
+                                        kKeeps,  kKeeps,            kKeeps, kClears,          kClearsWhenHinted,
+                                        kKeeps,  kClearsWhenHinted, kClears, kClearsWhenHinted};
+constexpr int kShiveringLines = 3;
+
+}  // namespace
+
+TEST(RendererContract, FadeFlagsFollowTheTableAndTheMapIsApplied) {
+    RendererRig rig(32, 24);
+    RendererRig bare(32, 24, false);
+    Transform& t = *rig.display.transform;
+    for (int r = 0; r < kRendererCount; ++r) {
+        for (const int hint : {0, 1}) {
+            for (const int first : {1, 0}) {
+                t.fadeHint = static_cast<uint8_t>(hint);
+                t.noFade = 1;
+                rig.scene.applyTransform = 0;
+                rig.scene.firstFrame = first;
+                rig.Volumes(20, 10, 15, 8.0);
+                (rig.scene.*kRenderers[r])();
+                const int cleared = kFade[r] == kClears || (kFade[r] == kClearsWhenHinted && hint == 1);
+                EXPECT_EQ(t.noFade, cleared ? 0 : 1) << rig.scene.rendererNames[r] << " hint " << hint;
+                // Shivering Lines chooses on its first frame and keeps the choice.
+                if (r != kShiveringLines) {
+                    EXPECT_EQ(rig.scene.applyTransform, 1) << rig.scene.rendererNames[r];
+                }
+            }
+        }
+        bare.scene.applyTransform = 0;
+        bare.scene.firstFrame = 0;
+        (bare.scene.*kRenderers[r])();  // no map at all must not be touched
+        if (r != kShiveringLines) {
+            EXPECT_EQ(bare.scene.applyTransform, 1) << rig.scene.rendererNames[r];
+        }
+    }
+}
+
+TEST(RendererContract, NothingPastThePictureOnTinyFramesWithHostileAudio) {
+    SeedRandom(5);
+    for (int w : {1, 2, 3, 6}) {
+        for (int h : {1, 2, 3, 41}) {
+            RendererRig rig(w, h, (w + h) % 2 == 0);
+            for (int frame = 0; frame < 6; ++frame) {
+                for (int i = 0; i < 2 * 576; ++i) {
+                    rig.audio.waveform[i] = static_cast<uint8_t>(frame % 2 ? 0x80 + (i & 1) * 0x7F : Random(255));
+                    rig.audio.spectrum[i] = static_cast<uint8_t>(frame % 3 ? 255 : Random(255));
+                }
+                if (frame == 4) rig.FillWave(0);
+                rig.Prime();
+                rig.scene.volumePeak = 0.0;
+                rig.scene.firstFrame = frame == 0;
+                for (int r = 0; r < kRendererCount; ++r) {
+                    (rig.scene.*kRenderers[r])();
+                    ASSERT_TRUE(rig.SpareUntouched()) << rig.scene.rendererNames[r] << " at " << w << "x" << h;
+                }
+            }
+        }
+    }
+}
