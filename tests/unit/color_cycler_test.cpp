@@ -32,21 +32,6 @@ TEST(ColorCycler, GlidesInsideTheCubeWithTheLargestChannelMovingOne) {
     }
 }
 
-TEST(ColorCycler, StepReturnsTheMovedColourAndScaledStepLeavesItAlone) {
-    SeedRandom(8);
-    ColorCycler c;
-    const double r = c.r + c.dr, g = c.g + c.dg, b = c.b + c.db;
-    const uint32_t colour = c.Step();
-    EXPECT_EQ(colour, static_cast<uint32_t>(static_cast<int>(r)) << 16 |
-                          static_cast<uint32_t>(static_cast<int>(g)) << 8 | static_cast<uint32_t>(static_cast<int>(b)));
-    EXPECT_EQ(c.GetColor(), colour);
-    const double r2 = c.r;
-    const uint32_t scaled = c.ScaledStep(0.5);
-    EXPECT_EQ(c.r, r2);
-    EXPECT_EQ(c.GetColor(), colour);
-    EXPECT_EQ((scaled >> 16) & 255, static_cast<uint32_t>(static_cast<int>(r2 * 0.5)));
-}
-
 TEST(ColorCycler, FollowerStaysNearItsLeadersTarget) {
     SeedRandom(77);
     ColorCycler leader, follower;

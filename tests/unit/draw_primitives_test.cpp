@@ -1,3 +1,4 @@
+// The drawing primitives: point sets of lines and circles, clipping, bursts.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,35 +6,27 @@
 #include <set>
 #include <utility>
 
+#include "renderer_rig.h"
 #include "scene/color_cycler.h"
-#include "scene/random.h"
-#include "scene/scene.h"
-#include "test_display.h"
 
 namespace {
 
 using Points = std::set<std::pair<int, int>>;
 
+Points LitPoints(const RendererRig& rig) {
+    Points p;
+    for (int y = 0; y < rig.Height(); ++y)
+        for (int x = 0; x < rig.Width(); ++x)
+            if (rig.At(x, y) != 0) p.insert({x, y});
+    return p;
+}
+
 struct DrawFixture : ::testing::Test {
-    TestDisplay display{40, 30, false};
-    Scene scene{&display};
-    TestAudio audio;
-    void SetUp() override {
-        scene.framesPerScene = -1;
-        scene.Frame(audio.spectrum, audio.waveform);  // size copies and frameBuffer
-        ClearAll();
-    }
-    void ClearAll() {
-        for (int i = 0; i < 40 * 30; ++i) display.frameBuffer[i] = 0;
-    }
-    Points Lit() const {
-        Points p;
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 40; ++x)
-                if (display.frameBuffer[y * 40 + x] != 0) p.insert({x, y});
-        return p;
-    }
-    uint32_t At(int x, int y) const { return display.frameBuffer[y * 40 + x]; }
+    RendererRig rig{40, 30, false};
+    Scene& scene = rig.scene;
+    void ClearAll() { rig.Fill(0); }
+    Points Lit() const { return LitPoints(rig); }
+    uint32_t At(int x, int y) const { return rig.At(x, y); }
 };
 
 }  // namespace
@@ -75,18 +68,12 @@ TEST_F(DrawFixture, ClipsPointByPointAndTruncatesTowardZero) {
 
 TEST_F(DrawFixture, CirclesHaveTheirPointCountAndOrModeIsIdempotent) {
     // Radius 10: 63 points one radian-step of 1/10 apart, short of a full turn.
-    TestDisplay big(100, 100, false);
-    Scene s(&big);
-    s.framesPerScene = -1;
-    s.Frame(audio.spectrum, audio.waveform);
-    s.DrawCircle(50.5, 50.5, 10, 0x010101, false);
+    RendererRig big(100, 100, false);
+    big.scene.DrawCircle(50.5, 50.5, 10, 0x010101, false);
     Points expected;
     for (int k = 0; k < 63; ++k)
         expected.insert({static_cast<int>(50.5 + 10 * std::cos(k / 10.0)), static_cast<int>(50.5 + 10 * std::sin(k / 10.0))});
-    Points lit;
-    for (int i = 0; i < 100 * 100; ++i)
-        if (big.frameBuffer[i] != 0) lit.insert({i % 100, i / 100});
-    EXPECT_EQ(lit, expected);
+    EXPECT_EQ(LitPoints(big), expected);
 
     scene.DrawCircle(20, 15, 8, 0x00112233, true);
     const Points once = Lit();

@@ -33,22 +33,6 @@ TEST(MapDump, BinaryRoundTripsTheGeneratedMap) {
     EXPECT_EQ(0, memcmp(map.weights.data(), t.weights, 4 * 33 * 17));
 }
 
-TEST(MapDump, TextHasAHeaderAndOneLinePerEntry) {
-    std::FILE* f = std::tmpfile();
-    ASSERT_NE(f, nullptr);
-    ASSERT_TRUE(DumpTransformMap(f, 4, 3, 5, 1u, MapDumpFormat::Text));
-    std::rewind(f);
-    char line[128];
-    ASSERT_NE(std::fgets(line, sizeof line, f), nullptr);
-    EXPECT_STREQ(line, "velune-map 4 3 5 1 0 0 1\n");
-    ASSERT_NE(std::fgets(line, sizeof line, f), nullptr);
-    EXPECT_STREQ(line, "0 0 0 63 63 63 63\n");  // Fuzzy Fade's first pixel
-    int lines = 1;
-    while (std::fgets(line, sizeof line, f) != nullptr) ++lines;
-    EXPECT_EQ(lines, 12);
-    std::fclose(f);
-}
-
 TEST(MapDump, RefusesBadRequestsAndDamagedFiles) {
     std::FILE* f = std::tmpfile();
     ASSERT_NE(f, nullptr);

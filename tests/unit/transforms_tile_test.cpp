@@ -60,20 +60,6 @@ TEST(ShinyTiles, HalfPixelGivesEqualQuartersAndKeepsBrightness) {
     }
 }
 
-TEST(ShinyTiles, TileOneAlternatesSingleColumnsAndRows) {
-    const int W = 8, H = 8;
-    Map m(W, H);
-    Transform& t = m.t;
-    GenerateCountingDraws(t, kShiny, FindSeed([] { return Random(3) == 0; }));
-    // Column 1 and row 1 (odd) move by +1.5, column 2 and row 2 (even) by -1.5.
-    EXPECT_EQ(OffsetAt(t, 1, 1), 4 * (2 * W + 2));
-    EXPECT_EQ(OffsetAt(t, 2, 2), 4 * (0 * W + 0));
-    EXPECT_EQ(OffsetAt(t, 2, 1), 4 * (2 * W + 0));
-    EXPECT_TRUE(IsBlack(t, 0, 1));
-    EXPECT_TRUE(IsBlack(t, 1, 0));
-    EXPECT_TRUE(IsBlack(t, W - 1, 1));  // odd column 7 reaches 8.5
-}
-
 TEST(ShinyTiles, WideTilesBlackenTheOuterTileColumns) {
     const int W = 640, H = 96;
     Map m(W, H);
@@ -116,18 +102,6 @@ TEST(SpiralTiles, SteppedVariantMovesByFourFifthsOfAPixel) {
         std::sort(w.begin(), w.end());
         ASSERT_EQ(w, (std::vector<int>{10, 40, 40, 163})) << n;
     }
-}
-
-TEST(SpiralTiles, SmoothVariantFollowsTheCosines) {
-    const int W = 64, H = 48;
-    Map m(W, H);
-    Transform& t = m.t;
-    GenerateCountingDraws(t, kSpiralTiles, SpiralTilesSeed(1));
-    // At (0, 0) both cosines are 1: the source is (1, 1) exactly.
-    EXPECT_EQ(OffsetAt(t, 0, 0), 4 * (W + 1));
-    EXPECT_WEIGHTS(t, 0, 0, 255, 0, 0, 0);
-    // Row 0 moves right by a whole pixel, so its last pixel falls outside.
-    EXPECT_TRUE(IsBlack(t, W - 1, 0));
 }
 
 }  // namespace

@@ -15,12 +15,12 @@ bool SameEntry(const Transform& t, int a, int b) {
 
 }  // namespace
 
-TEST(ZoomFoldTransforms, ParabolicZoomerRotatesOrFoldsThroughTheCentre) {
+TEST(ZoomFoldTransforms, ParabolicZoomerWithoutZoomIsAPureRotation) {
     const int w = 120, h = 90;
     const double cx = 60, cy = 45;
     Map m(w, h);
     // Zoom 0 (b = 0, d = 0) leaves a pure rotation by (k - 2.7) / 60.
-    uint32_t seed = FindSeed([] {
+    const uint32_t seed = FindSeed([] {
         Random(5);
         const bool noZoomB = Random(1) == 0;
         Random(3);
@@ -41,45 +41,6 @@ TEST(ZoomFoldTransforms, ParabolicZoomerRotatesOrFoldsThroughTheCentre) {
             EXPECT_TRUE(ex < 0.01 || ex > w - 1.01 || ey < 0.01 || ey > h - 1.01) << "at " << n % w << ", " << n / w;
         }
     }
-    // Zoom 5 (b = 1, c = 0, d = 0): beyond W / 5 every pixel comes from the
-    // other side of the centre.
-    seed = FindSeed([] {
-        Random(5);
-        return Random(1) == 1 && Random(3) == 0 && Random(5) == 0;
-    });
-    m.Generate(1, seed);
-    int folded = 0;
-    for (int n = 0; n < m.t.pixelCount; ++n) {
-        const double dx = n % w - cx, dy = n / w - cy;
-        double sx, sy;
-        if (std::hypot(dx, dy) < w / 5.0 + 1 || !SourceOf(m.t, n, sx, sy)) continue;
-        ++folded;
-        EXPECT_LT((sx - cx) * dx + (sy - cy) * dy, 0) << "at " << n % w << ", " << n / w;
-    }
-    EXPECT_GT(folded, 100);
-}
-
-TEST(ZoomFoldTransforms, BubbleStreamsOutwardsAndReflectsItsCore) {
-    const int w = 120, h = 90;
-    const double cx = 60, cy = 45;
-    Map m(w, h);
-    // The largest shift, (10 - 2) / 6 + 0.2.
-    const uint32_t seed = FindSeed([] { return Random(10) == 10; });
-    const double shift = 8 / 6.0 + 0.2;
-    m.Generate(2, seed);
-    for (int n = 0; n < m.t.pixelCount; ++n) {
-        const double dx = n % w - cx, dy = n / w - cy, r = std::hypot(dx, dy);
-        double sx, sy;
-        if (r == 0 || !SourceOf(m.t, n, sx, sy)) continue;
-        const double along = ((sx - cx) * dx + (sy - cy) * dy) / r;  // signed source radius
-        const double across = ((sx - cx) * dy - (sy - cy) * dx) / r;
-        EXPECT_NEAR(across, 0, 0.02) << "at " << n % w << ", " << n / w;
-        EXPECT_GE(along, r - shift - 0.5 - 0.02);
-        EXPECT_LE(along, r - shift + 0.5 + 0.02);
-        if (r <= 1) {
-            EXPECT_LT(along, 0) << "the core is taken from the other side";
-        }
-    }
 }
 
 TEST(ZoomFoldTransforms, FastZoomerTakesTheCornerFromInside) {
@@ -94,11 +55,6 @@ TEST(ZoomFoldTransforms, FastZoomerTakesTheCornerFromInside) {
     const int centre = 240 * 640 + 320;
     EXPECT_EQ(m.t.sourceOffsets[centre], 4 * centre);
     EXPECT_EQ(m.t.weights[4 * centre], 255);
-
-    m.Generate(3, FindSeed([] { return Random(7) == 7; }));  // 1.1 + 7/28
-    ASSERT_TRUE(SourceOf(m.t, 0, sx, sy));
-    EXPECT_NEAR(sx, 320 - 320 / 1.35, 0.01);
-    EXPECT_NEAR(sy, 240 - 240 / 1.35, 0.01);
 }
 
 TEST(ZoomFoldTransforms, KaleidoscopeMirrorsOneWedgeOfTheLowerRightQuarter) {
