@@ -91,37 +91,26 @@ unsigned Word16(const std::vector<uint8_t>& b, int pixel) { return b[2 * pixel] 
 }  // namespace
 
 TEST(Compose, RgbColourExamples) {
-    struct Case {
+    using Bytes = std::vector<uint8_t>;
+    const struct {
         uint32_t pixel;
         unsigned rgb565, rgb555;
-    };
-    const Case cases[] = {{0x000000, 0x0000, 0x0000},
-                          {0xFFFFFF, 0xFFFF, 0x7FFF},
-                          {0xFF0000, 0xF800, 0x7C00},
-                          {0x00FF00, 0x07E0, 0x03E0},
-                          {0x0000FF, 0x001F, 0x001F}};
-    for (const Case& c : cases) {
+    } cases[] = {{0x000000, 0x0000, 0x0000}, {0xFFFFFF, 0xFFFF, 0x7FFF}, {0xFF0000, 0xF800, 0x7C00},
+                 {0x00FF00, 0x07E0, 0x03E0}, {0x0000FF, 0x001F, 0x001F}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.pixel);
-        const std::vector<uint8_t> p32 = Pair(kCompose32, c.pixel, c.pixel);
-        EXPECT_EQ(std::vector<uint8_t>(p32.begin(), p32.begin() + 8),
-                  (std::vector<uint8_t>{uint8_t(c.pixel), uint8_t(c.pixel >> 8), uint8_t(c.pixel >> 16), 0,
-                                        uint8_t(c.pixel), uint8_t(c.pixel >> 8), uint8_t(c.pixel >> 16), 0}));
-        const std::vector<uint8_t> p24 = Pair(kCompose24, c.pixel, c.pixel);
-        for (int i = 0; i < 2; ++i) {
-            EXPECT_EQ(p24[3 * i], uint8_t(c.pixel));
-            EXPECT_EQ(p24[3 * i + 1], uint8_t(c.pixel >> 8));
-            EXPECT_EQ(p24[3 * i + 2], uint8_t(c.pixel >> 16));
+        const uint8_t b = uint8_t(c.pixel), g = uint8_t(c.pixel >> 8), r = uint8_t(c.pixel >> 16);
+        const Bytes p32 = Pair(kCompose32, c.pixel, c.pixel), p24 = Pair(kCompose24, c.pixel, c.pixel);
+        EXPECT_EQ(Bytes(p32.begin(), p32.begin() + 8), (Bytes{b, g, r, 0, b, g, r, 0}));
+        // The last pixel's fourth byte lands in the spare column.
+        EXPECT_EQ(Bytes(p24.begin(), p24.begin() + 7), (Bytes{b, g, r, b, g, r, 0}));
+        for (int pixel : {0, 1}) {
+            EXPECT_EQ(Word16(Pair(kCompose565, c.pixel, c.pixel), pixel), c.rgb565);
+            EXPECT_EQ(Word16(Pair(kCompose555, c.pixel, c.pixel), pixel), c.rgb555);
         }
-        EXPECT_EQ(p24[6], 0) << "the last pixel's fourth byte lands in the spare column";
-        const std::vector<uint8_t> p565 = Pair(kCompose565, c.pixel, c.pixel);
-        EXPECT_EQ(Word16(p565, 0), c.rgb565);
-        EXPECT_EQ(Word16(p565, 1), c.rgb565);
-        const std::vector<uint8_t> p555 = Pair(kCompose555, c.pixel, c.pixel);
-        EXPECT_EQ(Word16(p555, 0), c.rgb555);
-        EXPECT_EQ(Word16(p555, 1), c.rgb555);
     }
     // The first pixel of a pair takes the lower address.
-    const std::vector<uint8_t> mixed = Pair(kCompose565, 0xFF0000, 0x0000FF);
+    const Bytes mixed = Pair(kCompose565, 0xFF0000, 0x0000FF);
     EXPECT_EQ(Word16(mixed, 0), 0xF800u);
     EXPECT_EQ(Word16(mixed, 1), 0x001Fu);
 }

@@ -1,4 +1,4 @@
-// The drawing primitives: point sets of lines and circles, clipping, bursts.
+// The drawing primitives: point sets of lines and circles, clipping, colours.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "renderer_rig.h"
-#include "scene/color_cycler.h"
 
 namespace {
 
@@ -87,23 +86,6 @@ TEST_F(DrawFixture, CirclesHaveTheirPointCountAndOrModeIsIdempotent) {
     scene.DrawCircle(20, 15, 0, 0xFF, false);
     scene.DrawCircle(20, 15, -3, 0xFF, false);
     EXPECT_TRUE(Lit().empty());
-}
-
-TEST_F(DrawFixture, BurstDrawsEveryGenerationInTheSourceColour) {
-    SeedRandom(3);
-    ColorCycler source;
-    source.color = 0x00ABCDEF;
-    scene.DrawBurst(20, 15, 8, 3, 1, source);
-    const Points lit = Lit();
-    EXPECT_TRUE(lit.count({20, 15}));
-    for (const auto& p : lit) EXPECT_EQ(At(p.first, p.second), 0x00ABCDEFu);
-    // 3 rays + 9 sub-rays, each consuming two draws.
-    SeedRandom(9);
-    const uint32_t before = RandomState();
-    scene.DrawBurst(20, 15, 8, 3, 1, source);
-    uint32_t s = before;
-    for (int i = 0; i < 24; ++i) s = s * 214013u + 2531011u;
-    EXPECT_EQ(RandomState(), s);
 }
 
 TEST(ScaleColor, ScalesEachChannelAndClampsAtTheTop) {

@@ -89,14 +89,6 @@ TEST(InfoOverlay, LongTitlesAndHugeNumbersStayInTheirBuffers) {
     EXPECT_EQ(Line(lines, 1), "FPS: 0.0");
 }
 
-TEST(InfoOverlay, StartsTheClockOnTheFirstFrameAndDrawsFromTheSecond) {
-    EXPECT_EQ(NextInfoStep(kCompose565, 0, 0), InfoStep::kNothing);
-    EXPECT_EQ(NextInfoStep(kCompose565, 1, 0), InfoStep::kStartClock);
-    EXPECT_EQ(NextInfoStep(kCompose24, 1, 500), InfoStep::kDraw);
-    EXPECT_EQ(NextInfoStep(kComposeUyvy, 1, 9), InfoStep::kNothing);
-    EXPECT_EQ(NextInfoStep(kComposeYuy2, 1, 0), InfoStep::kNothing);
-}
-
 TEST(InfoOverlay, MessageShowsOnTheNext80RgbFramesAndItsLengthIsBounded) {
     TestDisplay display(8, 8, false);
     int* framesLeft = &display.messageFramesLeft;

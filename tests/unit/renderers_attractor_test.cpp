@@ -86,12 +86,6 @@ TEST(OrbitingParticlesBeat, FirstFrameScattersAndPullsWithCappedForce) {
     ExpectMatches(rig.Lit(), expected, parity);
     EXPECT_NE(StepModel(rig.scene, uncapped, ax, ay, 1000.0, 1e9), expected);
 
-    // No beat: same attractor, nothing drawn from Random before the cyclers.
-    rig.scene.firstFrame = 0;
-    rig.Volumes(0, 0, 6.4, 8.0);  // 80 % of the peak is not above it
-    rig.Fill(0);
-    rig.scene.RenderOrbitingParticlesBeat();
-    ExpectMatches(rig.Lit(), StepModel(rig.scene, model, ax, ay, 1000.0, 2.0), parity);
 }
 
 // The corners swing through the point and many get flung far, but some starts

@@ -57,10 +57,7 @@ std::set<int> ModelSnow(uint32_t seed, int w, int h, bool gustFirst, double firs
             q.Push(f == 0 ? firstWind : wind, 0.05);
             q.Damp(true, true);
             q.Move(sizes.scene, true);
-            if (q.x > -1.0 && q.x < w && q.y > -1.0 && q.y < h) {
-                const int ix = static_cast<int>(q.x), iy = static_cast<int>(q.y);
-                if (ix >= 0 && ix < w && iy >= 0 && iy < h) lit.insert(iy * w + ix);
-            }
+            if (q.x > -1.0 && q.x < w && q.y > -1.0 && q.y < h) lit.insert(int(q.y) * w + int(q.x));
         }
     }
     return lit;
@@ -112,27 +109,23 @@ TEST(RenderersFallingSplash, SilentPlatformsLieFiveRowsAboveTheBottomInThreeColo
         for (int x = 0; x < 90; ++x) ASSERT_EQ(b.At(x, y), 0u);
 }
 
-// Runs the splash for a number of frames and reports the highest drop row seen
-// after the drops have landed; fails if anything is drawn below the lowest
-// platform position.
+// Runs the splash and returns the highest drop row seen once the drops have
+// landed; fails if anything is drawn below the lowest platform position.
 int HighestDropRow(Bench& b, int frames, bool pulsing) {
-    int highest = b.scene.height;
-    const int floorRow = b.scene.height - 5;
+    const int w = b.scene.width, h = b.scene.height;
+    int highest = h;
     for (int f = 0; f < frames; ++f) {
         // On pulsing frames each band's weighted energy lifts its platform by 10 rows.
         for (int k = 0; k < 144; ++k) {
-            const int band = k / 48;
-            const double weights = 48.0 * (48 * band) + 47 * 48 / 2;  // sum of k over the band
+            const double weights = 48.0 * (48 * (k / 48)) + 47 * 48 / 2;  // sum of k over the band
             b.scene.spectrumSum[k] = (pulsing && f % 2 == 0) ? std::pow(10.0, 1 / 0.7) / 0.015 / weights : 0.0;
         }
         b.Draw(kSplash, f == 0);
-        for (int y = floorRow + 1; y < b.scene.height; ++y)
-            for (int x = 0; x < b.scene.width; ++x)
-                if (b.At(x, y) != 0) ADD_FAILURE() << "frame " << f << " drew below the platforms at " << x << "," << y;
-        if (f < 60) continue;
-        for (int y = 0; y < highest; ++y)
-            for (int x = 0; x < b.scene.width; ++x)
-                if (b.At(x, y) != 0 && y < highest) highest = y;
+        for (int i = 0; i < w * h; ++i) {
+            if (b.scene.frameBuffer[i] == 0) continue;
+            if (i / w > h - 5) ADD_FAILURE() << "frame " << f << " drew below the platforms at " << i % w << "," << i / w;
+            if (f >= 60 && i / w < highest) highest = i / w;
+        }
     }
     return highest;
 }

@@ -15,7 +15,10 @@ struct FrameFixture : ::testing::Test {
     Scene scene{&display};
     TestAudio audio;
 
-    void SetUp() override { SeedRandom(5); }
+    void SetUp() override {
+        SeedRandom(5);
+        scene.framesPerScene = -1;
+    }
     void Frame() { scene.Frame(audio.spectrum, audio.waveform); }
 };
 
@@ -65,7 +68,6 @@ TEST_F(FrameFixture, SwitchesSceneOnTheFrameAfterTheLastOfTheSceneAndNeverWithMi
 }
 
 TEST_F(FrameFixture, PollsEveryThirtyFramesAndFetchesTheTitleWhenThePositionGoesBack) {
-    scene.framesPerScene = -1;
     display.position = 1000;
     display.title = "First Song";
     Frame();  // count 1: first poll, below the initial position, so a new song
@@ -96,7 +98,6 @@ TEST_F(FrameFixture, PollsEveryThirtyFramesAndFetchesTheTitleWhenThePositionGoes
 }
 
 TEST_F(FrameFixture, SurvivesHostileTitles) {
-    scene.framesPerScene = -1;
     display.title = std::string(1000, 'x');
     Frame();
     EXPECT_EQ(std::string(scene.songTitle), std::string(255, 'x'));
@@ -108,8 +109,7 @@ TEST_F(FrameFixture, SurvivesHostileTitles) {
     EXPECT_STREQ(scene.songTitle, "");
 }
 
-TEST_F(FrameFixture, ZeroesTheGuardRowAndClearsWhenNoTransformIsAsked) {
-    scene.framesPerScene = -1;
+TEST_F(FrameFixture, ZeroesTheGuardRowAndClearsOrCarriesThePreviousFrame) {
     const int w = display.width, h = display.height;
     for (int i = 0; i < (h + 1) * w + 1; ++i) display.previousFrame[i] = display.frameBuffer[i] = 0x00ABCDEF;
     scene.applyTransform = 0;
@@ -117,15 +117,12 @@ TEST_F(FrameFixture, ZeroesTheGuardRowAndClearsWhenNoTransformIsAsked) {
     for (int i = 0; i < w * h; ++i) ASSERT_EQ(display.frameBuffer[i], 0u);
     for (int i = h * w; i < h * w + w; ++i) ASSERT_EQ(display.previousFrame[i], 0u);
     EXPECT_EQ(display.previousFrame[(h + 1) * w], 0x00ABCDEFu) << "only the guard row is zeroed";
-}
 
-TEST_F(FrameFixture, CarriesThePreviousFrameThroughTheMap) {
-    scene.framesPerScene = -1;
+    // The identity map without noFade darkens each channel to (c x 255) >> 8.
     display.transform->FillIdentity();
     display.transform->noFade = 0;
     display.previousFrame[5] = 0xFF804001u;
     scene.applyTransform = 1;
     Frame();
-    // The identity map without noFade darkens each channel to (c x 255) >> 8.
     EXPECT_EQ(display.frameBuffer[5], 0x007F3F00u);
 }
