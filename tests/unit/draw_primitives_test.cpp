@@ -65,22 +65,21 @@ TEST_F(DrawFixture, ClipsPointByPointAndTruncatesTowardZero) {
     EXPECT_EQ(Lit().size(), 40u);
 }
 
-TEST_F(DrawFixture, CirclesHaveTheirPointCountAndOrModeIsIdempotent) {
+TEST_F(DrawFixture, CirclesHaveTheirPointSetAndOrModeKeepsTheBackground) {
     // Radius 10: 63 points one radian-step of 1/10 apart, short of a full turn.
     RendererRig big(100, 100, false);
     big.scene.DrawCircle(50.5, 50.5, 10, 0x010101, false);
     Points expected;
     for (int k = 0; k < 63; ++k)
-        expected.insert({static_cast<int>(50.5 + 10 * std::cos(k / 10.0)), static_cast<int>(50.5 + 10 * std::sin(k / 10.0))});
+        expected.insert({int(50.5 + 10 * std::cos(k / 10.0)), int(50.5 + 10 * std::sin(k / 10.0))});
     EXPECT_EQ(LitPoints(big), expected);
 
-    scene.DrawCircle(20, 15, 8, 0x00112233, true);
-    const Points once = Lit();
-    const uint32_t sample = At(28, 15);
-    scene.DrawCircle(20, 15, 8, 0x00112233, true);
-    EXPECT_EQ(Lit(), once);
-    EXPECT_EQ(At(28, 15), sample);
-    EXPECT_EQ(sample, 0x00112233u);
+    // OR mode keeps what is there; plain mode overwrites it.
+    rig.Fill(0x00100000);
+    scene.DrawCircle(20, 15, 8, 0x00000011, true);
+    EXPECT_EQ(At(28, 15), 0x00100011u);
+    scene.DrawCircle(20, 15, 8, 0x00000022, false);
+    EXPECT_EQ(At(28, 15), 0x00000022u);
 
     ClearAll();
     scene.DrawCircle(20, 15, 0, 0xFF, false);

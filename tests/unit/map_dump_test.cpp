@@ -1,13 +1,13 @@
+// Map dumps: a binary dump reads back as the generated map; bad requests and
+// cut files are refused.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
-#include "scene/random.h"
 #include "transform/map_dump.h"
-#include "transform/transform.h"
-
-namespace {
+#include "transform_map_checks.h"
 
 TEST(MapDump, BinaryRoundTripsTheGeneratedMap) {
     std::FILE* f = std::tmpfile();
@@ -18,45 +18,36 @@ TEST(MapDump, BinaryRoundTripsTheGeneratedMap) {
     ASSERT_TRUE(ReadMapDump(f, map));
     std::fclose(f);
 
-    Transform t;
-    t.Init(33, 17);
-    SeedRandom(4242u);
-    t.currentIndex = 13;
-    t.Generate();
+    Map m(33, 17);
+    m.Generate(13, 4242u);
     EXPECT_EQ(map.width, 33);
     EXPECT_EQ(map.height, 17);
     EXPECT_EQ(map.index, 13);
     EXPECT_EQ(map.seed, 4242u);
-    EXPECT_EQ(map.noFade, t.noFade);
+    EXPECT_EQ(map.noFade, m.t.noFade);
     ASSERT_EQ(map.sourceOffsets.size(), 33u * 17u);
-    EXPECT_EQ(0, memcmp(map.sourceOffsets.data(), t.sourceOffsets, 4 * 33 * 17));
-    EXPECT_EQ(0, memcmp(map.weights.data(), t.weights, 4 * 33 * 17));
+    EXPECT_EQ(0, memcmp(map.sourceOffsets.data(), m.t.sourceOffsets, 4 * 33 * 17));
+    EXPECT_EQ(0, memcmp(map.weights.data(), m.t.weights, 4 * 33 * 17));
 }
 
-TEST(MapDump, RefusesBadRequestsAndDamagedFiles) {
+TEST(MapDump, RefusesBadRequestsAndDumpsCutShort) {
     std::FILE* f = std::tmpfile();
     ASSERT_NE(f, nullptr);
     EXPECT_FALSE(DumpTransformMap(f, 8, 8, 15, 1u, MapDumpFormat::Binary));
     EXPECT_FALSE(DumpTransformMap(f, 0, 8, 3, 1u, MapDumpFormat::Binary));
     EXPECT_FALSE(DumpTransformMap(f, 65535, 65535, 3, 1u, MapDumpFormat::Binary));
     ASSERT_TRUE(DumpTransformMap(f, 8, 8, 6, 1u, MapDumpFormat::Binary));
-    const long full = std::ftell(f);
+    std::vector<char> bytes(static_cast<size_t>(std::ftell(f)));
+    std::rewind(f);
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
     MapDump map;
-    // A dump cut short anywhere is refused.
-    for (long cut : {0L, 3L, 20L, 36L, 40L, full - 1}) {
+    for (size_t cut : {size_t{0}, size_t{3}, size_t{20}, size_t{36}, size_t{40}, bytes.size() - 1}) {
         std::FILE* g = std::tmpfile();
         ASSERT_NE(g, nullptr);
-        std::rewind(f);
-        if (cut > 0) {
-            std::vector<char> bytes(static_cast<size_t>(cut));
-            ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), f), bytes.size());
-            std::fwrite(bytes.data(), 1, bytes.size(), g);
-        }
+        std::fwrite(bytes.data(), 1, cut, g);
         std::rewind(g);
         EXPECT_FALSE(ReadMapDump(g, map)) << cut;
         std::fclose(g);
     }
-    std::fclose(f);
 }
-
-}  // namespace

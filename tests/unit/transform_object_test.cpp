@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <set>
+#include <utility>
 
 #include "transform_map_checks.h"
 
@@ -44,7 +45,8 @@ TEST(TransformMasks, BitsRunFromTransformZeroDown) {
     t.SetEnabledMask(1);
     EXPECT_EQ(t.enabled[14], 1);
     // A negative mask acts as its absolute value; bits above the 15th are ignored.
-    for (const auto& [stored, read] : {std::pair<int, int>{-1, 1}, {-2, 2}, {0, 0}, {0x70005, 5}, {0x5555, 0x5555}}) {
+    const std::pair<int, int> cases[] = {{-1, 1}, {-2, 2}, {0, 0}, {0x70005, 5}, {0x5555, 0x5555}};
+    for (const auto& [stored, read] : cases) {
         t.SetEnabledMask(stored);
         EXPECT_EQ(t.GetEnabledMask(), read) << stored;
     }

@@ -10,14 +10,12 @@ namespace {
 constexpr int kSlider = 4;
 constexpr int kDiagonal = 7;
 
-// Slider draws: frequency, speed, direction, depth.
-uint32_t SliderSeed(int direction, int speedDraw = -1, int depthDraw = -1) {
+// Slider draws: frequency, speed, direction (0 slides right), depth.
+uint32_t SliderSeed(int directionDraw) {
     return FindSeed([&] {
         Random(3);
-        const int speed = Random(5);
-        const int dir = Random(1) == 0 ? 1 : -1;
-        const int depth = Random(3);
-        return dir == direction && (speedDraw < 0 || speed == speedDraw) && (depthDraw < 0 || depth == depthDraw);
+        Random(5);
+        return Random(1) == directionDraw;
     });
 }
 
@@ -26,26 +24,22 @@ TEST(UndulatingSlider, WrapBandCopiesExactColumnsFromTheFarSide) {
     Map m(W, H);
     Transform& t = m.t;
 
-    GenerateCountingDraws(t, kSlider, SliderSeed(+1));
+    GenerateCountingDraws(t, kSlider, SliderSeed(0));
     for (int y = 0; y < H; ++y) {
         for (int x = 0; x < 11; ++x) {
             EXPECT_EQ(OffsetAt(t, x, y), 4 * (y * W + x + W - 12)) << x << "," << y;
             EXPECT_WEIGHTS(t, x, y, 255, 0, 0, 0);
         }
     }
-    EXPECT_EQ(OffsetAt(t, 0, 0), 4 * (W - 12));
-    EXPECT_EQ(OffsetAt(t, 10, 0), 4 * (W - 2));
     EXPECT_LT(OffsetAt(t, 11, 0) / 4, 11) << "column 11 is past the band";
 
-    GenerateCountingDraws(t, kSlider, SliderSeed(-1));
+    GenerateCountingDraws(t, kSlider, SliderSeed(1));
     for (int y = 0; y < H; ++y) {
         for (int x = W - 11; x < W; ++x) {
             EXPECT_EQ(OffsetAt(t, x, y), 4 * (y * W + x + 13 - W)) << x << "," << y;
             EXPECT_WEIGHTS(t, x, y, 255, 0, 0, 0);
         }
     }
-    EXPECT_EQ(OffsetAt(t, W - 11, 0), 4 * 2);
-    EXPECT_EQ(OffsetAt(t, W - 1, 0), 4 * 12);
     EXPECT_GT(OffsetAt(t, W - 12, 0) / 4, W - 12) << "column W - 12 is past the band";
 }
 
