@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -16,11 +16,11 @@ using Pixel = std::pair<int, int>;
 
 struct Rig : RendererRig {
     Rig(int w, int h) : RendererRig(w, h) {}
-    std::map<Pixel, uint32_t> Lit() const {
-        std::map<Pixel, uint32_t> lit;
+    std::set<Pixel> Lit() const {
+        std::set<Pixel> lit;
         for (int y = 0; y < Height(); ++y)
             for (int x = 0; x < Width(); ++x)
-                if (const uint32_t c = At(x, y)) lit[{x, y}] = c;
+                if (At(x, y) != 0) lit.insert({x, y});
         return lit;
     }
 };
@@ -36,31 +36,17 @@ Particle Scattered(const Scene& s, double friction) {
 
 bool OnScreen(const Scene& s, double x, double y) { return x > -1.0 && y > -1.0 && x < s.widthD && y < s.heightD; }
 
-// Moves the model particles one frame toward (ax, ay); returns the pixel each
-// lands on mapped to the index of the last particle drawn there.
-std::map<Pixel, int> StepModel(const Scene& s, std::vector<Particle>& ps, double ax, double ay, double strength,
-                               double maxPull) {
-    std::map<Pixel, int> drawn;
-    for (size_t i = 0; i < ps.size(); ++i) {
-        ps[i].Attract(ax, ay, strength, maxPull);
-        ps[i].Damp(true, true);
-        ps[i].Move(s, false);
-        if (OnScreen(s, ps[i].x, ps[i].y)) drawn[{int(ps[i].x), int(ps[i].y)}] = int(i);
+// Moves the model particles one frame toward (ax, ay); returns the pixels they light.
+std::set<Pixel> StepModel(const Scene& s, std::vector<Particle>& ps, double ax, double ay, double strength,
+                          double maxPull) {
+    std::set<Pixel> drawn;
+    for (Particle& p : ps) {
+        p.Attract(ax, ay, strength, maxPull);
+        p.Damp(true, true);
+        p.Move(s, false);
+        if (OnScreen(s, p.x, p.y)) drawn.insert({int(p.x), int(p.y)});
     }
     return drawn;
-}
-
-// The rendered frame lights exactly the modelled pixels, each in its group's one colour.
-void ExpectMatches(const std::map<Pixel, uint32_t>& lit, const std::map<Pixel, int>& model, int (*group)(int)) {
-    ASSERT_EQ(lit.size(), model.size());
-    std::map<int, uint32_t> colourOf;
-    for (const auto& [pixel, index] : model) {
-        const auto it = lit.find(pixel);
-        ASSERT_NE(it, lit.end()) << pixel.first << "," << pixel.second;
-        const auto [known, fresh] = colourOf.emplace(group(index), it->second);
-        EXPECT_EQ(known->second, it->second);
-        (void)fresh;
-    }
 }
 
 TEST(OrbitingParticlesBeat, FirstFrameScattersAndPullsWithCappedForce) {
@@ -81,11 +67,9 @@ TEST(OrbitingParticlesBeat, FirstFrameScattersAndPullsWithCappedForce) {
     rig.Fill(0);
     rig.scene.firstFrame = 1;
     rig.scene.RenderOrbitingParticlesBeat();
-    const auto parity = [](int i) { return i % 2; };
     const auto expected = StepModel(rig.scene, model, ax, ay, 1000.0, 2.0);
-    ExpectMatches(rig.Lit(), expected, parity);
+    EXPECT_EQ(rig.Lit(), expected);
     EXPECT_NE(StepModel(rig.scene, uncapped, ax, ay, 1000.0, 1e9), expected);
-
 }
 
 // The corners swing through the point and many get flung far, but some starts
@@ -119,9 +103,7 @@ TEST(FloatingTriangle, GathersAroundTheFixedPointOnEverySize) {
         }
         const auto lit = rig.Lit();
         EXPECT_EQ(lit.empty(), w < 160) << w << "x" << h;
-        for (const auto& [pixel, colour] : lit) {
-            EXPECT_LT(std::hypot(pixel.first - 160.0, pixel.second - 120.0), 16.5) << w << "x" << h;
-        }
+        for (const auto& [x, y] : lit) EXPECT_LT(std::hypot(x - 160.0, y - 120.0), 16.5) << w << "x" << h;
     }
 }
 
