@@ -12,19 +12,11 @@ namespace {
 
 using Points = std::set<std::pair<int, int>>;
 
-Points LitPoints(const RendererRig& rig) {
-    Points p;
-    for (int y = 0; y < rig.Height(); ++y)
-        for (int x = 0; x < rig.Width(); ++x)
-            if (rig.At(x, y) != 0) p.insert({x, y});
-    return p;
-}
-
 struct DrawFixture : ::testing::Test {
     RendererRig rig{40, 30, false};
     Scene& scene = rig.scene;
     void ClearAll() { rig.Fill(0); }
-    Points Lit() const { return LitPoints(rig); }
+    Points Lit() const { return rig.Lit(); }
     uint32_t At(int x, int y) const { return rig.At(x, y); }
 };
 
@@ -72,7 +64,7 @@ TEST_F(DrawFixture, CirclesHaveTheirPointSetAndOrModeKeepsTheBackground) {
     Points expected;
     for (int k = 0; k < 63; ++k)
         expected.insert({int(50.5 + 10 * std::cos(k / 10.0)), int(50.5 + 10 * std::sin(k / 10.0))});
-    EXPECT_EQ(LitPoints(big), expected);
+    EXPECT_EQ(big.Lit(), expected);
 
     // OR mode keeps what is there; plain mode overwrites it.
     rig.Fill(0x00100000);

@@ -14,16 +14,7 @@ namespace {
 
 using Pixel = std::pair<int, int>;
 
-struct Rig : RendererRig {
-    Rig(int w, int h) : RendererRig(w, h) {}
-    std::set<Pixel> Lit() const {
-        std::set<Pixel> lit;
-        for (int y = 0; y < Height(); ++y)
-            for (int x = 0; x < Width(); ++x)
-                if (At(x, y) != 0) lit.insert({x, y});
-        return lit;
-    }
-};
+using Rig = RendererRig;
 
 // Start values as the renderers draw them.
 Particle Scattered(const Scene& s, double friction) {

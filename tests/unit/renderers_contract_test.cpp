@@ -2,6 +2,8 @@
 // and nothing drawn past the picture, even on tiny frames with a zero peak.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "renderer_rig.h"
 
 namespace {
@@ -65,7 +67,7 @@ TEST(RendererContract, NothingPastThePictureOnTinyFramesWithHostileAudio) {
                     rig.audio.waveform[i] = static_cast<uint8_t>(frame % 2 ? 0x80 + (i & 1) * 0x7F : Random(255));
                     rig.audio.spectrum[i] = static_cast<uint8_t>(frame % 3 ? 255 : Random(255));
                 }
-                if (frame == 4) rig.FillWave(0);
+                if (frame == 4) memset(rig.audio.waveform, 0, sizeof rig.audio.waveform);
                 rig.Prime();
                 rig.scene.volumePeak = 0.0;
                 rig.scene.firstFrame = frame == 0;

@@ -1,8 +1,9 @@
 // Plain-Vanilla Waveforms and Shivering Lines.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstring>
 #include <set>
+#include <vector>
 
 #include "renderer_rig.h"
 
