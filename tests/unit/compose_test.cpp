@@ -16,28 +16,23 @@ const char* const kFormatNames[] = {"32", "24", "565", "555", "UYVY", "YUY2"};
 
 bool IsYuv(int format) { return format == kComposeUyvy || format == kComposeYuy2; }
 
-// A frame buffer as the display allocates it, and a target surface one pixel
-// wider than the frame (RGB) pre-filled with a sentinel.
+// A frame buffer as the display allocates it.
 struct Frame {
     int width, height;
     std::vector<uint32_t> pixels;
     Frame(int w, int h) : width(w), height(h), pixels(static_cast<size_t>((h + 1) * w + 1), 0) {}
-    uint32_t& at(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-struct Target {
-    int pitch;
-    std::vector<uint8_t> bytes;
-    Target(int pitchBytes, int rows) : pitch(pitchBytes), bytes(static_cast<size_t>(pitchBytes) * rows + 16, kSentinel) {}
-};
+// A target surface of `rows` rows pre-filled with a sentinel.
+std::vector<uint8_t> Surface(int pitch, int rows) { return std::vector<uint8_t>(size_t(pitch) * rows + 16, kSentinel); }
 
 // The smallest even pitch that holds the frame plus the spare column.
 int RgbPitch(int format, int width) { return ((width + 1) * kBytesPerPixel[format] + 1) & ~1; }
 
 std::vector<uint8_t> Compose(void (*convert)(const ComposeJob&), Frame& f, int format, int pitch) {
-    Target t(pitch > 0 ? pitch : 2 * f.width, f.height);
-    convert({f.pixels.data(), f.width, f.height, t.bytes.data(), pitch, format});
-    return t.bytes;
+    std::vector<uint8_t> t = Surface(pitch > 0 ? pitch : 2 * f.width, f.height);
+    convert({f.pixels.data(), f.width, f.height, t.data(), pitch, format});
+    return t;
 }
 
 // Bytes a conversion may write, for checking that everything else keeps the
@@ -77,8 +72,8 @@ void ExpectSameAndConfined(Frame& f, int format, int pitch) {
 // One pair of pixels through both paths; both must give the same bytes.
 std::vector<uint8_t> Pair(int format, uint32_t first, uint32_t second) {
     Frame f(2, 1);
-    f.at(0, 0) = first;
-    f.at(1, 0) = second;
+    f.pixels[0] = first;
+    f.pixels[1] = second;
     const int pitch = IsYuv(format) ? 4 : RgbPitch(format, 2);
     std::vector<uint8_t> ref = Compose(ComposeReference, f, format, pitch);
     const std::vector<uint8_t> mmx = Compose(ComposeMmx, f, format, pitch);
@@ -166,10 +161,10 @@ TEST(Compose, MmxMatchesReferenceAndLeavesTheRestUntouched) {
 TEST(Compose, NothingIsWrittenForEmptyFramesOrUnknownFormats) {
     Frame f(4, 4);
     for (auto convert : {ComposeReference, ComposeMmx}) {
-        Target t(64, 4);
-        for (int format : {-1, 6, 99}) convert({f.pixels.data(), 4, 4, t.bytes.data(), 32, format});
-        convert({f.pixels.data(), 0, 4, t.bytes.data(), 16, kCompose32});
-        convert({f.pixels.data(), 4, -3, t.bytes.data(), 16, kComposeUyvy});
-        for (uint8_t b : t.bytes) ASSERT_EQ(b, kSentinel);
+        std::vector<uint8_t> t = Surface(64, 4);
+        for (int format : {-1, 6, 99}) convert({f.pixels.data(), 4, 4, t.data(), 32, format});
+        convert({f.pixels.data(), 0, 4, t.data(), 16, kCompose32});
+        convert({f.pixels.data(), 4, -3, t.data(), 16, kComposeUyvy});
+        for (uint8_t b : t) ASSERT_EQ(b, kSentinel);
     }
 }

@@ -16,11 +16,8 @@ InfoValues Sample() {
     v.frameCount = 100;
     v.startTime = 1000;
     v.now = 5000;
-    v.width = 640;
-    v.height = 480;
-    v.displayWidth = 1024;
-    v.displayHeight = 768;
-    v.displayBitDepth = 16;
+    v.width = 640, v.height = 480;
+    v.displayWidth = 1024, v.displayHeight = 768, v.displayBitDepth = 16;
     v.songTitle = "1. Artist - Song";
     v.playPosition = 125000;
     return v;

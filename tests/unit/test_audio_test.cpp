@@ -33,13 +33,10 @@ TEST(TestAudioAnalysis, SilenceAndAudioPastTheEndGiveZeroBytes) {
     Pcm pcm;
     audio::AppendSilence(pcm, 0.1);
     ASSERT_EQ(pcm.Frames(), 4410u);
+    const Frame zero{};
     for (size_t at : {size_t{0}, size_t{4000}, size_t{1000000}}) {
-        Frame f = AnalyzeAt(pcm, at);
-        for (int c = 0; c < 2; ++c)
-            for (int i = 0; i < 576; ++i) {
-                ASSERT_EQ(f.spectrum[c][i], 0) << c << " " << i;
-                ASSERT_EQ(f.waveform[c][i], 0) << c << " " << i;
-            }
+        const Frame f = AnalyzeAt(pcm, at);
+        EXPECT_EQ(memcmp(&f, &zero, sizeof f), 0) << at;
     }
 }
 

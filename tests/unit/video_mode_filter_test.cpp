@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
 #include <vector>
 
 #include "video/mode_filter.h"
 
 namespace {
+using Choice = std::pair<int, int>;
+
 struct Lists {
     std::vector<int> heights[kModeLists];
     int counts[kModeLists] = {0, 0, 0};
@@ -14,8 +17,10 @@ struct Lists {
         heights[list] = h;
         counts[list] = static_cast<int>(h.size());
     }
-    ModeRequest Resolve(int mode, int resolution) const {
-        return ResolveModeRequest(mode, resolution, counts, HeightOf, this);
+    // The resolved display mode and resolution.
+    std::pair<int, int> Resolve(int mode, int resolution) const {
+        const ModeRequest r = ResolveModeRequest(mode, resolution, counts, HeightOf, this);
+        return {r.displayMode, r.resolution};
     }
     static int HeightOf(const void* context, int list, int index) {
         return static_cast<const Lists*>(context)->heights[list].at(static_cast<size_t>(index));
@@ -65,13 +70,10 @@ TEST(VideoModeFilter, NotChosenTakesTheLast480LineRecord) {
     Lists lists;
     lists.Set(0, {200, 480, 600, 480, 768});
     lists.Set(1, {480});
-    ModeRequest r = lists.Resolve(-1, -1);
-    EXPECT_EQ(r.displayMode, 0);
-    EXPECT_EQ(r.resolution, 3);
-    r = lists.Resolve(0, 4);  // a valid stored index is kept
-    EXPECT_EQ(r.resolution, 4);
+    EXPECT_EQ(lists.Resolve(-1, -1), (Choice{0, 3}));
+    EXPECT_EQ(lists.Resolve(0, 4), (Choice{0, 4}));  // a valid stored index is kept
     lists.Set(0, {200, 600});
-    EXPECT_EQ(lists.Resolve(0, -1).resolution, -1);  // "No available resolutions"
+    EXPECT_EQ(lists.Resolve(0, -1).second, -1);  // "No available resolutions"
 }
 
 TEST(VideoModeFilter, StoredValuesOutsideTheListsCountAsNotChosen) {
@@ -79,24 +81,18 @@ TEST(VideoModeFilter, StoredValuesOutsideTheListsCountAsNotChosen) {
     lists.Set(0, {480, 600});
     lists.Set(1, {480, 600, 768, 480});
     lists.Set(2, {480});
-    EXPECT_EQ(lists.Resolve(7, 1).displayMode, 0);
-    EXPECT_EQ(lists.Resolve(7, 1).resolution, 1);
-    EXPECT_EQ(lists.Resolve(-5, -1).displayMode, 0);
-    EXPECT_EQ(lists.Resolve(1, 4).resolution, 3);   // one past the end
-    EXPECT_EQ(lists.Resolve(2, 3).resolution, 0);   // an index of a longer list
-    EXPECT_EQ(lists.Resolve(1, -7).resolution, 3);
-    EXPECT_EQ(lists.Resolve(1, 2).resolution, 2);
+    EXPECT_EQ(lists.Resolve(7, 1), (Choice{0, 1}));
+    EXPECT_EQ(lists.Resolve(-5, -1).first, 0);
+    EXPECT_EQ(lists.Resolve(1, 4), (Choice{1, 3}));  // one past the end
+    EXPECT_EQ(lists.Resolve(2, 3), (Choice{2, 0}));  // an index of a longer list
+    EXPECT_EQ(lists.Resolve(1, -7), (Choice{1, 3}));
+    EXPECT_EQ(lists.Resolve(1, 2), (Choice{1, 2}));
 }
 
 TEST(VideoModeFilter, AnEmptyListGivesWayToTheFirstNonEmptyOne) {
     Lists lists;
     lists.Set(1, {600, 480});
-    ModeRequest r = lists.Resolve(0, -1);
-    EXPECT_EQ(r.displayMode, 1);
-    EXPECT_EQ(r.resolution, 1);
-    r = lists.Resolve(2, 0);
-    EXPECT_EQ(r.displayMode, 1);
-    EXPECT_EQ(r.resolution, 0);
-    Lists empty;
-    EXPECT_EQ(empty.Resolve(0, -1).resolution, -1);
+    EXPECT_EQ(lists.Resolve(0, -1), (Choice{1, 1}));
+    EXPECT_EQ(lists.Resolve(2, 0), (Choice{1, 0}));
+    EXPECT_EQ(Lists().Resolve(0, -1).second, -1);
 }
