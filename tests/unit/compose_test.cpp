@@ -10,6 +10,7 @@
 
 namespace {
 
+using Bytes = std::vector<uint8_t>;
 constexpr uint8_t kSentinel = 0xA5;
 constexpr int kBytesPerPixel[] = {4, 3, 2, 2, 2, 2};
 const char* const kFormatNames[] = {"32", "24", "565", "555", "UYVY", "YUY2"};
@@ -86,7 +87,6 @@ unsigned Word16(const std::vector<uint8_t>& b, int pixel) { return b[2 * pixel] 
 }  // namespace
 
 TEST(Compose, RgbColourExamples) {
-    using Bytes = std::vector<uint8_t>;
     const struct {
         uint32_t pixel;
         unsigned rgb565, rgb555;
@@ -111,7 +111,6 @@ TEST(Compose, RgbColourExamples) {
 }
 
 TEST(Compose, YuvColourExamples) {
-    using Bytes = std::vector<uint8_t>;
     auto first4 = [](const Bytes& b) { return Bytes(b.begin(), b.begin() + 4); };
     auto uyvy = [&](uint32_t a, uint32_t b) { return first4(Pair(kComposeUyvy, a, b)); };
     auto yuy2 = [&](uint32_t a, uint32_t b) { return first4(Pair(kComposeYuy2, a, b)); };

@@ -68,11 +68,8 @@ TEST(InfoOverlay, LongTitlesAndHugeNumbersStayInTheirBuffers) {
     std::string title(600, 'x');
     InfoValues v = Sample();
     v.songTitle = title.c_str();
-    v.frameCount = INT_MIN;
-    v.width = INT_MIN;
+    v.frameCount = v.width = v.displayWidth = v.displayHeight = v.displayBitDepth = v.playPosition = INT_MIN;
     v.height = INT_MAX;
-    v.displayWidth = v.displayHeight = v.displayBitDepth = INT_MIN;
-    v.playPosition = INT_MIN;
     InfoLines lines;
     FormatInfoLines(v, &lines);
     EXPECT_EQ(Line(lines, 4), "Song Info: " + std::string(255, 'x'));

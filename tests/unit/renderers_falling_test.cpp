@@ -30,7 +30,8 @@ struct Bench : RendererRig {
 
 // Where the flakes should be: the seeding draws, an optional gust, then the
 // push, damping and wrapping move of every frame.
-std::set<std::pair<int, int>> ModelSnow(uint32_t seed, int w, int h, bool gustFirst, double firstWind, double wind, int frames) {
+std::set<std::pair<int, int>> ModelSnow(uint32_t seed, int w, int h, bool gustFirst, double firstWind, double wind,
+                                        int frames) {
     static Particle p[1000];
     SeedRandom(seed);
     for (int i = 0; i < 1000; ++i) {
@@ -117,7 +118,8 @@ int HighestDropRow(Bench& b, int frames, bool pulsing) {
         b.Draw(kSplash, f == 0);
         for (int i = 0; i < w * h; ++i) {
             if (b.scene.frameBuffer[i] == 0) continue;
-            if (i / w > h - 5) ADD_FAILURE() << "frame " << f << " drew below the platforms at " << i % w << "," << i / w;
+            if (i / w > h - 5) ADD_FAILURE() << "frame " << f << " drew below the platforms at " << i % w
+                                             << "," << i / w;
             if (f >= 60 && i / w < highest) highest = i / w;
         }
     }

@@ -1,6 +1,7 @@
 // Scene choice: random, step, all, keep, the lock and the masks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "scene/random.h"
@@ -13,10 +14,8 @@ struct ChoiceFixture : ::testing::Test {
     TestDisplay display{8, 6};
     Scene scene{&display};
     void SetUp() override { SeedRandom(11); }
-    int ActiveCount() const {
-        int n = 0;
-        for (int i = 0; i < kRendererCount; ++i) n += scene.activeRenderers[i] != 0;
-        return n;
+    long ActiveCount() const {
+        return std::count_if(scene.activeRenderers, scene.activeRenderers + kRendererCount, [](int a) { return a; });
     }
 };
 

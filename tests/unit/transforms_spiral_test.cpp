@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 // How much of source pixel `p` entry n takes.
 int WeightOn(const Transform& t, int n, int p) {
     const int base = t.sourceOffsets[n] / 4;
@@ -20,12 +18,6 @@ int WeightOn(const Transform& t, int n, int p) {
     return sum;
 }
 
-double WrapAngle(double a) {
-    while (a > kPi) a -= 2 * kPi;
-    while (a <= -kPi) a += 2 * kPi;
-    return a;
-}
-
 // Turn and radius ratio of the motion at entry n about (cx, cy), when it is in range.
 bool PolarMotion(const Transform& t, int n, double cx, double cy, double& turn, double& ratio, double& r) {
     double sx, sy;
@@ -33,7 +25,7 @@ bool PolarMotion(const Transform& t, int n, double cx, double cy, double& turn, 
     const double dx = n % t.width - cx, dy = n / t.width - cy;
     r = std::hypot(dx, dy);
     ratio = std::hypot(sx - cx, sy - cy) / r;
-    turn = WrapAngle(std::atan2(sy - cy, sx - cx) - std::atan2(dy, dx));
+    turn = std::remainder(std::atan2(sy - cy, sx - cx) - std::atan2(dy, dx), 2 * M_PI);
     return true;
 }
 

@@ -58,7 +58,8 @@ TEST(TransformTable, DrawsAndFlagsOfEveryGenerator) {
 }
 
 TEST(TransformTable, EveryMapAddressesOnlyTheSourceFrameAtAnySize) {
-    const int sizes[][2] = {{0, 4}, {4, 0}, {1, 1}, {2, 1}, {1, 3}, {3, 3}, {7, 5}, {5, 9}, {13, 3}, {33, 17}, {17, 40}};
+    const int sizes[][2] = {{0, 4}, {4, 0}, {1, 1}, {2, 1}, {1, 3}, {3, 3}, {7, 5}, {5, 9}, {13, 3},
+                            {33, 17}, {17, 40}};
     for (const auto& s : sizes) {
         Map m(s[0], s[1]);
         for (int index = 0; index < kTransformCount; ++index)
