@@ -60,8 +60,9 @@ const char* const kFormatNames[] = {"Rgb32", "Rgb24", "Rgb565", "Rgb555", "Uyvy"
 
 std::string SizeName(Size s) { return std::to_string(s.width) + "x" + std::to_string(s.height); }
 
-// Compose/<format>/<W>x<H> is the MMX path the DLL uses; ComposeReference/...
-// the plain C++ one; Compose/Memcpy/<W>x<H> the yardstick.
+// Compose/<format>/<W>x<H> is the MMX path; ComposeSse2/... the path the DLL
+// takes where the processor has SSE2; ComposeReference/... the plain C++ one;
+// Compose/Memcpy/<W>x<H> the yardstick.
 const int registered = [] {
     for (const Size size : kSizes) {
         const std::string dims = SizeName(size);
@@ -70,6 +71,11 @@ const int registered = [] {
         for (int format = kCompose32; format <= kComposeYuy2; ++format) {
             benchmark::RegisterBenchmark(("Compose/" + std::string(kFormatNames[format]) + "/" + dims).c_str(),
                                          RunCompose, size, ComposeMmx, format)
+                ->Unit(benchmark::kMicrosecond);
+        }
+        for (int format = kCompose32; format <= kComposeYuy2; ++format) {
+            benchmark::RegisterBenchmark(("ComposeSse2/" + std::string(kFormatNames[format]) + "/" + dims).c_str(),
+                                         RunCompose, size, ComposeSse2, format)
                 ->Unit(benchmark::kMicrosecond);
         }
         for (int format = kCompose32; format <= kComposeYuy2; ++format) {

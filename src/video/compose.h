@@ -1,8 +1,10 @@
 #pragma once
 // Conversion of the finished 32-bit frame into the display's pixel format.
 // Pure pixel work, no DirectDraw: the DLL's Video::Compose locks the surface
-// and calls ComposeFrame; tests compare the MMX path with the reference.
+// and calls ComposeFrame; tests compare the SIMD paths with the reference.
 #include <cstdint>
+
+#include "scene/cpu_features.h"
 
 enum ComposeFormat {
     kCompose32 = 0,    // 32-bit RGB
@@ -18,11 +20,19 @@ struct ComposeJob {
     int width;
     int height;
     uint8_t* target;        // locked surface memory
-    int pitch;              // bytes between target rows (RGB formats)
+    int pitch;              // bytes between target rows (YUV: only if padded)
     int format;             // ComposeFormat; others convert nothing
 };
 
 void ComposeReference(const ComposeJob& job);
 void ComposeMmx(const ComposeJob& job);
-// The path the DLL uses.
-inline void ComposeFrame(const ComposeJob& job) { ComposeMmx(job); }
+void ComposeSse2(const ComposeJob& job);  // only where CPUID reports SSE2
+// The path the DLL uses: SSE2 where the processor has it, MMX otherwise.
+inline void ComposeFrame(const ComposeJob& job) {
+    static const bool sse2 = FeatureHasSse2(CpuFeatureWord());
+    if (sse2) {
+        ComposeSse2(job);
+    } else {
+        ComposeMmx(job);
+    }
+}
