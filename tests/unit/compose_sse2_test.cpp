@@ -33,7 +33,7 @@ struct Frame {
 // (unpadded YUV). Rows may overlap when the pitch is short.
 std::vector<bool> Writable(int format, int w, int h, int pitch, size_t size) {
     std::vector<bool> mask(size, false);
-    if (IsYuv(format) && pitch <= 2 * w) {
+    if (IsYuv(format) && (pitch & ~1) <= 2 * w) {
         std::fill(mask.begin(), mask.begin() + static_cast<ptrdiff_t>(int64_t{w} * h / 2 * 4), true);
         return mask;
     }
@@ -91,8 +91,9 @@ void ExpectAllLayouts(Frame& f) {
     const int w = f.width;
     for (int format = kCompose32; format <= kComposeYuy2; ++format) {
         if (IsYuv(format)) {
-            // One run of pairs (exact or unset pitch), or padded rows.
-            for (int pitch : {2 * w, 0, 2 * w + 6, 2 * w + 7}) ExpectSse2MatchesReference(f, format, pitch, 0);
+            // One run of pairs (exact, odd by one or unset pitch), or padded rows.
+            for (int pitch : {2 * w, 2 * w + 1, 0, 2 * w + 6, 2 * w + 7})
+                ExpectSse2MatchesReference(f, format, pitch, 0);
             ExpectSse2MatchesReference(f, format, 2 * w, 3);
             ExpectSse2MatchesReference(f, format, 2 * w + 10, 1);
         } else {
