@@ -9,12 +9,10 @@
 #include <cmath>
 
 #include "scene/random.h"
+#include "transform/polar_map.h"
 #include "transform/transform.h"
 
 namespace {
-
-// Keeps the radius off zero, so the pixel on the centre still gets a point.
-constexpr double kRadiusBias = 1e-8;
 
 struct Centre {
     double x;
@@ -51,21 +49,11 @@ void Transform::GenerateWavySpiral() {
     if (Random(5) == 0) twist = 5.0 * twist;  // the ripple keeps the plain twist
 
     const double w = width;
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
-        const double dy = iy - cy;
-        const double dy2 = dy * dy;
-        for (int ix = 0; ix < width; ++ix, ++n) {
-            const double dx = ix - cx;
-            const double r = std::sqrt(dx * dx + dy2) + kRadiusBias;
-            const double theta = std::atan2(dy, dx);
-            const double u = r / w;
-            const double rest = 1.0 - u;
-            const double phi = (waveAmplitude * std::cos(waveFrequency * u) + theta) + twist * (rest * rest);
-            const double rho = r * scale;
-            SetEntry(n, cx + rho * std::cos(phi), cy + rho * std::sin(phi));
-        }
-    }
+    FillPolarMap(*this, cx, cy, [&](double r, double theta) {
+        const double u = r / w;
+        const double rest = 1.0 - u;
+        return PolarPoint{r * scale, (waveAmplitude * std::cos(waveFrequency * u) + theta) + twist * (rest * rest)};
+    });
 
     noFade = (Random(4) != 0) ? 1 : 0;
     fadeHint = 0;
@@ -81,20 +69,14 @@ void Transform::GenerateTranslateAndSpin() {
     const double drift = (Random(1) == 0) ? 0.9 : -0.9;
 
     const double w = width;
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
-        const double dy = iy - cy;
-        const double dy2 = dy * dy;
-        for (int ix = 0; ix < width; ++ix, ++n) {
-            const double dx = ix - cx;
-            const double r = std::sqrt(dx * dx + dy2) + kRadiusBias;
-            const double theta = std::atan2(dy, dx);
+    FillPolarMap(
+        *this, cx, cy,
+        [&](double r, double theta) {
             const double q = 1.0 - r / w;
             // pow, not repeated squaring: the rounding is part of the map.
-            const double phi = spin * std::pow(q, 8.0) + theta;
-            SetEntry(n, cx + r * std::cos(phi), (cy + r * std::sin(phi)) - drift);
-        }
-    }
+            return PolarPoint{r, spin * std::pow(q, 8.0) + theta};
+        },
+        drift);
 
     noFade = (Random(2) != 0) ? 1 : 0;
     fadeHint = 0;
@@ -108,19 +90,10 @@ void Transform::GenerateFastReverseSpiral() {
     const double strength = (4 * Random(4) + 4) * 0.02;
     const double g = (1.0 / width) * (2.0 / (2 * Random(1) + 1));
 
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
-        const double dy = iy - c.y;
-        const double dy2 = dy * dy;
-        for (int ix = 0; ix < width; ++ix, ++n) {
-            const double dx = ix - c.x;
-            const double r = std::sqrt(dx * dx + dy2) + kRadiusBias;
-            const double theta = std::atan2(dy, dx);
-            const double q = 1.0 - std::fabs(r * g - 0.4);
-            const double phi = strength * std::pow(q, -2.0) + theta;
-            SetEntry(n, c.x + r * std::cos(phi), c.y + r * std::sin(phi));
-        }
-    }
+    FillPolarMap(*this, c.x, c.y, [&](double r, double theta) {
+        const double q = 1.0 - std::fabs(r * g - 0.4);
+        return PolarPoint{r, strength * std::pow(q, -2.0) + theta};
+    });
 
     noFade = (Random(3) != 0) ? 1 : 0;
     fadeHint = 0;
@@ -136,20 +109,11 @@ void Transform::GenerateTypo() {
     const double a = (8e-05 / width) * 320.0;
     double accumulated = 0.0;
 
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
-        const double dy = iy - c.y;
-        const double dy2 = dy * dy;
-        for (int ix = 0; ix < width; ++ix, ++n) {
-            const double dx = ix - c.x;
-            const double r = std::sqrt(dx * dx + dy2) + kRadiusBias;
-            const double theta = std::atan2(dy, dx);
-            const double rho = r * (1.0 + 0.02 * std::cos(petals * theta));
-            accumulated = accumulated + a * std::sin(swirl * theta);
-            const double phi = theta + accumulated;
-            SetEntry(n, c.x + rho * std::cos(phi), c.y + rho * std::sin(phi));
-        }
-    }
+    FillPolarMap(*this, c.x, c.y, [&](double r, double theta) {
+        const double rho = r * (1.0 + 0.02 * std::cos(petals * theta));
+        accumulated = accumulated + a * std::sin(swirl * theta);
+        return PolarPoint{rho, theta + accumulated};
+    });
 
     noFade = (Random(3) != 0) ? 1 : 0;
     fadeHint = 0;
@@ -162,20 +126,10 @@ void Transform::GenerateFlower() {
     const double spin = (Random(4) - 1.5) * 4.0 * 0.002;
     const int petals = DrawPetals();
 
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
-        const double dy = iy - c.y;
-        const double dy2 = dy * dy;
-        for (int ix = 0; ix < width; ++ix, ++n) {
-            const double dx = ix - c.x;
-            const double r = std::sqrt(dx * dx + dy2) + kRadiusBias;
-            const double theta = std::atan2(dy, dx);
-            const double petalAngle = petals * theta;
-            const double rho = r * (1.0 + 0.02 * std::cos(petalAngle));
-            const double phi = theta + (0.0008 * std::sin(petalAngle) + spin);
-            SetEntry(n, c.x + rho * std::cos(phi), c.y + rho * std::sin(phi));
-        }
-    }
+    FillPolarMap(*this, c.x, c.y, [&](double r, double theta) {
+        const double petalAngle = petals * theta;
+        return PolarPoint{r * (1.0 + 0.02 * std::cos(petalAngle)), theta + (0.0008 * std::sin(petalAngle) + spin)};
+    });
 
     noFade = (Random(3) != 0) ? 1 : 0;
     fadeHint = 0;

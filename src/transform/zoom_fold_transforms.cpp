@@ -8,14 +8,8 @@
 #include <cmath>
 
 #include "scene/random.h"
+#include "transform/polar_map.h"
 #include "transform/transform.h"
-
-namespace {
-
-// Keeps the radius off zero, so the pixel on the centre still gets a point.
-constexpr double kRadiusBias = 1e-8;
-
-}  // namespace
 
 // Streams outwards faster at the edges than near the centre, with a slight
 // turn; a large zoom folds the outer picture through the centre.
@@ -29,19 +23,9 @@ void Transform::GenerateParabolicZoomer() {
     const double cx = width * 0.5;
     const double cy = height * 0.5;
     const double inverseWidth = 1.0 / width;
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
-        const double dy = iy - cy;
-        const double dy2 = dy * dy;
-        for (int ix = 0; ix < width; ++ix, ++n) {
-            const double dx = ix - cx;
-            const double r = std::sqrt(dx * dx + dy2) + kRadiusBias;
-            const double theta = std::atan2(dy, dx);
-            const double rho = r * (1.0 - (r * inverseWidth) * zoom);
-            const double phi = theta + rotation;
-            SetEntry(n, cx + rho * std::cos(phi), cy + rho * std::sin(phi));
-        }
-    }
+    FillPolarMap(*this, cx, cy, [&](double r, double theta) {
+        return PolarPoint{r * (1.0 - (r * inverseWidth) * zoom), theta + rotation};
+    });
 
     noFade = (Random(2) == 1) ? 1 : 0;
     fadeHint = 1;
@@ -57,18 +41,9 @@ void Transform::GenerateBubble() {
     const double cx = width * 0.5;
     const double cy = height * 0.5;
     const double inverseWidth = 1.0 / width;
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
-        const double dy = iy - cy;
-        const double dy2 = dy * dy;
-        for (int ix = 0; ix < width; ++ix, ++n) {
-            const double dx = ix - cx;
-            const double r = std::sqrt(dx * dx + dy2) + kRadiusBias;
-            const double theta = std::atan2(dy, dx);
-            const double rho = r - (0.5 * std::sin(r * inverseWidth * frequency) + shift);
-            SetEntry(n, cx + rho * std::cos(theta), cy + rho * std::sin(theta));
-        }
-    }
+    FillPolarMap(*this, cx, cy, [&](double r, double theta) {
+        return PolarPoint{r - (0.5 * std::sin(r * inverseWidth * frequency) + shift), theta};
+    });
 
     noFade = (Random(2) == 1) ? 1 : 0;
     fadeHint = 0;
