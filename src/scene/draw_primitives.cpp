@@ -16,9 +16,14 @@ inline bool ToPixel(double v, int limit, int* out) {
 }
 }  // namespace
 
-void Scene::PutPixel(double x, double y, uint32_t colour) {
+void Scene::PutPixel(double x, double y, uint32_t colour) { PlotPixel(x, y, colour, false); }
+
+void Scene::PlotPixel(double x, double y, uint32_t colour, bool orMode) {
     int ix, iy;
-    if (ToPixel(x, maxX, &ix) && ToPixel(y, maxY, &iy)) frameBuffer[iy * width + ix] = colour;
+    if (ToPixel(x, maxX, &ix) && ToPixel(y, maxY, &iy)) {
+        uint32_t& p = frameBuffer[iy * width + ix];
+        p = orMode ? (p | colour) : colour;
+    }
 }
 
 void Scene::DrawLine(double x1, double y1, double x2, double y2, uint32_t colour, bool orMode) {

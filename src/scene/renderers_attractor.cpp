@@ -41,9 +41,8 @@ double OrbitStrength(double widthD) {
     return 1000.0 * (q * q);
 }
 
-void ClearNoFadeIfHinted(SceneDisplay* video) {
-    if (video == nullptr || video->transform == nullptr) return;
-    if (video->transform->fadeHint == 1) video->transform->noFade = 0;
+void ClearNoFadeIfHinted(Transform* t) {
+    if (t != nullptr && t->fadeHint == 1) t->noFade = 0;
 }
 
 void Orbit(Scene& scene, Particle& p, double ax, double ay, double strength, uint32_t colour) {
@@ -61,7 +60,7 @@ void Scene::RenderOrbitingParticlesBeat() {
     static double attractorX = 0.0, attractorY = 0.0;
 
     applyTransform = 1;
-    ClearNoFadeIfHinted(video);
+    ClearNoFadeIfHinted(CurrentTransform());
     const double strength = OrbitStrength(widthD);
     if (firstFrame != 0) {
         for (Particle& p : particles) Scatter(p, *this, 0.05);
@@ -113,7 +112,7 @@ void Scene::RenderFloatingTriangle() {
     static int toggle = 0;
 
     applyTransform = 1;
-    ClearNoFadeIfHinted(video);
+    ClearNoFadeIfHinted(CurrentTransform());
     if (firstFrame != 0) c1.SetLeader(&c0);
     if (volumePeak * 0.7 < volumeMid || firstFrame != 0) {
         toggle = toggle == 0 ? 1 : 0;

@@ -12,8 +12,6 @@ namespace {
 constexpr int kFallingParticles = 1000;
 constexpr int kPlatforms = 3;
 
-Transform* CurrentTransform(const Scene& s) { return s.video != nullptr ? s.video->transform : nullptr; }
-
 }  // namespace
 
 void Scene::RenderSnow() {
@@ -21,7 +19,7 @@ void Scene::RenderSnow() {
     static ColorCycler colour;
 
     applyTransform = 1;
-    Transform* t = CurrentTransform(*this);
+    Transform* t = CurrentTransform();
     if (t != nullptr && t->fadeHint == 1) t->noFade = 0;
 
     if (firstFrame != 0) {
@@ -65,7 +63,7 @@ void Scene::RenderSpectrumSplash() {
     static int colourIndex[kFallingParticles];
 
     applyTransform = 1;
-    Transform* t = CurrentTransform(*this);
+    Transform* t = CurrentTransform();
     if (t != nullptr) t->noFade = 0;
 
     c2.SetLeader(&c1);

@@ -71,7 +71,7 @@ void Scene::RenderSparkles() {
 
 void Scene::RenderPaintDrops() {
     applyTransform = 1;
-    if (video != nullptr && video->transform != nullptr) video->transform->noFade = 0;
+    if (Transform* t = CurrentTransform()) t->noFade = 0;
 
     const int drops = PaintDropCount(volumeMid, volumePeak);
     for (int n = 0; n < drops; ++n) {

@@ -9,27 +9,8 @@
 
 namespace {
 
-// Truncates toward zero and accepts only points inside the frame. A value too
-// large for an int is off-screen by definition and is never converted.
-bool PixelIndex(const Scene& s, double x, double y, int* index) {
-    if (!(x > -1.0 && x < s.widthD && y > -1.0 && y < s.heightD)) return false;
-    const int ix = static_cast<int>(x);
-    const int iy = static_cast<int>(y);
-    if (ix < 0 || ix > s.maxX || iy < 0 || iy > s.maxY) return false;
-    *index = iy * s.width + ix;
-    return true;
-}
-
-void Plot(Scene& s, double x, double y, uint32_t colour, bool orMode) {
-    int i;
-    if (!PixelIndex(s, x, y, &i)) return;
-    s.frameBuffer[i] = orMode ? (s.frameBuffer[i] | colour) : colour;
-}
-
-Transform* CurrentTransform(const Scene& s) { return s.video != nullptr ? s.video->transform : nullptr; }
-
 bool CentreHint(const Scene& s) {
-    const Transform* t = CurrentTransform(s);
+    const Transform* t = s.CurrentTransform();
     return t != nullptr && t->centreHint != 0;
 }
 
@@ -84,7 +65,7 @@ void Scene::RenderWavyCircle() {
     static double starPhase = 0.0;
 
     applyTransform = 1;
-    Transform* t = CurrentTransform(*this);
+    Transform* t = CurrentTransform();
     if (t != nullptr && t->fadeHint == 1) t->noFade = 0;
     if (firstFrame != 0) colourMode = Random(1);
 
@@ -99,7 +80,7 @@ void Scene::RenderWavyCircle() {
         // Out through the samples and back, so the ring closes on itself.
         const int j = i < kAudioSamples ? i : 1151 - i;
         const double r = waveMid[j] / 8 + baseRadius;
-        Plot(*this, halfWidthD + r * std::sin(angle), halfHeightD + r * std::cos(angle), ring, !centred);
+        PlotPixel(halfWidthD + r * std::sin(angle), halfHeightD + r * std::cos(angle), ring, !centred);
     }
 
     if (!centred) return;
@@ -139,7 +120,7 @@ void Scene::RenderMovingVolumeCircle() {
     const double radius = heightD * volumeMid * volumeMid / 2048;
     for (int k = 0; k < 360; ++k) {
         const double angle = k * 0.017453333333333335;
-        Plot(*this, centreX + radius * std::cos(angle), halfHeightD + radius * std::sin(angle), colour, false);
+        PlotPixel(centreX + radius * std::cos(angle), halfHeightD + radius * std::sin(angle), colour, false);
     }
 
     if (!CentreHint(*this)) return;

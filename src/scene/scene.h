@@ -12,6 +12,7 @@
 #include "scene/scene_display.h"
 
 class ColorCycler;
+class Transform;
 
 constexpr int kAudioSamples = 576;
 constexpr int kRendererCount = 14;
@@ -38,6 +39,7 @@ public:
 
     // --- drawing primitives (draw_primitives.cpp)
     void PutPixel(double x, double y, uint32_t colour);
+    void PlotPixel(double x, double y, uint32_t colour, bool orMode);
     void DrawLine(double x1, double y1, double x2, double y2, uint32_t colour, bool orMode);
     void DrawCircle(double cx, double cy, double radius, uint32_t colour, bool orMode);
     void DrawBurst(double cx, double cy, double radius, int rays, int depth, const ColorCycler& source);
@@ -57,6 +59,9 @@ public:
     void RenderSnow();                     // 11
     void RenderSpectrumSplash();           // 12
     void RenderFloatingTriangle();         // 13
+
+    // The transform whose flags the renderers read and adjust; may be null.
+    Transform* CurrentTransform() const { return video != nullptr ? video->transform : nullptr; }
 
     // Fields, in the order the rest of the plug-in knows them.
     SceneDisplay* video;

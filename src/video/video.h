@@ -38,6 +38,8 @@ public:
     void ReleaseResources();
 
     // --- modes (video_modes_win32.cpp)
+    // The display's present mode; a failure is reported with the given text.
+    bool QueryDisplayMode(DDSURFACEDESC2* desc, const char* failure);
     void GetTotalVideoMemory();
     void EnumerateModes();
     void FreeModeLists();

@@ -36,15 +36,20 @@ HRESULT WINAPI ModeCallback(LPDDSURFACEDESC2 desc, LPVOID context) {
 }
 }  // namespace
 
+bool Video::QueryDisplayMode(DDSURFACEDESC2* desc, const char* failure) {
+    memset(desc, 0, sizeof *desc);
+    desc->dwSize = sizeof *desc;
+    lastResult = directDraw->GetDisplayMode(desc);
+    if (FAILED(lastResult)) {
+        ReportDirectDrawError(failure, lastResult, 1);
+        return false;
+    }
+    return true;
+}
+
 void Video::GetTotalVideoMemory() {
     DDSURFACEDESC2 desc;
-    memset(&desc, 0, sizeof desc);
-    desc.dwSize = sizeof desc;
-    lastResult = directDraw->GetDisplayMode(&desc);
-    if (FAILED(lastResult)) {
-        ReportDirectDrawError("Video::GetTotalVideoMemory(), failed to retrive primary surface properties", lastResult, 1);
-        return;
-    }
+    if (!QueryDisplayMode(&desc, "Video::GetTotalVideoMemory(), failed to retrive primary surface properties")) return;
     DDSCAPS2 caps;
     memset(&caps, 0, sizeof caps);
     DWORD total = 0;

@@ -171,8 +171,7 @@ void Video::ChangeRes() {
         return;
     }
 
-    switch (displayMode) {
-    case kFullScreen:
+    if (displayMode == kFullScreen) {
         SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
         lastResult = directDraw->SetDisplayMode(width, height, modeBitDepth, 0, 0);
         if (FAILED(lastResult)) {
@@ -181,13 +180,16 @@ void Video::ChangeRes() {
         }
         while (ShowCursor(FALSE) >= 0) {
         }
-        break;
-    case kWindowed:
+    } else {
+        const bool windowed = displayMode == kWindowed;
         // The change of level can move the window, and the window procedure
         // records every move made in Windowed mode.
-        windowX = keptX;
-        windowY = keptY;
-        SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
+        if (windowed) {
+            windowX = keptX;
+            windowY = keptY;
+        }
+        SetWindowPos(window, nullptr, windowX, windowY, width, height,
+                     SWP_NOZORDER | (windowed ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         SetActiveWindow(window);
         lastResult = directDraw->RestoreDisplayMode();
         if (FAILED(lastResult)) {
@@ -195,29 +197,12 @@ void Video::ChangeRes() {
             return;
         }
         ShowCursor(TRUE);
-        break;
-    default:
-        SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER | SWP_HIDEWINDOW);
-        SetActiveWindow(window);
-        lastResult = directDraw->RestoreDisplayMode();
-        if (FAILED(lastResult)) {
-            ReportDirectDrawError("Error changing resolution", lastResult, 1);
-            return;
-        }
-        ShowCursor(TRUE);
-        wallpaperPending = 1;
-        break;
+        if (!windowed) wallpaperPending = 1;
     }
     SetFocus(window);
 
     DDSURFACEDESC2 desc;
-    memset(&desc, 0, sizeof desc);
-    desc.dwSize = sizeof desc;
-    lastResult = directDraw->GetDisplayMode(&desc);
-    if (FAILED(lastResult)) {
-        ReportDirectDrawError("Video::ChangeRes(), Error retrieving display resolution", lastResult, 1);
-        return;
-    }
+    if (!QueryDisplayMode(&desc, "Video::ChangeRes(), Error retrieving display resolution")) return;
     displayWidth = static_cast<int>(desc.dwWidth);
     displayHeight = static_cast<int>(desc.dwHeight);
     displayBitDepth = static_cast<int>(desc.ddpfPixelFormat.dwRGBBitCount);
