@@ -59,7 +59,7 @@ TEST(HostKeys, SpaceChoosesAmongTheEnabled) {
 // after F12 every renderer runs and F7 locks the last one, 13.
 TEST(HostKeys, LockTogglesAndAllRenderers) {
     Sandbox box("toggles");
-    box.WriteIni(kNarrowChoice);
+    box.WriteIni(std::string("Display_Mode=1\r\nFrames_Per_Scene=-1\r\n") + host_test::kQuietPicture);
     const PlayerRun run = box.Run(
         "--silent-songs 1 --frames 100 --key 85:F7 --key 86:F7 --key 87:F8 --key 88:F8 --key 89:F12 --key 90:F7 "
         "--capture 84 --capture 87");
@@ -75,7 +75,7 @@ TEST(HostKeys, LockTogglesAndAllRenderers) {
 // is saved.
 TEST(HostKeys, InfoOverlayAndTitleSwitch) {
     Sandbox box("overlays");
-    box.WriteIni("Display_Mode=1\r\nFrames_Per_Scene=-1\r\nPrefered_Renderer=0\r\n");
+    box.WriteIni(std::string("Display_Mode=1\r\nFrames_Per_Scene=-1\r\n") + host_test::kQuietPicture);
     const PlayerRun run = box.Run(
         "--silent-songs 1 --frames 100 --key 5:F4 --key 12:alt+F4 --key 85:F9 --capture 10 --capture 16 --capture 84 "
         "--capture 90");

@@ -9,11 +9,11 @@ using host_test::Sandbox;
 
 namespace {
 
-// Silent songs and the plain waveform renderer locked: the picture stays dark
-// where the transient message goes. X restarts the song at frame 40 and B
+// Silent songs over a quiet picture, so the corner where the transient
+// message goes stays dark. X restarts the song at frame 40 and B
 // starts the next one at frame 142; captures bracket the title that follows.
 const char kSongArguments[] = "--silent-songs 3 --frames 160 --key 40:X --key 142:B --capture 146 --capture 155";
-const char kSongSettings[] = "Display_Mode=1\r\nFrames_Per_Scene=-1\r\nPrefered_Renderer=0\r\n";
+const std::string kSongSettings = std::string("Display_Mode=1\r\nFrames_Per_Scene=-1\r\n") + host_test::kQuietPicture;
 
 void ExpectQueriesOfASongChange(const PlayerRun& run) {
     EXPECT_EQ(run.FramesOf("query 105"), (std::vector<int>{1, 31, 61, 91, 121, 151}));
@@ -52,7 +52,7 @@ TEST(HostQueries, PollsThePositionAndShowsTheTitleOfANewSong) {
 // With Show_Song_Title 0 the plug-in still asks for the title but shows nothing.
 TEST(HostQueries, TitleStaysHiddenWhenSwitchedOff) {
     Sandbox box("title-off");
-    box.WriteIni(std::string(kSongSettings) + "Show_Song_Title=0\r\n");
+    box.WriteIni(kSongSettings + "Show_Song_Title=0\r\n");
     const PlayerRun run = box.Run(kSongArguments);
     ASSERT_TRUE(run.finished);
     ExpectQueriesOfASongChange(run);

@@ -15,6 +15,12 @@
 
 namespace host_test {
 
+// Settings for tests that read the transient message or the overlay off the
+// screen: only "Wavy Circle" and "Fuzzy Fade" can be chosen. In silence the
+// ring shrinks to the centre and the transform blurs in place, so the corners
+// stay dark; drifting waveform lines or sliding trails would cross them.
+constexpr char kQuietPicture[] = "Renderer_Choice=4096\r\nTransform_Choice=512\r\n";
+
 // The build folder, as a plain full path (the player normalizes paths too).
 inline std::string BuildDir() {
     char path[MAX_PATH];
