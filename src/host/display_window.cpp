@@ -14,16 +14,19 @@ constexpr UINT kTrayCallback = WM_USER + 10;
 VisModule* ModuleOf(HWND window) { return reinterpret_cast<VisModule*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
 void ChangeDisplayMode(int mode) {
+    if (mode == kFullScreen) ClosePanelBeforeFullScreen();
     theVideo->requestedDisplayMode = mode;
     theVideo->ChangeRes();
 }
 
 // Alt+Enter: Full Screen and Windowed swap; Background stays as requested.
 void ToggleDisplayMode() {
-    if (theVideo->displayMode == kFullScreen)
+    if (theVideo->displayMode == kFullScreen) {
         theVideo->requestedDisplayMode = kWindowed;
-    else if (theVideo->displayMode == kWindowed)
+    } else if (theVideo->displayMode == kWindowed) {
+        ClosePanelBeforeFullScreen();
         theVideo->requestedDisplayMode = kFullScreen;
+    }
     theVideo->ChangeRes();
 }
 

@@ -13,10 +13,6 @@
 
 Video* theVideo = nullptr;
 Scene* theScene = nullptr;
-ConfigPanel* theConfigPanel = nullptr;
-int configPanelOpen = 0;
-AboutBox* theAboutBox = nullptr;
-int aboutBoxOpen = 0;
 
 namespace {
 constexpr UINT kTrayIconId = 106;
@@ -71,7 +67,8 @@ int VIS_CDECL PluginRender(VisModule* module) {
 
 void VIS_CDECL PluginQuit(VisModule* module) {
     // The configuration panel and the About box close first, before the
-    // settings are read; until the dialogs exist neither can be open.
+    // settings are read.
+    CloseDialogs();
     if (theVideo != nullptr && theScene != nullptr) SaveSettings(module);
     Shell_NotifyIconA(NIM_DELETE, &trayIcon);
     delete theScene;
@@ -79,20 +76,3 @@ void VIS_CDECL PluginQuit(VisModule* module) {
     delete theVideo;
     theVideo = nullptr;
 }
-
-void VIS_CDECL PluginConfig(VisModule*) {
-    // Runs until the About box is closed; with no About box yet it returns at
-    // once. Polls rather than waits, so the thread's other windows keep
-    // working meanwhile.
-    MSG message;
-    while (aboutBoxOpen) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-}
-
-// The Tab key and the tray icon open the panel; nothing to open until the
-// dialogs exist, and a second call while it is open does nothing.
-void OpenConfigPanel() {}
