@@ -13,6 +13,7 @@ bool HostLog::Open(const std::string& path) {
 }
 
 void HostLog::Line(int frame, const char* format, ...) {
+    std::lock_guard<std::mutex> hold(lock);
     if (!file) return;
     std::fprintf(file, "frame %d ", frame);
     va_list args;

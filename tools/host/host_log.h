@@ -2,6 +2,7 @@
 // The stand-in player's log: one line per event, each starting with the frame
 // it happened in, so tests can read what the plug-in asked and when.
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 class HostLog {
@@ -13,4 +14,5 @@ public:
 
 private:
     FILE* file = nullptr;
+    std::mutex lock;  // the plug-in's thread, the player's and a Config thread all log
 };

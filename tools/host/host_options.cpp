@@ -119,6 +119,25 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             if (!intValue(options.captureEvery, 0)) return false;
         } else if (flag == "--capture-screen") {
             options.captureScreen = true;
+        } else if (flag == "--common-controls") {
+            options.commonControls = true;
+        } else if (flag == "--dialog-messages") {
+            options.dialogMessages = true;
+        } else if (flag == "--plugin-thread") {
+            options.pluginThread = true;
+        } else if (flag == "--config" || flag == "--config-thread") {
+            int frame = 0;
+            if (!intValue(frame, 1)) return false;
+            (flag == "--config" ? options.configFrames : options.configThreadFrames).push_back(frame);
+        } else if (flag == "--fpu") {
+            if (!intValue(options.fpuBits, 0)) return false;
+            if (options.fpuBits != 53 && options.fpuBits != 64) {
+                error = "--fpu takes 53 or 64";
+                return false;
+            }
+        } else if (flag == "--fixed-time") {
+            if (!intValue(options.fixedTimeValue, 0)) return false;
+            options.fixedTime = true;
         } else if (flag == "--capture" || flag == "--key" || flag == "--tray" || flag == "--move") {
             if (!needValue()) return false;
             const std::string arg = argv[++i];

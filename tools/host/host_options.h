@@ -29,6 +29,16 @@ struct HostOptions {
     int captureEvery = 0;
     bool captureScreen = false;     // whole screen rather than the display window's client area
     std::vector<HostEvent> events;
+
+    // How the player drives the plug-in: real players differ in all of these.
+    bool commonControls = false;    // register the common controls for the plug-in
+    bool dialogMessages = false;    // offer messages to IsDialogMessage of their dialog
+    bool pluginThread = false;      // Init, Render and Quit on a thread of their own
+    std::vector<int> configFrames;        // Config on the player's main thread at these frames
+    std::vector<int> configThreadFrames;  // Config on a new thread at these frames
+    int fpuBits = 64;               // x87 precision of every thread that calls the plug-in
+    bool fixedTime = false;         // the plug-in's clock (its random seed) fixed at fixedTimeValue
+    int fixedTimeValue = 0;
 };
 
 // Returns false with a message in `error` on a malformed command line.

@@ -1,5 +1,8 @@
 #include "player_window.h"
 
+#include "host/x87_precision.h"
+#include "plugin_calls.h"
+
 namespace {
 
 const char kClassName[] = "VeluneHostPlayer";
@@ -8,6 +11,10 @@ PlayerState* StateOf(HWND window) { return reinterpret_cast<PlayerState*>(GetWin
 
 LRESULT AnswerQuery(PlayerState& state, WPARAM wParam, LPARAM lParam) {
     const int frame = state.frame;
+    std::lock_guard<std::recursive_mutex> hold(state.playlistLock);
+    // The plug-in calls out to the player at the player's own precision.
+    const uint16_t word = x87::ControlWord();
+    if (word != PlayerPrecisionWord(state.fpuBits)) state.log.Line(frame, "fpu in query 0x%04x", word);
     switch (lParam) {
     case kQueryPosition: {
         const int position = state.playlist.PositionMs();
@@ -32,6 +39,7 @@ LRESULT AnswerQuery(PlayerState& state, WPARAM wParam, LPARAM lParam) {
 
 // Winamp's transport keys: Z previous, X play (from the start), B next.
 void PlayerKey(HWND window, PlayerState& state, WPARAM key) {
+    std::lock_guard<std::recursive_mutex> hold(state.playlistLock);
     switch (key) {
     case 'B':
         state.playlist.Next();
@@ -55,6 +63,9 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_USER:
         return state ? AnswerQuery(*state, wParam, lParam) : 0;
+    case kRunConfig:
+        if (state && state->module) CallConfig(*state, "main thread");
+        return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         // Keys reach this window only when the plug-in forwards them; they are
@@ -108,6 +119,7 @@ HWND CreatePlayerWindow(HINSTANCE instance, PlayerState* state) {
 }
 
 void NoteTrackStart(HWND window, PlayerState& state, const char* why) {
+    std::lock_guard<std::recursive_mutex> hold(state.playlistLock);
     state.log.Line(state.frame, "track %d \"%s\" %s", state.playlist.Index(),
                    state.playlist.Title(state.playlist.Index()), why);
     InvalidateRect(window, nullptr, TRUE);

@@ -3,15 +3,27 @@
 // answers the plug-in's queries and takes forwarded keys as player keys.
 #include <windows.h>
 
+#include <atomic>
+#include <mutex>
+
+#include "host/vis_records.h"
 #include "host_log.h"
 #include "playlist.h"
 
 struct PlayerState {
     Playlist playlist;
+    // The render loop moves the play position while the main window answers
+    // queries and takes transport keys, on another thread with --plugin-thread.
+    std::recursive_mutex playlistLock;
     HostLog log;
-    int frame = 0;           // the frame being prepared or rendered
-    bool nullTitle = false;  // answer title queries like a player that has none
+    std::atomic<int> frame{0};  // the frame being prepared or rendered
+    bool nullTitle = false;     // answer title queries like a player that has none
+    VisModule* module = nullptr;
+    int fpuBits = 64;
 };
+
+// Posted to the main window: call the plug-in's Config there.
+constexpr UINT kRunConfig = WM_APP + 1;
 
 // Query codes the plug-in sends with WM_USER in lParam.
 constexpr LPARAM kQueryPosition = 105;

@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "audio/analyzer.h"
 #include "audio/wav_file.h"
 #include "host/vis_records.h"
 #include "host_options.h"
 #include "player_window.h"
+#include "plugin_calls.h"
 #include "screen_capture.h"
 
 namespace {
@@ -47,13 +49,28 @@ bool FillPlaylist(const HostOptions& options, Playlist& playlist, std::string& e
     return true;
 }
 
+bool IsDialog(HWND window) {
+    char name[16];
+    return window && GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "#32770") == 0;
+}
+
+// Many players hand each message to IsDialogMessage of its dialog first, which
+// gives modeless dialogs Tab, Enter and Esc; others do not.
+void Dispatch(MSG& message, bool dialogMessages) {
+    if (dialogMessages && message.hwnd) {
+        HWND top = GetAncestor(message.hwnd, GA_ROOT);
+        if (IsDialog(top) && IsDialogMessageA(top, &message)) return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
 // Runs the messages of this thread; false once the plug-in asked to stop.
-bool PumpMessages() {
+bool PumpMessages(bool dialogMessages) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) return false;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        Dispatch(message, dialogMessages);
     }
     return true;
 }
@@ -68,16 +85,18 @@ BOOL CALLBACK MatchDisplayWindow(HWND window, LPARAM found) {
 }
 
 BOOL CALLBACK CountDialog(HWND window, LPARAM count) {
-    char name[16];
-    if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof name) && lstrcmpA(name, "#32770") == 0)
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) && IsDialog(window))
         ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
 
-// Visible dialogs of this thread: the plug-in's configuration panel and About box.
+// Visible dialogs of the player, whichever thread runs them: the plug-in's
+// configuration panel and About box.
 int CountDialogs() {
     int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountDialog, reinterpret_cast<LPARAM>(&count));
+    EnumWindows(CountDialog, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
@@ -87,15 +106,24 @@ HWND FindDisplayWindow() {
     return found;
 }
 
+DWORD WINAPI ConfigThread(LPVOID context) {
+    PlayerState& state = *static_cast<PlayerState*>(context);
+    SetPlayerPrecision(state.fpuBits);
+    CallConfig(state, "its own thread");
+    return 0;
+}
+
 class Player {
 public:
     Player(const HostOptions& options, PlayerState& state, HWND window, VisModule* module)
         : options(options), state(state), window(window), module(module) {}
+    ~Player();
 
     // Renders until the frame count is reached or the plug-in asks to stop.
     void Run();
 
 private:
+    void StartConfigs(int frame);
     void SendEvents(int frame);
     void NoteDisplayWindow(int frame);
     void Capture(int frame);
@@ -109,7 +137,27 @@ private:
     int lastVisible = -1;
     int lastDialogs = 0;
     std::unique_ptr<audio::Analyzer> analyzer{new audio::Analyzer};
+    std::vector<HANDLE> configThreads;
 };
+
+// Config threads end when the plug-in's Quit has closed its dialogs; the
+// library must not be unloaded under them.
+Player::~Player() {
+    for (HANDLE thread : configThreads) {
+        if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0) state.log.Line(state.frame, "config thread still running");
+        CloseHandle(thread);
+    }
+}
+
+void Player::StartConfigs(int frame) {
+    for (int at : options.configFrames)
+        if (at == frame) PostMessageA(window, kRunConfig, 0, 0);
+    for (int at : options.configThreadFrames) {
+        if (at != frame) continue;
+        HANDLE thread = CreateThread(nullptr, 0, ConfigThread, &state, 0, nullptr);
+        if (thread) configThreads.push_back(thread);
+    }
+}
 
 void Player::SendEvents(int frame) {
     for (const HostEvent& event : options.events) {
@@ -169,21 +217,35 @@ void Player::Run() {
         state.frame = frame;
         NoteDisplayWindow(frame);
         SendEvents(frame);
-        if (!PumpMessages()) {
+        StartConfigs(frame);
+        if (!PumpMessages(options.dialogMessages)) {
             state.log.Line(frame, "stop requested after %d frames", frame - 1);
             return;
         }
-        analyzer->Analyze(state.playlist.Current().pcm, state.playlist.CurrentFrame(), module->spectrumData,
-                          module->waveformData);
-        module->Render(module);
+        {
+            std::lock_guard<std::recursive_mutex> hold(state.playlistLock);
+            analyzer->Analyze(state.playlist.Current().pcm, state.playlist.CurrentFrame(), module->spectrumData,
+                              module->waveformData);
+        }
+        const int result = CallRender(state);
         state.log.Line(frame, "delay %d", module->delayMs);
+        if (result != 0) {
+            // A player stops the plug-in at once when Render says so.
+            state.log.Line(frame, "render returned %d", result);
+            return;
+        }
         NoteDisplayWindow(frame);
         Capture(frame);
 
         const DWORD now = timeGetTime();
         const double step = options.frameMs > 0 ? options.frameMs : static_cast<double>(now - lastTick);
         lastTick = now;
-        if (state.playlist.Advance(step)) NoteTrackStart(window, state, "end of entry");
+        bool newEntry;
+        {
+            std::lock_guard<std::recursive_mutex> hold(state.playlistLock);
+            newEntry = state.playlist.Advance(step);
+        }
+        if (newEntry) NoteTrackStart(window, state, "end of entry");
 
         // The player's pause between frames, bounded in case of a wild value.
         const int delay = module->delayMs < 0 ? 0 : (module->delayMs > 1000 ? 1000 : module->delayMs);
@@ -200,6 +262,8 @@ const char kUsage[] =
     "         [--seed N] [--null-title] [--frames N] [--frame-ms MS] [--min-frame-ms MS] [--log FILE]\n"
     "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]...\n"
     "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
+    "         [--common-controls] [--dialog-messages] [--plugin-thread] [--config FRAME]...\n"
+    "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS]\n"
     "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
     "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n";
 
@@ -211,17 +275,84 @@ int Fail(const std::string& text, int code) {
 
 }  // namespace
 
+
+namespace {
+
+struct Session {
+    const HostOptions& options;
+    PlayerState& state;
+    HWND window;
+    VisModule* module;
+    int initResult = -1;
+};
+
+// Init, the frames and Quit, all on the calling thread: the player's
+// visualization thread.
+void RunPlugin(Session& session) {
+    PlayerState& state = session.state;
+    SetPlayerPrecision(session.options.fpuBits);
+    session.initResult = CallInit(state);
+    state.log.Line(0, "init %d", session.initResult);
+    if (session.initResult != 0) return;
+    {
+        Player player(session.options, state, session.window, session.module);
+        player.Run();
+        CallQuit(state);
+        state.log.Line(state.frame, "quit");
+    }
+    // The pointer's display count as the plug-in leaves it: 0 or more is shown.
+    const int shown = ShowCursor(TRUE);
+    ShowCursor(FALSE);
+    state.log.Line(state.frame, "cursor count %d", shown - 1);
+}
+
+DWORD WINAPI PluginThread(LPVOID context) {
+    RunPlugin(*static_cast<Session*>(context));
+    return 0;
+}
+
+// The player's own thread keeps its window (the plug-in's host window)
+// answering while the plug-in runs on its thread; closing the player asks the
+// plug-in to stop the way its own request does.
+void RunOnPluginThread(Session& session) {
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, PluginThread, &session, 0, &threadId);
+    if (!thread) {
+        session.state.log.Line(0, "cannot start the plug-in's thread");
+        return;
+    }
+    bool stopping = false;
+    for (;;) {
+        if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                if (!stopping) PostThreadMessageA(threadId, WM_QUIT, 0, 0);
+                stopping = true;
+                continue;
+            }
+            Dispatch(message, session.options.dialogMessages);
+        }
+    }
+    CloseHandle(thread);
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HostOptions options;
     std::string error;
     if (!ParseHostOptions(__argc, __argv, options, error)) return Fail(error, 2);
 
-    // The plug-in's configuration panel uses the trackbar.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    // Only some players register the common controls the plug-in's panel uses.
+    if (options.commonControls) {
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+        InitCommonControlsEx(&controls);
+    }
 
     PlayerState state;
     state.nullTitle = options.nullTitle;
+    state.fpuBits = options.fpuBits;
     if (!options.logPath.empty() && !state.log.Open(options.logPath)) return Fail("cannot write " + options.logPath, 2);
     if (!FillPlaylist(options, state.playlist, error)) return Fail(error, 2);
 
@@ -245,20 +376,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         FreeLibrary(dll);
         return Fail("the plug-in has no module 0", 3);
     }
+    if (options.fixedTime && !FixPluginClock(dll, options.fixedTimeValue)) {
+        FreeLibrary(dll);
+        return Fail("the plug-in imports no clock to fix", 3);
+    }
     module->hwndParent = window;
     module->hDllInstance = dll;
+    state.module = module;
+    // The main thread calls Config, at the same precision as the rest.
+    SetPlayerPrecision(options.fpuBits);
 
     timeBeginPeriod(1);
     NoteTrackStart(window, state, "start");
-    const int initResult = module->Init(module);
-    state.log.Line(0, "init %d", initResult);
-    if (initResult == 0) {
-        Player(options, state, window, module).Run();
-        module->Quit(module);
-        state.log.Line(state.frame, "quit");
-    }
+    Session session{options, state, window, module};
+    if (options.pluginThread)
+        RunOnPluginThread(session);
+    else
+        RunPlugin(session);
     FreeLibrary(dll);
     timeEndPeriod(1);
     DestroyWindow(window);
-    return initResult == 0 ? 0 : 4;
+    return session.initResult == 0 ? 0 : 4;
 }
