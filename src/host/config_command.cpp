@@ -1,26 +1,142 @@
-// Config, the player's configure command, and the panel's entry points from
+// Config, the player's configure command, and the dialogs' entry points from
 // the display window and Quit.
+//
+// Each dialog belongs to the thread that created it and only that thread's
+// message loop drives it: the panel the display window's thread, the About
+// box whichever thread opened it (Config may come on the player's window
+// thread while Init, Render and Quit run on another). A dialog of another
+// thread is closed by a message posted to it, which its own thread acts on.
 #include <windows.h>
 
+#include "dialogs/about_box.h"
+#include "dialogs/config_panel.h"
 #include "host/plugin.h"
+#include "host/x87_precision.h"
+#include "scene/scene.h"
+#include "video/video.h"
 
 ConfigPanel* theConfigPanel = nullptr;
-int configPanelOpen = 0;
-AboutBox* theAboutBox = nullptr;
-int aboutBoxOpen = 0;
+std::atomic<int> configPanelOpen{0};
+std::atomic<AboutBox*> theAboutBox{nullptr};
+std::atomic<int> aboutBoxOpen{0};
 
-void VIS_CDECL PluginConfig(VisModule*) {
-    MSG message;
+namespace {
+
+// How long Quit waits for another thread to close the About box before it
+// saves anyway.
+constexpr DWORD kCloseWaitMs = 3000;
+// A box of another thread gives no sign when it closes: look again this often.
+constexpr DWORD kOtherThreadPollMs = 50;
+
+bool OwnedByThisThread(HWND window) {
+    return window != nullptr && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+// The box's window rather than the box: another thread may delete the box
+// at any moment, and a stale window handle is harmless where a stale pointer
+// is not.
+HWND AboutBoxWindow() { return aboutBoxDialog.load(); }
+
+// Keyboard navigation for this thread's dialogs: Enter, Tab and Esc.
+bool ToDialog(MSG& message) {
+    const HWND box = AboutBoxWindow();
+    if (OwnedByThisThread(box) && IsDialogMessageA(box, &message)) return true;
+    const HWND panel = configPanelOpen && theConfigPanel != nullptr ? theConfigPanel->dialog : nullptr;
+    return OwnedByThisThread(panel) && IsDialogMessageA(panel, &message);
+}
+
+// Runs this thread's messages until the About box is closed, sleeping while
+// nothing arrives. A quit message ends the wait: it is put back for the
+// player's own loop, and a box of this thread closes with it, since nothing
+// would drive it any more.
+void RunUntilAboutBoxCloses() {
     while (aboutBoxOpen) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        const HWND box = AboutBoxWindow();
+        const DWORD timeout = OwnedByThisThread(box) ? INFINITE : kOtherThreadPollMs;
+        MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                if (OwnedByThisThread(AboutBoxWindow())) delete theAboutBox.load();
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            if (ToDialog(message)) continue;
+            CallerPrecision asCaller;
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
     }
 }
 
-void OpenConfigPanel() {}
+// Waits for another thread to clear `flag`, answering messages sent to this
+// thread meanwhile (the closing dialog may send some to its owner here).
+void WaitForOtherThread(const std::atomic<int>& flag) {
+    const DWORD start = GetTickCount();
+    while (flag && GetTickCount() - start < kCloseWaitMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
 
-void CloseDialogs() {}
+void CloseAboutBox() {
+    if (!aboutBoxOpen || theAboutBox.load() == nullptr) return;
+    const HWND box = AboutBoxWindow();
+    if (OwnedByThisThread(box)) {
+        delete theAboutBox.load();
+        return;
+    }
+    PostMessageA(box, kCloseAboutBox, 0, 0);
+    WaitForOtherThread(aboutBoxOpen);
+}
 
-void ClosePanelBeforeFullScreen() {}
+void RefreshOpenPanel() {
+    if (configPanelOpen && theConfigPanel != nullptr) theConfigPanel->Refresh();
+}
+
+}  // namespace
+
+bool OpenAboutBox(VisModule* module) {
+    int closed = 0;
+    if (!aboutBoxOpen.compare_exchange_strong(closed, 1)) return false;
+    theAboutBox = new AboutBox(module);
+    return true;
+}
+
+void VIS_CDECL PluginConfig(VisModule* module) {
+    PluginPrecision guard;
+    // A box already open (from an earlier Config or the panel) is brought to
+    // the front and waited for instead of being orphaned by a second one.
+    if (!OpenAboutBox(module)) {
+        const HWND box = AboutBoxWindow();
+        if (box != nullptr) SetForegroundWindow(box);
+    }
+    RunUntilAboutBoxCloses();
+}
+
+void OpenConfigPanel() {
+    if (theVideo == nullptr) return;
+    int closed = 0;
+    if (!configPanelOpen.compare_exchange_strong(closed, 1)) return;
+    theConfigPanel = new ConfigPanel;
+    refreshConfigPanel = RefreshOpenPanel;
+}
+
+void CloseDialogs() {
+    if (configPanelOpen && theConfigPanel != nullptr) {
+        if (OwnedByThisThread(theConfigPanel->dialog)) {
+            delete theConfigPanel;
+        } else {
+            PostMessageA(theConfigPanel->dialog, WM_COMMAND, IDCANCEL, 0);
+            WaitForOtherThread(configPanelOpen);
+        }
+    }
+    CloseAboutBox();
+}
+
+void ClosePanelBeforeFullScreen() {
+    if (!configPanelOpen || theConfigPanel == nullptr) return;
+    theConfigPanel->DiscardPendingMode();
+    delete theConfigPanel;
+}

@@ -1,5 +1,7 @@
 #pragma once
 // The module operations and the process-wide objects they create.
+#include <atomic>
+
 #include "host/vis_records.h"
 
 class Scene;
@@ -19,10 +21,15 @@ void VIS_CDECL PluginQuit(VisModule* module);
 void OpenConfigPanel();
 void CloseDialogs();
 void ClosePanelBeforeFullScreen();
+// The About box for this module unless one is open; true when it opened one.
+bool OpenAboutBox(VisModule* module);
 
 extern Video* theVideo;
 extern Scene* theScene;
+// The panel lives on the display window's thread; the About box on the
+// thread of whoever opened it (Config may come on any of the player's
+// threads), so its flag and pointer are read across threads.
 extern ConfigPanel* theConfigPanel;
-extern int configPanelOpen;
-extern AboutBox* theAboutBox;
-extern int aboutBoxOpen;
+extern std::atomic<int> configPanelOpen;
+extern std::atomic<AboutBox*> theAboutBox;
+extern std::atomic<int> aboutBoxOpen;

@@ -1,0 +1,86 @@
+#include "dialogs/about_box.h"
+
+#include <cstring>
+
+#include "dialogs/dialog_ids.h"
+#include "host/plugin.h"
+#include "host/x87_precision.h"
+#include "version.h"
+
+std::atomic<HWND> aboutBoxDialog{nullptr};
+
+namespace {
+
+constexpr char kReadmeName[] = "vis_velune.txt";
+constexpr char kReadmeMissing[] = "Readme file missing...";
+
+// The readme beside the library; false when the name does not fit.
+bool ReadmePath(HINSTANCE library, char (&path)[MAX_PATH]) {
+    const DWORD length = GetModuleFileNameA(library, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    char* slash = std::strrchr(path, '\\');
+    const size_t directory = slash != nullptr ? static_cast<size_t>(slash - path) + 1 : 0;
+    if (directory + sizeof kReadmeName > MAX_PATH) return false;
+    std::memcpy(path + directory, kReadmeName, sizeof kReadmeName);
+    return true;
+}
+
+}  // namespace
+
+bool ReadReadme(const char* path, char* buffer, int bufferBytes) {
+    if (bufferBytes <= 0) return false;
+    buffer[0] = '\0';
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // A longer file shows its beginning; a read error ends the text like the
+    // end of the file.
+    DWORD total = 0;
+    const DWORD room = static_cast<DWORD>(bufferBytes - 1);
+    while (total < room) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer + total, room - total, &got, nullptr) || got == 0) break;
+        total += got;
+    }
+    CloseHandle(file);
+    buffer[total] = '\0';
+    return true;
+}
+
+AboutBox::AboutBox(VisModule* module) {
+    readmeText[0] = '\0';
+    HINSTANCE library = static_cast<HINSTANCE>(module->hDllInstance);
+    dialog = CreateDialogParamA(library, MAKEINTRESOURCEA(IDD_ABOUT_BOX), static_cast<HWND>(module->hwndParent),
+                                AboutBoxProc, 0);
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ShowWindow(dialog, SW_SHOWNORMAL);
+    versionLabel = GetDlgItem(dialog, IDC_VERSION);
+    readmeView = GetDlgItem(dialog, IDC_README);
+    wsprintfA(versionText, "Version %s", "v" VELUNE_VERSION_TEXT);
+    SetWindowTextA(versionLabel, versionText);
+    aboutBoxDialog = dialog;
+    aboutBoxOpen = 1;
+
+    char path[MAX_PATH];
+    const bool found = ReadmePath(library, path) && ReadReadme(path, readmeText, kReadmeBytes);
+    SendMessageA(readmeView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(found ? readmeText : kReadmeMissing));
+}
+
+AboutBox::~AboutBox() {
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+    aboutBoxDialog = nullptr;
+    AboutBox* self = this;
+    theAboutBox.compare_exchange_strong(self, nullptr);
+    DestroyWindow(dialog);
+    aboutBoxOpen = 0;
+}
+
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    PluginPrecision guard;
+    // Only OK closes the box: it has no close box, and Esc's cancel is ignored.
+    const bool close = (message == WM_COMMAND && LOWORD(wParam) == IDOK) || message == kCloseAboutBox;
+    if (!close) return FALSE;
+    AboutBox* box = reinterpret_cast<AboutBox*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    delete box;
+    return TRUE;
+}
