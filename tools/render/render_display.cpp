@@ -3,10 +3,8 @@
 #include "scene/scene.h"
 #include "transform/transform.h"
 
-RenderDisplay::RenderDisplay(int w, int h, std::vector<audio::Track> playlist, double framesPerSecond)
-    : tracks(std::move(playlist)) {
-    if (tracks.empty()) tracks.push_back(audio::Track{"Silence", audio::Pcm{}});
-    samplesPerFrame = tracks[0].pcm.sampleRate / framesPerSecond;
+RenderDisplay::RenderDisplay(int w, int h, const std::vector<audio::Track>& playlist, double framesPerSecond)
+    : tracks(playlist), clock(playlist), fps(framesPerSecond) {
     AllocateFrameBuffers(w, h);
 }
 
@@ -20,23 +18,26 @@ void RenderDisplay::Attach(Scene& scene) {
 }
 
 void RenderDisplay::NextAudioFrame(unsigned char spectrum[2][576], unsigned char waveform[2][576]) {
-    analyzer.Analyze(tracks[track].pcm, trackFrame, spectrum, waveform);
+    at = clock.AtFrame(frame, fps);
+    if (tracks.empty()) {
+        analyzer.Analyze(nullptr, 0, 0, spectrum, waveform);
+        return;
+    }
+    analyzer.Analyze(tracks[static_cast<size_t>(at.track)].pcm, at.sample, spectrum, waveform);
 }
 
 void RenderDisplay::Flip() {
     SwapFrameBuffers();
     if (messageFramesLeft > 0) --messageFramesLeft;
-    trackFrame += static_cast<size_t>(samplesPerFrame);
-    if (trackFrame >= tracks[track].pcm.Frames()) {
-        // The next song starts from its beginning; the list repeats.
-        trackFrame = 0;
-        track = (track + 1) % static_cast<int>(tracks.size());
-    }
+    ++frame;
 }
 
-int RenderDisplay::QueryPlayPosition() { return static_cast<int>(tracks[track].pcm.MsAtFrame(trackFrame)); }
+int RenderDisplay::QueryPlayPosition() {
+    if (tracks.empty()) return static_cast<int>(frame * 1000 / fps);
+    return static_cast<int>(tracks[static_cast<size_t>(at.track)].pcm.MsAtFrame(at.sample));
+}
 
 const char* RenderDisplay::QueryTitle(int index) {
     if (index < 0 || index >= static_cast<int>(tracks.size())) return nullptr;
-    return tracks[index].title.c_str();
+    return tracks[static_cast<size_t>(index)].title.c_str();
 }

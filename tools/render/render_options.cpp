@@ -12,15 +12,21 @@ const char* const kRenderUsage =
     "  --renderer N|all   lock renderer N (0-13), or render each in turn; default random scenes\n"
     "  --transform N      lock transform N (0-14); default random\n"
     "  --seed S           random seed (default 1)\n"
-    "  --frames N         frames to run (default 200)\n"
+    "  --frames N         frames to run (default: the whole audio, or 200 of generated audio)\n"
     "  --size WxH         frame size (default 640x480)\n"
-    "  --every K          write every K-th frame; 0 writes only the last (default)\n"
+    "  --every K          write every K-th frame as PNG; 0 writes only the last (default without --video)\n"
     "  --scene-frames N   frames per scene, -1 never switch (default 500)\n"
     "  --fps F            frames per second of audio time (default 30)\n"
-    "  --wav FILE         play a 16-bit PCM WAV file\n"
+    "  --input FILE       play an audio file (MP3, FLAC, Ogg, Opus, AAC/M4A, WAV...); repeat for a playlist\n"
+    "  --wav FILE         the same as --input\n"
     "  --audio KIND       generated audio: songs, beats, sweep, pan, silence (default songs)\n"
     "  --out DIR          folder for the PNG files (default .)\n"
-    "  --quiet            no progress lines\n";
+    "  --video FILE       write a video with the sound: .mp4/.mkv (H.264, AAC) or .webm (VP9, Opus)\n"
+    "  --crf N            video quality, lower is better (0-63; default 23 for H.264, 32 for VP9)\n"
+    "  --bitrate KBPS     video bit rate instead of --crf\n"
+    "  --vcodec NAME      video encoder, e.g. libx264, libvpx-vp9, ffv1\n"
+    "  --acodec NAME      audio encoder, e.g. aac, libopus, flac (default: copy the song when it fits)\n"
+    "  --quiet            no progress lines or bar\n";
 
 namespace {
 
@@ -76,8 +82,20 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
             int fps = 0;
             ok = ParseInt(value, 1, 1000, &fps);
             o->fps = fps;
-        } else if (std::strcmp(arg, "--wav") == 0) {
-            o->wav = value;
+        } else if (std::strcmp(arg, "--wav") == 0 || std::strcmp(arg, "--input") == 0) {
+            o->inputs.push_back(value);
+            ok = value[0] != '\0';
+        } else if (std::strcmp(arg, "--video") == 0) {
+            o->video = value;
+            ok = value[0] != '\0';
+        } else if (std::strcmp(arg, "--vcodec") == 0) {
+            o->videoCodec = value;
+        } else if (std::strcmp(arg, "--acodec") == 0) {
+            o->audioCodec = value;
+        } else if (std::strcmp(arg, "--crf") == 0) {
+            ok = ParseInt(value, 0, 63, &o->crf);
+        } else if (std::strcmp(arg, "--bitrate") == 0) {
+            ok = ParseInt(value, 1, 1000000, &o->bitrateKbps);
         } else if (std::strcmp(arg, "--audio") == 0) {
             o->audio = value;
             ok = o->audio == "songs" || o->audio == "beats" || o->audio == "sweep" || o->audio == "pan" ||
@@ -93,5 +111,10 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
             return false;
         }
     }
+    if (!o->video.empty() && o->allRenderers) {
+        *message = "--renderer all writes PNG files only; choose one renderer for --video";
+        return false;
+    }
+    if (o->every < 0) o->every = o->video.empty() ? 0 : -1;
     return true;
 }

@@ -1,21 +1,27 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct RenderOptions {
     int renderer = -1;        // -1: the normal random choice
     bool allRenderers = false;
     int transform = -1;       // -1: random transforms
     uint32_t seed = 1;
-    int frames = 200;
+    int frames = 0;           // 0: the whole playlist, or 200 frames of generated audio
     int width = 640;
     int height = 480;
-    int every = 0;            // 0: only the last frame
+    int every = -1;           // 0: only the last frame; -1: that without --video, none with it
     int framesPerScene = 500;
     double fps = 30.0;
-    std::string wav;          // empty: generated audio
+    std::vector<std::string> inputs;  // audio files played in turn; empty: generated audio
     std::string audio = "songs";  // songs, beats, sweep, pan, silence
     std::string out = ".";
+    std::string video;        // video file to write; empty: PNG files only
+    std::string videoCodec;
+    std::string audioCodec;
+    int crf = -1;
+    int bitrateKbps = 0;
     bool quiet = false;
 };
 

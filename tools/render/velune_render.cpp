@@ -1,48 +1,57 @@
 // velune-render: the engine without a screen. Drives the same Scene, Transform
-// and displacement step as the plug-in and writes frames as PNG files.
+// and displacement step as the plug-in and writes frames as PNG files, or a
+// video with the song's sound in it.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/synth.h"
-#include "audio/wav_file.h"
+#include "audio_decoder.h"
+#include "interrupt.h"
+#include "playlist_clock.h"
 #include "png_writer.h"
+#include "progress_bar.h"
 #include "render_display.h"
 #include "render_options.h"
 #include "scene/random.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+#include "video_writer.h"
 
 namespace {
 
-std::vector<audio::Track> LoadAudio(const RenderOptions& o, bool* ok) {
-    *ok = true;
-    std::vector<audio::Track> tracks;
-    if (!o.wav.empty()) {
+constexpr int kGeneratedFrames = 200;
+
+bool LoadAudio(const RenderOptions& o, int frames, std::vector<audio::Track>* tracks) {
+    for (const std::string& path : o.inputs) {
         audio::Track t;
         std::string error;
-        if (!audio::ReadWav(o.wav, &t.pcm, &error)) {
-            std::fprintf(stderr, "velune-render: %s: %s\n", o.wav.c_str(), error.c_str());
-            *ok = false;
+        if (!DecodeAudioFile(path, &t, &error)) {
+            std::fprintf(stderr, "velune-render: %s: %s\n", path.c_str(), error.c_str());
+            return false;
         }
-        t.title = o.wav;
-        tracks.push_back(std::move(t));
-        return tracks;
+        tracks->push_back(std::move(t));
     }
+    if (!o.inputs.empty()) return true;
     // Two songs, so the second begins half-way and the title changes.
-    const double seconds = o.frames / o.fps * 0.5 + 1.0;
-    if (o.audio == "songs") return audio::MakeTrackList(2, seconds, o.seed);
+    const double seconds = frames / o.fps * 0.5 + 1.0;
+    if (o.audio == "songs") {
+        *tracks = audio::MakeTrackList(2, seconds, o.seed);
+        return true;
+    }
     audio::Track t;
     t.title = "Velune Test " + o.audio;
     if (o.audio == "beats") audio::AppendBeats(t.pcm, seconds * 2, 120.0, 0.9, 0.0, o.seed);
     if (o.audio == "sweep") audio::AppendSweep(t.pcm, seconds * 2, 40.0, 12000.0, 0.8, 0.0);
     if (o.audio == "pan") audio::AppendPanningTone(t.pcm, seconds * 2, 440.0, 0.8, 4.0);
     if (o.audio == "silence") audio::AppendSilence(t.pcm, seconds * 2);
-    tracks.push_back(std::move(t));
-    return tracks;
+    tracks->push_back(std::move(t));
+    return true;
 }
 
 std::string Slug(const char* name) {
@@ -57,8 +66,10 @@ std::string Slug(const char* name) {
 }
 
 // One run of the engine from a fresh display and scene; renderer state lives
-// on in the renderers' statics, as it does in the plug-in.
-bool Run(const RenderOptions& o, int renderer, const std::vector<audio::Track>& tracks) {
+// on in the renderers' statics, as it does in the plug-in. Stops early, with
+// what was done kept, on Ctrl+C.
+bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<audio::Track>& tracks,
+         VideoWriter* video) {
     SeedRandom(o.seed);
     RenderDisplay display(o.width, o.height, tracks, o.fps);
     Scene scene(&display);
@@ -72,19 +83,21 @@ bool Run(const RenderOptions& o, int renderer, const std::vector<audio::Track>& 
     if (renderer >= 0)
         prefix = (renderer < 10 ? "0" : "") + std::to_string(renderer) + "-" + Slug(kRendererNames[renderer]);
 
+    ProgressBar bar(video != nullptr && !o.quiet && isatty(STDERR_FILENO), frames, o.fps);
+    const bool sceneLines = !o.quiet && !isatty(STDERR_FILENO) ? true : !o.quiet && video == nullptr;
     unsigned char spectrum[2][576], waveform[2][576];
-    for (int frame = 1; frame <= o.frames; ++frame) {
+    for (int frame = 1; frame <= frames && !Interrupted(); ++frame) {
         display.NextAudioFrame(spectrum, waveform);
         const int messageBefore = display.messageFramesLeft;
         scene.Frame(&spectrum[0][0], &waveform[0][0]);
-        if (!o.quiet && (scene.frameCounter == 0 || frame == 1) && display.transform != nullptr) {
+        if (sceneLines && (scene.frameCounter == 0 || frame == 1) && display.transform != nullptr) {
             std::printf("frame %d: %s with %s\n", frame, kRendererNames[scene.GetCurrentRenderer()],
                         kTransformNames[display.transform->currentIndex]);
         }
-        if (!o.quiet && display.messageFramesLeft > messageBefore)
+        if (sceneLines && display.messageFramesLeft > messageBefore)
             std::printf("frame %d: message \"%s\"\n", frame, display.messageText);
 
-        const bool last = frame == o.frames;
+        const bool last = frame == frames;
         if ((o.every > 0 && frame % o.every == 0) || (o.every == 0 && last)) {
             char number[16];
             std::snprintf(number, sizeof(number), "-%05d", frame);
@@ -95,9 +108,54 @@ bool Run(const RenderOptions& o, int renderer, const std::vector<audio::Track>& 
             }
             if (!o.quiet) std::printf("wrote %s\n", path.c_str());
         }
+        if (video != nullptr) {
+            std::string error;
+            if (!video->WriteFrame(display.frameBuffer, &error)) {
+                bar.Finish(frame - 1);
+                std::fprintf(stderr, "velune-render: %s\n", error.c_str());
+                return false;
+            }
+            bar.Update(frame);
+        }
         display.Flip();
     }
+    bar.Finish(display.FrameIndex());
     return true;
+}
+
+int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Track>& tracks) {
+    VideoSettings settings;
+    settings.path = o.video;
+    settings.width = o.width;
+    settings.height = o.height;
+    settings.fps = static_cast<int>(o.fps);
+    settings.videoCodec = o.videoCodec;
+    settings.audioCodec = o.audioCodec;
+    settings.crf = o.crf;
+    settings.bitrateKbps = o.bitrateKbps;
+    VideoWriter video;
+    std::string error;
+    if (!video.Open(settings, tracks, o.inputs, &error)) {
+        std::fprintf(stderr, "velune-render: %s\n", error.c_str());
+        return 1;
+    }
+    if (!Run(o, o.renderer, frames, tracks, &video)) return 1;  // the writer removes its file
+    if (!video.Finish(&error)) {
+        std::fprintf(stderr, "velune-render: %s\n", error.c_str());
+        return 1;
+    }
+    const int64_t written = video.FramesWritten();
+    const std::string length = FormatDuration(static_cast<double>(written) / o.fps);
+    if (Interrupted()) {
+        std::fprintf(stderr, "velune-render: interrupted; %s holds the first %lld frames (%s)\n", o.video.c_str(),
+                     static_cast<long long>(written), length.c_str());
+        return 130;
+    }
+    if (!o.quiet)
+        std::printf("wrote %s: %lld frames of %dx%d at %d fps (%s), %s\n", o.video.c_str(),
+                    static_cast<long long>(written), o.width, o.height, settings.fps, length.c_str(),
+                    video.Description().c_str());
+    return 0;
 }
 
 }  // namespace
@@ -109,13 +167,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", message.c_str());
         return 2;
     }
-    bool ok = true;
-    const std::vector<audio::Track> tracks = LoadAudio(o, &ok);
-    if (!ok) return 1;
-    mkdir(o.out.c_str(), 0777);  // an existing folder is fine
+    CatchInterrupts();
+    // Our own messages name the file and the cause; the libraries' chatter
+    // would only bury them.
+    av_log_set_level(o.quiet ? AV_LOG_FATAL : AV_LOG_ERROR);
+    std::vector<audio::Track> tracks;
+    if (!LoadAudio(o, o.frames > 0 ? o.frames : kGeneratedFrames, &tracks)) return 1;
+    int frames = o.frames;
+    if (frames == 0) {
+        const int64_t cover = PlaylistClock(tracks).FramesToCover(o.fps);
+        frames = o.inputs.empty() ? kGeneratedFrames : static_cast<int>(cover < 1000000000 ? cover : 1000000000);
+    }
+    if (o.every >= 0) mkdir(o.out.c_str(), 0777);  // an existing folder is fine
 
-    if (!o.allRenderers) return Run(o, o.renderer, tracks) ? 0 : 1;
-    for (int r = 0; r < kRendererCount; ++r)
-        if (!Run(o, r, tracks)) return 1;
+    if (!o.video.empty()) return RenderVideo(o, frames, tracks);
+    if (!o.allRenderers) return Run(o, o.renderer, frames, tracks, nullptr) ? 0 : 1;
+    for (int r = 0; r < kRendererCount && !Interrupted(); ++r)
+        if (!Run(o, r, frames, tracks, nullptr)) return 1;
     return 0;
 }

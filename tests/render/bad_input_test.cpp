@@ -1,0 +1,72 @@
+// Every bad input or output gives a clear error, exit code 1, and leaves
+// neither a half-written video nor its temporary file; an older file of the
+// same name stays as it was.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "audio/synth.h"
+#include "media_fixtures.h"
+#include "png_writer.h"
+
+namespace {
+
+struct BadCase {
+    const char* what;
+    std::vector<std::string> args;  // "DIR" stands for the test's folder
+    const char* video;              // relative to the folder
+    const char* message;
+};
+
+std::string Contents(const std::string& path) {
+    std::ifstream f(path);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+TEST(RenderErrors, EachBadInputSaysWhatIsWrongAndWritesNothing) {
+    const std::string dir = fixtures::TempFolder("errors");
+    ASSERT_TRUE(fixtures::WriteSong(dir + "/song.flac", audio::MakeSong(0, 0.5, 1), ""));
+    std::ofstream(dir + "/notes.mp3") << "These are not the sounds you are looking for.\n";
+    const uint32_t picture[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF};
+    ASSERT_TRUE(WritePng(dir + "/picture.png", picture, 2, 2));
+
+    const BadCase cases[] = {
+        {"missing file", {"--input", "DIR/nowhere.mp3"}, "v.mp4", "nowhere.mp3: cannot open"},
+        {"not audio", {"--input", "DIR/notes.mp3"}, "v.mp4", "notes.mp3: not a media file FFmpeg can read"},
+        {"no audio stream", {"--input", "DIR/picture.png"}, "v.mp4", "picture.png: has no audio stream"},
+        {"unwritable output", {"--input", "DIR/song.flac"}, "no-such-folder/v.mp4", "cannot write"},
+        {"unknown container", {"--input", "DIR/song.flac"}, "v.xyz", "unknown video container"},
+        {"unknown video codec", {"--input", "DIR/song.flac", "--vcodec", "nosuch"}, "v.mp4", "unknown video codec nosuch"},
+        {"unknown audio codec", {"--input", "DIR/song.flac", "--acodec", "nosuch"}, "v.mp4", "unknown audio codec nosuch"},
+        {"audio codec as video", {"--input", "DIR/song.flac", "--vcodec", "aac"}, "v.mp4", "aac is not a video codec"},
+        {"codec the container refuses", {"--input", "DIR/song.flac", "--vcodec", "libx264"}, "v.webm",
+         "the webm container cannot hold libx264 video"},
+        {"odd size for 4:2:0", {"--input", "DIR/song.flac", "--size", "95x64"}, "v.mp4",
+         "needs a width and height divisible by 2; 95x64 is not"},
+        {"odd height for 4:2:0", {"--input", "DIR/song.flac", "--size", "96x63", "--vcodec", "libvpx-vp9"}, "v.webm",
+         "needs a width and height divisible by 2; 96x63 is not"},
+    };
+    for (const BadCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string video = dir + "/" + c.video;
+        std::ofstream(video) << "an older video";  // fails silently where the folder is missing
+        std::vector<std::string> args;
+        for (std::string a : c.args) {
+            if (a.compare(0, 3, "DIR") == 0) a = dir + a.substr(3);
+            args.push_back(a);
+        }
+        args.insert(args.end(), {"--video", video, "--fps", "10"});
+        const auto r = fixtures::Render(args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_FALSE(fixtures::FileExists(video + ".part"));
+        if (fixtures::FileExists(video)) {
+            EXPECT_EQ(Contents(video), "an older video");
+        }
+    }
+}
+
+}  // namespace

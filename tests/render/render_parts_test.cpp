@@ -1,0 +1,115 @@
+// The pieces of velune-render that need no encoder: the playlist clock, the
+// progress line, the options, and decoding songs back to the player's PCM.
+#include <gtest/gtest.h>
+
+#include "audio/synth.h"
+#include "audio_decoder.h"
+#include "media_fixtures.h"
+#include "playlist_clock.h"
+#include "progress_bar.h"
+#include "render_options.h"
+
+namespace {
+
+audio::Track Silence(double seconds, int rate) {
+    audio::Track t;
+    t.pcm.sampleRate = rate;
+    t.pcm.samples.assign(2 * static_cast<size_t>(seconds * rate), 0);
+    return t;
+}
+
+TEST(PlaylistClock, FramesMapToTheSampleOfTheirTimeWithoutDrift) {
+    // 8000 / 24 samples per frame is no whole number: a clock that adds a
+    // rounded step per frame is 800 samples off after 100 seconds.
+    const std::vector<audio::Track> one = {Silence(101.0, 8000)};
+    const PlaylistClock clock(one);
+    EXPECT_EQ(clock.AtFrame(2400, 24).sample, 800000u);
+    EXPECT_EQ(clock.AtFrame(1, 24).sample, 333u);
+    EXPECT_EQ(clock.AtFrame(0, 24).sample, 0u);
+}
+
+TEST(PlaylistClock, SongsFollowEachOtherAtTheirOwnRates) {
+    const std::vector<audio::Track> list = {Silence(1.0, 44100), Silence(2.0, 48000)};
+    const PlaylistClock clock(list);
+    EXPECT_DOUBLE_EQ(clock.TotalSeconds(), 3.0);
+    EXPECT_EQ(clock.FramesToCover(30), 90);
+    EXPECT_EQ(clock.FramesToCover(7), 21);
+    const struct {
+        int frame, track;
+        size_t sample;
+    } expected[] = {{29, 0, 42630}, {30, 1, 0}, {45, 1, 24000}, {89, 1, 94400},
+                    {100, 1, 112000}};  // past the end: silence, the position still grows
+    for (const auto& e : expected) {
+        const PlaylistPoint p = clock.AtFrame(e.frame, 30);
+        EXPECT_EQ(p.track, e.track) << e.frame;
+        EXPECT_EQ(p.sample, e.sample) << e.frame;
+    }
+    const std::vector<audio::Track> odd = {Silence(1.05, 44100)};
+    EXPECT_EQ(PlaylistClock(odd).FramesToCover(10), 11);  // the last part-frame is shown too
+}
+
+TEST(ProgressLine, ShowsFramesSpeedAndTimeLeft) {
+    // 120 frames at 30 fps are 4 s of video made in 2 s; 780 more take 13 s.
+    EXPECT_EQ(FormatProgress(120, 900, 2.0, 30.0), "[##------------------] 120/900 frames  2.0x real time  0:13 left");
+    EXPECT_EQ(FormatProgress(900, 900, 10.0, 30.0), "[####################] 900/900 frames  3.0x real time  0:00 left");
+    EXPECT_EQ(FormatProgress(0, 900, 0.0, 30.0), "[--------------------]   0/900 frames  --x real time  -- left");
+    EXPECT_EQ(FormatDuration(59.6), "1:00");
+    EXPECT_EQ(FormatDuration(3725.0), "1:02:05");
+}
+
+bool Parse(std::vector<std::string> args, RenderOptions* o, std::string* message) {
+    std::vector<char*> argv = {const_cast<char*>("velune-render")};
+    for (std::string& a : args) argv.push_back(&a[0]);
+    return ParseRenderOptions(static_cast<int>(argv.size()), argv.data(), o, message);
+}
+
+TEST(RenderOptionsParsing, InputsVideoAndQuality) {
+    RenderOptions o;
+    std::string message;
+    ASSERT_TRUE(Parse({"--input", "a.mp3", "--wav", "b.wav", "--input", "c.ogg", "--video", "v.webm", "--crf", "30"},
+                      &o, &message));
+    EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.mp3", "b.wav", "c.ogg"}));
+    EXPECT_EQ(o.video, "v.webm");
+    EXPECT_EQ(o.crf, 30);
+    EXPECT_EQ(o.every, -1);  // a video run writes no PNG unless asked
+    EXPECT_EQ(o.frames, 0);  // the whole playlist
+
+    RenderOptions png;
+    ASSERT_TRUE(Parse({"--frames", "5"}, &png, &message));
+    EXPECT_EQ(png.every, 0);  // without a video the last frame is written
+
+    for (const auto& bad : {std::vector<std::string>{"--crf", "64"}, {"--bitrate", "0"}, {"--input", ""},
+                            {"--renderer", "all", "--video", "v.mp4"}}) {
+        RenderOptions b;
+        EXPECT_FALSE(Parse(bad, &b, &message)) << bad[0];
+    }
+}
+
+TEST(SongDecoding, LosslessFilesGiveBackEverySampleAndTheirTitle) {
+    const std::string dir = fixtures::TempFolder("decode");
+    const audio::Pcm song = audio::MakeSong(1, 0.4, 5);
+    for (const char* name : {"/tagged.flac", "/plain.wav"}) {
+        const bool tagged = name[1] == 't';
+        ASSERT_TRUE(fixtures::WriteSong(dir + name, song, tagged ? "Tagged Title" : ""));
+        audio::Track t;
+        std::string error;
+        ASSERT_TRUE(DecodeAudioFile(dir + name, &t, &error)) << error;
+        EXPECT_EQ(t.title, tagged ? "Tagged Title" : "plain");
+        EXPECT_EQ(t.pcm.sampleRate, 44100);
+        EXPECT_TRUE(t.pcm.samples == song.samples) << name;
+    }
+}
+
+TEST(SongDecoding, OpusKeepsItsRateAndLength) {
+    const std::string dir = fixtures::TempFolder("decode");
+    ASSERT_TRUE(fixtures::WriteSong(dir + "/song.ogg", audio::MakeSong(0, 1.0, 5), "Ogg Title"));
+    audio::Track t;
+    std::string error;
+    ASSERT_TRUE(DecodeAudioFile(dir + "/song.ogg", &t, &error)) << error;
+    EXPECT_EQ(t.title, "Ogg Title");
+    EXPECT_EQ(t.pcm.sampleRate, 48000);
+    EXPECT_NEAR(static_cast<double>(t.pcm.Frames()), 48000.0, 960.0);
+    EXPECT_EQ(TitleFromFileName("/music/My.Song.mp3"), "My.Song");
+}
+
+}  // namespace

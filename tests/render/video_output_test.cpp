@@ -1,0 +1,194 @@
+// velune-render end to end: songs in several formats become videos with the
+// right frames, size, length and sound; frames match the PNGs; beats land on
+// their frame; a playlist makes one video; Ctrl+C leaves a playable file.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "audio/synth.h"
+#include "media_fixtures.h"
+
+namespace {
+
+using fixtures::Probe;
+using fixtures::Render;
+
+audio::Pcm Song(double seconds, int variant = 0) { return audio::MakeSong(variant, seconds, 7); }
+
+std::string SongFile(const std::string& folder, const std::string& name, double seconds, const std::string& title = "") {
+    const std::string path = folder + "/" + name;
+    EXPECT_TRUE(fixtures::WriteSong(path, Song(seconds), title)) << path;
+    return path;
+}
+
+std::vector<std::string> Args(std::initializer_list<std::string> list) { return list; }
+
+struct FormatCase {
+    const char* input;
+    const char* output;
+    const char* videoCodec;
+    const char* audioCodec;
+    int frames;
+};
+
+TEST(RenderVideo, EachFormatGivesTheFramesSizeAndSoundOfTheSong) {
+    // The song is copied when the container takes its codec, else encoded.
+    // AAC pads its last block to 1024 samples and the M4A keeps the padding:
+    // 1.509 s decoded, so a 16th frame shows the end.
+    const FormatCase cases[] = {
+        {"song.mp3", "v.mp4", "h264", "mp3", 15},   {"song.m4a", "v.mp4", "h264", "aac", 16},
+        {"song.flac", "v.mkv", "h264", "flac", 15}, {"song.ogg", "v.mkv", "h264", "opus", 15},
+        {"song.wav", "v.mp4", "h264", "aac", 15},   {"song.flac", "v.webm", "vp9", "opus", 15},
+        {"song.ogg", "v.webm", "vp9", "opus", 15},
+    };
+    for (const FormatCase& c : cases) {
+        SCOPED_TRACE(std::string(c.input) + " -> " + c.output);
+        const std::string dir = fixtures::TempFolder("formats");
+        const std::string song = SongFile(dir, c.input, 1.5);
+        const std::string video = dir + "/" + c.output;
+        const auto r = Render({"--input", song, "--video", video, "--size", "64x48", "--fps", "10", "--seed", "3"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const fixtures::VideoInfo info = Probe(video);
+        EXPECT_EQ(info.width, 64);
+        EXPECT_EQ(info.height, 48);
+        EXPECT_EQ(info.video.codec, c.videoCodec);
+        EXPECT_EQ(info.video.packets, c.frames);
+        EXPECT_NEAR(info.video.seconds, c.frames / 10.0, 0.011);
+        EXPECT_EQ(info.audio.codec, c.audioCodec);
+        EXPECT_NEAR(info.audio.seconds, 1.5, 0.06);
+        EXPECT_FALSE(fixtures::FileExists(video + ".part"));
+    }
+}
+
+std::vector<uint32_t> Png(const std::string& dir, int frame) {
+    char name[64];
+    std::snprintf(name, sizeof(name), "/00-plain-vanilla-waveforms-%05d.png", frame);
+    int w = 0, h = 0;
+    return fixtures::ReadPngPixels(dir + name, &w, &h);
+}
+
+TEST(RenderVideo, LosslessRgbFramesEqualThePngsOfTheSameRun) {
+    const std::string dir = fixtures::TempFolder("lossless");
+    const std::string song = SongFile(dir, "song.flac", 1.0);
+    // ffv1 takes our pixels as they are; x264's RGB mode only at --crf 0.
+    for (const std::vector<std::string>& codec :
+         {Args({"--vcodec", "ffv1"}), Args({"--vcodec", "libx264rgb", "--crf", "0"})}) {
+        SCOPED_TRACE(codec[1]);
+        std::vector<std::string> args = {"--input", song, "--video", dir + "/v.mkv", "--size", "80x60", "--fps",
+                                         "12", "--renderer", "0", "--every", "1", "--out", dir + "/png"};
+        args.insert(args.end(), codec.begin(), codec.end());
+        const auto r = Render(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const auto frames = fixtures::DecodeFrames(dir + "/v.mkv");
+        ASSERT_EQ(frames.size(), 12u);
+        int lit = 0;
+        for (size_t i = 0; i < frames.size(); ++i) {
+            const std::vector<uint32_t> png = Png(dir + "/png", static_cast<int>(i) + 1);
+            ASSERT_EQ(png.size(), frames[i].size());
+            EXPECT_TRUE(png == frames[i]) << "video frame " << i;
+            for (uint32_t px : png) lit += px != 0;
+        }
+        EXPECT_GT(lit, 100);  // a black video would match black pictures
+    }
+}
+
+TEST(RenderVideo, H264FrameIsTheSamePictureWithinTheCodecsLoss) {
+    const std::string dir = fixtures::TempFolder("h264");
+    const std::string song = SongFile(dir, "song.wav", 1.0);
+    const auto r = Render({"--input", song, "--video", dir + "/v.mp4", "--size", "96x64", "--fps", "10", "--renderer",
+                           "0", "--every", "5", "--out", dir + "/png"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto frames = fixtures::DecodeFrames(dir + "/v.mp4");
+    ASSERT_EQ(frames.size(), 10u);
+    for (int n : {5, 10}) {
+        const std::vector<uint32_t> png = Png(dir + "/png", n);
+        ASSERT_EQ(png.size(), frames[n - 1].size());
+        double difference = 0.0, brightness = 0.0;
+        for (size_t i = 0; i < png.size(); ++i)
+            for (int shift : {0, 8, 16}) {
+                const int a = png[i] >> shift & 255, b = frames[n - 1][i] >> shift & 255;
+                difference += std::abs(a - b);
+                brightness += a;
+            }
+        EXPECT_GT(brightness / png.size(), 2.0) << n;
+        EXPECT_LT(difference / png.size(), 0.25 * brightness / png.size() + 3.0) << n;
+    }
+}
+
+// Renders silence with one thump at `beatSeconds` and returns the first frame
+// that differs from the render of pure silence.
+int FirstFrameOfTheBeat(const std::string& dir, double beatSeconds, int fps) {
+    audio::Pcm quiet, beat;
+    audio::AppendSilence(quiet, 1.5);
+    audio::AppendSilence(beat, beatSeconds);
+    audio::AppendBeats(beat, 1.5 - beatSeconds, 60.0, 0.9, 0.0, 1);
+    std::vector<std::vector<uint32_t>> videos[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string song = dir + (i == 0 ? "/quiet.wav" : "/beat.wav");
+        EXPECT_TRUE(fixtures::WriteSong(song, i == 0 ? quiet : beat, "same title"));
+        const std::string video = dir + "/" + std::to_string(i) + ".mkv";
+        const auto r = Render({"--input", song, "--video", video, "--vcodec", "ffv1", "--size", "64x48", "--fps",
+                               std::to_string(fps), "--renderer", "0", "--transform", "0", "--quiet"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        videos[i] = fixtures::DecodeFrames(video);
+    }
+    if (videos[0].size() != videos[1].size() || videos[0].empty()) return -1;
+    for (size_t n = 0; n < videos[0].size(); ++n)
+        if (videos[0][n] != videos[1][n]) return static_cast<int>(n);
+    return -2;
+}
+
+TEST(RenderVideo, ABeatShowsOnTheFrameOfItsTime) {
+    const std::string dir = fixtures::TempFolder("beat");
+    EXPECT_EQ(FirstFrameOfTheBeat(dir, 0.5, 20), 10);
+    EXPECT_EQ(FirstFrameOfTheBeat(dir, 0.75, 24), 18);
+}
+
+TEST(RenderVideo, SeveralInputsPlayAsOnePlaylist) {
+    const std::string dir = fixtures::TempFolder("playlist");
+    const std::string first = SongFile(dir, "first.flac", 3.5, "First Tag");
+    const std::string second = SongFile(dir, "second-song.wav", 3.0);
+    const std::string video = dir + "/v.mp4";
+    const auto r = Render({"--input", first, "--input", second, "--video", video, "--size", "64x48", "--fps", "10"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const fixtures::VideoInfo info = Probe(video);
+    EXPECT_EQ(info.video.packets, 65);
+    EXPECT_EQ(info.audio.codec, "aac");  // two songs cannot be copied as one
+    EXPECT_NEAR(info.audio.seconds, 6.5, 0.06);
+    // The position is polled on frames 1, 31, 61: at 61 it has gone back
+    // (2.5 s into the second song, after 3.0 s into the first), so the second
+    // song's title shows: its file name, as it has no tag.
+    EXPECT_NE(r.out.find("frame 1: message \"First Tag\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("frame 61: message \"second-song\""), std::string::npos) << r.out;
+}
+
+TEST(RenderVideo, CtrlCLeavesAPlayableFileOfTheFramesDone) {
+    const std::string dir = fixtures::TempFolder("interrupt");
+    const std::string video = dir + "/v.mp4";
+    const int pid = fixtures::StartRender(
+        {"--video", video, "--frames", "1500", "--size", "160x120", "--fps", "30", "--quiet"}, dir + "/err.txt");
+    ASSERT_GT(pid, 0);
+    // Wait until frames are really being written, then interrupt.
+    for (int i = 0; i < 400 && fixtures::FileSize(video + ".part") < 20000; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_FALSE(fixtures::FileExists(video + ".part"));
+    const fixtures::VideoInfo info = Probe(video);
+    ASSERT_TRUE(info.opened);
+    EXPECT_GT(info.video.packets, 10);
+    EXPECT_LT(info.video.packets, 1500);
+    EXPECT_EQ(static_cast<int64_t>(fixtures::DecodeFrames(video).size()), info.video.packets);
+    // The sound stops with the last frame.
+    EXPECT_NEAR(info.audio.seconds, info.video.packets / 30.0, 0.05);
+}
+
+}  // namespace

@@ -1,0 +1,22 @@
+#include "interrupt.h"
+
+#include <csignal>
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) { interrupted = 1; }
+
+}  // namespace
+
+void CatchInterrupts() {
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND;  // the next one takes the default path
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool Interrupted() { return interrupted != 0; }

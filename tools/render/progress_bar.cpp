@@ -1,0 +1,59 @@
+#include "progress_bar.h"
+
+#include <cmath>
+#include <cstdio>
+
+std::string FormatDuration(double seconds) {
+    const int64_t s = seconds > 0.0 ? static_cast<int64_t>(seconds + 0.5) : 0;
+    char text[32];
+    if (s >= 3600)
+        std::snprintf(text, sizeof(text), "%lld:%02lld:%02lld", static_cast<long long>(s / 3600),
+                      static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
+    else
+        std::snprintf(text, sizeof(text), "%lld:%02lld", static_cast<long long>(s / 60), static_cast<long long>(s % 60));
+    return text;
+}
+
+std::string FormatProgress(int64_t done, int64_t total, double elapsedSeconds, double fps) {
+    constexpr int kBar = 20;
+    if (total < 1) total = 1;
+    if (done > total) done = total;
+    if (done < 0) done = 0;
+    std::string bar = "[";
+    const int filled = static_cast<int>(done * kBar / total);
+    bar.append(static_cast<size_t>(filled), '#');
+    bar.append(static_cast<size_t>(kBar - filled), '-');
+    bar += "]";
+    const int digits = static_cast<int>(std::to_string(total).size());
+    char text[160];
+    if (done == 0 || !(elapsedSeconds > 0.0) || !(fps > 0.0)) {
+        std::snprintf(text, sizeof(text), "%s %*lld/%lld frames  --x real time  -- left", bar.c_str(), digits,
+                      static_cast<long long>(done), static_cast<long long>(total));
+        return text;
+    }
+    const double speed = (static_cast<double>(done) / fps) / elapsedSeconds;
+    const double left = static_cast<double>(total - done) * elapsedSeconds / static_cast<double>(done);
+    std::snprintf(text, sizeof(text), "%s %*lld/%lld frames  %.1fx real time  %s left", bar.c_str(), digits,
+                  static_cast<long long>(done), static_cast<long long>(total), speed, FormatDuration(left).c_str());
+    return text;
+}
+
+ProgressBar::ProgressBar(bool on, int64_t frames, double framesPerSecond)
+    : enabled(on), total(frames), fps(framesPerSecond) {}
+
+double ProgressBar::Elapsed() const { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+void ProgressBar::Update(int64_t done) {
+    if (!enabled) return;
+    const Clock::time_point now = Clock::now();
+    if (now - lastDraw < std::chrono::milliseconds(100)) return;
+    lastDraw = now;
+    std::fprintf(stderr, "\r%s\033[K", FormatProgress(done, total, Elapsed(), fps).c_str());
+    std::fflush(stderr);
+}
+
+void ProgressBar::Finish(int64_t done) {
+    if (!enabled) return;
+    std::fprintf(stderr, "\r%s\033[K\n", FormatProgress(done, total, Elapsed(), fps).c_str());
+    std::fflush(stderr);
+}

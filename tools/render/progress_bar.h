@@ -1,0 +1,31 @@
+#pragma once
+// The progress line of a long render on a terminal: frames done, speed as a
+// multiple of real time, time left.
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+// e.g. "[#########-----------]   120/900 frames  2.5x real time  0:31 left".
+// Speed and time left show "--" until a frame has been timed.
+std::string FormatProgress(int64_t done, int64_t total, double elapsedSeconds, double fps);
+// 75 -> "1:15", 3725 -> "1:02:05".
+std::string FormatDuration(double seconds);
+
+class ProgressBar {
+public:
+    // Draws only when enabled (a terminal, not --quiet).
+    ProgressBar(bool enabled, int64_t total, double fps);
+    // Redraws at most ten times a second.
+    void Update(int64_t done);
+    // The last state, and a new line so later output starts clean.
+    void Finish(int64_t done);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    double Elapsed() const;
+    bool enabled;
+    int64_t total;
+    double fps;
+    Clock::time_point start = Clock::now();
+    Clock::time_point lastDraw{};
+};

@@ -1,0 +1,449 @@
+#include "video_writer.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+namespace {
+
+bool Fail(std::string* error, const std::string& why) {
+    *error = why;
+    return false;
+}
+
+bool Named(const AVOutputFormat* format, const char* name) { return std::strstr(format->name, name) != nullptr; }
+
+// The codecs people expect in each container; others get libavformat's choice.
+void DefaultCodecs(const AVOutputFormat* format, AVCodecID* video, AVCodecID* audio) {
+    *video = format->video_codec;
+    *audio = format->audio_codec;
+    if (Named(format, "webm")) {
+        *video = AV_CODEC_ID_VP9;
+        *audio = AV_CODEC_ID_OPUS;
+    } else if (Named(format, "mp4") || Named(format, "mov") || Named(format, "matroska")) {
+        *video = AV_CODEC_ID_H264;
+        *audio = AV_CODEC_ID_AAC;
+    }
+}
+
+const AVCodec* FindEncoder(const std::string& name, AVCodecID id, AVMediaType type, std::string* error) {
+    const char* kind = type == AVMEDIA_TYPE_VIDEO ? "video" : "audio";
+    const AVCodec* codec = name.empty() ? avcodec_find_encoder(id) : avcodec_find_encoder_by_name(name.c_str());
+    if (codec == nullptr) {
+        *error = name.empty() ? std::string("no ") + kind + " encoder for " + avcodec_get_name(id) + " in this FFmpeg"
+                              : std::string("unknown ") + kind + " codec " + name;
+        return nullptr;
+    }
+    if (codec->type != type) {
+        *error = codec->name + std::string(" is not a ") + kind + " codec";
+        return nullptr;
+    }
+    return codec;
+}
+
+bool ContainerTakes(const AVOutputFormat* format, AVCodecID id) {
+    return avformat_query_codec(format, id, FF_COMPLIANCE_NORMAL) == 1;
+}
+
+bool IsRgb(AVPixelFormat f) {
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(f);
+    return d != nullptr && (d->flags & AV_PIX_FMT_FLAG_RGB) != 0 && (d->flags & AV_PIX_FMT_FLAG_PAL) == 0 &&
+           d->comp[0].depth == 8;
+}
+
+// Our pixels as they lie in memory (blue, green, red, zero) when the encoder
+// takes them; else plain 4:2:0 when offered (what every player shows); else
+// an 8-bit RGB layout, so a lossless RGB codec stays exact.
+AVPixelFormat ChoosePixelFormat(const AVCodec* codec) {
+    const AVPixelFormat* list = codec->pix_fmts;
+    if (list == nullptr) return AV_PIX_FMT_BGR0;
+    for (const AVPixelFormat* p = list; *p != AV_PIX_FMT_NONE; ++p)
+        if (*p == AV_PIX_FMT_BGR0) return *p;
+    for (const AVPixelFormat* p = list; *p != AV_PIX_FMT_NONE; ++p)
+        if (*p == AV_PIX_FMT_YUV420P) return *p;
+    for (const AVPixelFormat* p = list; *p != AV_PIX_FMT_NONE; ++p)
+        if (IsRgb(*p)) return *p;
+    return avcodec_find_best_pix_fmt_of_list(list, AV_PIX_FMT_BGR0, 0, nullptr);
+}
+
+int ChooseSampleRate(const AVCodec* codec, int wanted) {
+    if (codec->supported_samplerates == nullptr) return wanted;
+    int best = 0;
+    for (const int* r = codec->supported_samplerates; *r != 0; ++r) {
+        if (*r == wanted) return wanted;
+        if (*r == 48000 || best == 0) best = *r;
+    }
+    return best;
+}
+
+}  // namespace
+
+VideoWriter::~VideoWriter() { Abort(); }
+
+void VideoWriter::Abort() {
+    if (output != nullptr) {
+        if (output->pb != nullptr) avio_closep(&output->pb);
+        avformat_free_context(output);
+        output = nullptr;
+        if (!finished) std::remove(temporary.c_str());
+    }
+    if (fifo != nullptr) {
+        av_audio_fifo_free(fifo);
+        fifo = nullptr;
+    }
+    if (resampled != nullptr) {
+        av_freep(&resampled[0]);
+        av_freep(&resampled);
+    }
+}
+
+std::string VideoWriter::Description() const {
+    std::string text;
+    if (videoEncoder)
+        text = std::string(avcodec_get_name(videoEncoder->codec_id)) + " (" + videoEncoder->codec->name + ", " +
+               av_get_pix_fmt_name(videoEncoder->pix_fmt) + ")";
+    if (audioEncoder) text += std::string(" with ") + audioEncoder->codec->name + " sound";
+    if (!copiedCodec.empty()) text += " with " + copiedCodec + " sound copied";
+    return text;
+}
+
+bool VideoWriter::Open(const VideoSettings& s, const std::vector<audio::Track>& playlist,
+                       const std::vector<std::string>& inputs, std::string* error) {
+    settings = s;
+    tracks = &playlist;
+    const AVOutputFormat* format = av_guess_format(nullptr, s.path.c_str(), nullptr);
+    if (format == nullptr || (format->flags & AVFMT_NOFILE) != 0 || format->video_codec == AV_CODEC_ID_NONE)
+        return Fail(error, "unknown video container for " + s.path + " (use .mp4, .mkv or .webm)");
+    AVCodecID videoId, audioId;
+    DefaultCodecs(format, &videoId, &audioId);
+    const AVCodec* videoCodec = FindEncoder(s.videoCodec, videoId, AVMEDIA_TYPE_VIDEO, error);
+    if (videoCodec == nullptr) return false;
+    if (!ContainerTakes(format, videoCodec->id))
+        return Fail(error, std::string("the ") + format->name + " container cannot hold " + videoCodec->name + " video");
+
+    // The song goes in unchanged when there is one and the container takes
+    // it. Raw AAC streams (ADTS) carry their setup in every packet, which
+    // MP4 and Matroska want once up front, so those are encoded afresh.
+    std::string copyReason;
+    bool copy = false;
+    if (inputs.size() == 1 && s.audioCodec.empty()) {
+        std::string ignored;
+        ff::Input probe = ff::OpenInput(inputs[0], &ignored);
+        const int index = probe ? av_find_best_stream(probe.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
+        if (index >= 0) {
+            const AVCodecParameters* p = probe->streams[index]->codecpar;
+            copy = ContainerTakes(format, p->codec_id) &&
+                   !(p->codec_id == AV_CODEC_ID_AAC && p->extradata_size == 0);
+        }
+    }
+    const AVCodec* audioCodec = nullptr;
+    if (!copy && !playlist.empty()) {
+        audioCodec = FindEncoder(s.audioCodec, audioId, AVMEDIA_TYPE_AUDIO, error);
+        if (audioCodec == nullptr) return false;
+        if (!ContainerTakes(format, audioCodec->id))
+            return Fail(error,
+                        std::string("the ") + format->name + " container cannot hold " + audioCodec->name + " sound");
+    }
+
+    if (avformat_alloc_output_context2(&output, format, nullptr, nullptr) < 0 || output == nullptr)
+        return Fail(error, "out of memory");
+    temporary = TemporaryPath(s.path);
+    packet.reset(av_packet_alloc());
+    if (!OpenVideo(videoCodec, error)) return false;
+    if (copy && !OpenAudioCopy(inputs[0], error)) return false;
+    if (audioCodec != nullptr && !OpenAudioEncoder(audioCodec, error)) return false;
+
+    const int rc = avio_open(&output->pb, temporary.c_str(), AVIO_FLAG_WRITE);
+    if (rc < 0) return Fail(error, "cannot write " + s.path + ": " + ff::ErrorText(rc));
+    const int header = avformat_write_header(output, nullptr);
+    if (header < 0) return Fail(error, "cannot start " + s.path + ": " + ff::ErrorText(header));
+    return true;
+}
+
+bool VideoWriter::OpenVideo(const AVCodec* codec, std::string* error) {
+    const AVPixelFormat pixels = ChoosePixelFormat(codec);
+    const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(pixels);
+    const int stepX = 1 << d->log2_chroma_w, stepY = 1 << d->log2_chroma_h;
+    if (settings.width % stepX != 0 || settings.height % stepY != 0)
+        return Fail(error, std::string("the ") + codec->name + " encoder stores " + d->name + " colour, which needs a " +
+                               (stepX > 1 && stepY > 1 ? "width and height" : stepX > 1 ? "width" : "height") +
+                               " divisible by 2; " + std::to_string(settings.width) + "x" +
+                               std::to_string(settings.height) + " is not");
+
+    videoEncoder.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* e = videoEncoder.get();
+    e->width = settings.width;
+    e->height = settings.height;
+    e->pix_fmt = pixels;
+    e->time_base = AVRational{1, settings.fps};
+    e->framerate = AVRational{settings.fps, 1};
+    e->sample_aspect_ratio = AVRational{1, 1};
+    e->gop_size = 2 * settings.fps;
+    e->thread_count = 0;
+    if (!IsRgb(pixels)) {
+        e->colorspace = AVCOL_SPC_SMPTE170M;  // the matrix swscale converts with
+        e->color_range = AVCOL_RANGE_MPEG;
+    }
+    if (codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) e->strict_std_compliance = FF_COMPLIANCE_EXPERIMENTAL;
+    if (output->oformat->flags & AVFMT_GLOBALHEADER) e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (codec->id == AV_CODEC_ID_VP9) {
+        // libvpx's defaults are far slower than real time.
+        av_opt_set(e->priv_data, "deadline", "good", 0);
+        av_opt_set_int(e->priv_data, "cpu-used", 4, 0);
+        av_opt_set_int(e->priv_data, "row-mt", 1, 0);
+    }
+    if (settings.bitrateKbps > 0) {
+        e->bit_rate = static_cast<int64_t>(settings.bitrateKbps) * 1000;
+    } else {
+        int crf = settings.crf;
+        if (crf < 0 && codec->id == AV_CODEC_ID_VP9) crf = 32;
+        if (crf >= 0 && av_opt_set_int(e->priv_data, "crf", crf, 0) < 0 && settings.crf >= 0)
+            return Fail(error, std::string("the ") + codec->name + " encoder has no --crf quality; use --bitrate");
+        if (codec->id == AV_CODEC_ID_VP9) e->bit_rate = 0;  // constant quality
+    }
+    const int rc = avcodec_open2(e, codec, nullptr);
+    if (rc < 0)
+        return Fail(error, std::string("the ") + codec->name + " encoder refuses " + std::to_string(settings.width) + "x" +
+                               std::to_string(settings.height) + " at " + std::to_string(settings.fps) +
+                               " fps: " + ff::ErrorText(rc));
+
+    videoStream = avformat_new_stream(output, nullptr);
+    if (videoStream == nullptr) return Fail(error, "out of memory");
+    videoStream->time_base = e->time_base;
+    videoStream->avg_frame_rate = e->framerate;
+    avcodec_parameters_from_context(videoStream->codecpar, e);
+
+    videoFrame.reset(av_frame_alloc());
+    videoFrame->format = pixels;
+    videoFrame->width = settings.width;
+    videoFrame->height = settings.height;
+    if (av_frame_get_buffer(videoFrame.get(), 0) < 0) return Fail(error, "out of memory");
+    if (pixels != AV_PIX_FMT_BGR0) {
+        scaler.reset(sws_getContext(settings.width, settings.height, AV_PIX_FMT_BGR0, settings.width, settings.height,
+                                    pixels, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
+                                    nullptr));
+        if (!scaler) return Fail(error, std::string("cannot convert frames to ") + d->name);
+    }
+    return true;
+}
+
+bool VideoWriter::OpenAudioCopy(const std::string& input, std::string* error) {
+    copyInput = ff::OpenInput(input, error);
+    if (!copyInput) return false;
+    copyIndex = av_find_best_stream(copyInput.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (copyIndex < 0) return Fail(error, input + " has no audio stream");
+    const AVStream* in = copyInput->streams[copyIndex];
+    copyStart = in->start_time != AV_NOPTS_VALUE ? in->start_time : 0;
+    audioStream = avformat_new_stream(output, nullptr);
+    if (audioStream == nullptr || avcodec_parameters_copy(audioStream->codecpar, in->codecpar) < 0)
+        return Fail(error, "out of memory");
+    audioStream->codecpar->codec_tag = 0;
+    audioStream->time_base = in->time_base;
+    pending.reset(av_packet_alloc());
+    copiedCodec = avcodec_get_name(in->codecpar->codec_id);
+    return true;
+}
+
+bool VideoWriter::OpenAudioEncoder(const AVCodec* codec, std::string* error) {
+    audioEncoder.reset(avcodec_alloc_context3(codec));
+    AVCodecContext* e = audioEncoder.get();
+    const int sourceRate = (*tracks)[0].pcm.sampleRate;
+    e->sample_rate = ChooseSampleRate(codec, sourceRate);
+    e->sample_fmt = codec->sample_fmts != nullptr ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    av_channel_layout_copy(&e->ch_layout, &stereo);
+    e->time_base = AVRational{1, e->sample_rate};
+    if (codec->id == AV_CODEC_ID_AAC || codec->id == AV_CODEC_ID_OPUS || codec->id == AV_CODEC_ID_MP3 ||
+        codec->id == AV_CODEC_ID_VORBIS)
+        e->bit_rate = codec->id == AV_CODEC_ID_AAC ? 192000 : 160000;
+    if (codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) e->strict_std_compliance = FF_COMPLIANCE_EXPERIMENTAL;
+    if (output->oformat->flags & AVFMT_GLOBALHEADER) e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int rc = avcodec_open2(e, codec, nullptr);
+    if (rc < 0) return Fail(error, std::string("the ") + codec->name + " encoder refuses stereo sound at " +
+                                       std::to_string(e->sample_rate) + " Hz: " + ff::ErrorText(rc));
+    audioStream = avformat_new_stream(output, nullptr);
+    if (audioStream == nullptr) return Fail(error, "out of memory");
+    audioStream->time_base = e->time_base;
+    avcodec_parameters_from_context(audioStream->codecpar, e);
+
+    fifo = av_audio_fifo_alloc(e->sample_fmt, 2, 4 * kResampledRoom);
+    audioFrame.reset(av_frame_alloc());
+    if (fifo == nullptr || !audioFrame) return Fail(error, "out of memory");
+    AVFrame* f = audioFrame.get();
+    f->nb_samples = e->frame_size > 0 ? e->frame_size : 1024;
+    f->format = e->sample_fmt;
+    f->sample_rate = e->sample_rate;
+    av_channel_layout_copy(&f->ch_layout, &e->ch_layout);
+    if (av_frame_get_buffer(f, 0) < 0 ||
+        av_samples_alloc_array_and_samples(&resampled, nullptr, 2, kResampledRoom, e->sample_fmt, 0) < 0)
+        return Fail(error, "out of memory");
+    double start = 0.0;
+    for (const audio::Track& t : *tracks) {
+        trackStarts.push_back(start);
+        start += static_cast<double>(t.pcm.Frames()) / t.pcm.sampleRate;
+    }
+    return true;
+}
+
+bool VideoWriter::WriteFrame(const uint32_t* pixels, std::string* error) {
+    AVFrame* f = videoFrame.get();
+    if (av_frame_make_writable(f) < 0) return Fail(error, "out of memory");
+    const uint8_t* source[1] = {reinterpret_cast<const uint8_t*>(pixels)};
+    const int sourceStride[1] = {4 * settings.width};
+    if (scaler) {
+        sws_scale(scaler.get(), source, sourceStride, 0, settings.height, f->data, f->linesize);
+    } else {
+        av_image_copy_plane(f->data[0], f->linesize[0], source[0], sourceStride[0], sourceStride[0], settings.height);
+    }
+    f->pts = frames;
+    if (!Send(videoEncoder.get(), videoStream, f, error)) return false;
+    ++frames;
+    return PushAudioUntil(static_cast<double>(frames) / settings.fps, false, error);
+}
+
+bool VideoWriter::Finish(std::string* error) {
+    if (output == nullptr) return Fail(error, "nothing to finish");
+    if (!Send(videoEncoder.get(), videoStream, nullptr, error)) return false;
+    if (!PushAudioUntil(static_cast<double>(frames) / settings.fps, true, error)) return false;
+    int rc = av_write_trailer(output);
+    if (rc < 0) return Fail(error, "cannot finish " + settings.path + ": " + ff::ErrorText(rc));
+    rc = avio_closep(&output->pb);
+    if (rc < 0) return Fail(error, "cannot write " + settings.path + ": " + ff::ErrorText(rc));
+    if (std::rename(temporary.c_str(), settings.path.c_str()) != 0)
+        return Fail(error, "cannot rename " + temporary + " to " + settings.path);
+    finished = true;
+    Abort();
+    return true;
+}
+
+bool VideoWriter::Send(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame, std::string* error) {
+    int rc = avcodec_send_frame(encoder, frame);
+    if (rc < 0) return Fail(error, std::string("the ") + encoder->codec->name + " encoder failed: " + ff::ErrorText(rc));
+    while ((rc = avcodec_receive_packet(encoder, packet.get())) >= 0) {
+        av_packet_rescale_ts(packet.get(), encoder->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        if (!Write(packet.get(), error)) return false;
+    }
+    if (rc != AVERROR(EAGAIN) && rc != AVERROR_EOF)
+        return Fail(error, std::string("the ") + encoder->codec->name + " encoder failed: " + ff::ErrorText(rc));
+    return true;
+}
+
+bool VideoWriter::Write(AVPacket* p, std::string* error) {
+    const int rc = av_interleaved_write_frame(output, p);
+    if (rc < 0) return Fail(error, "cannot write " + settings.path + ": " + ff::ErrorText(rc));
+    return true;
+}
+
+bool VideoWriter::PushAudioUntil(double seconds, bool last, std::string* error) {
+    if (audioStream == nullptr) return true;
+    if (copyInput) return PushCopiedUntil(seconds, error);
+    const std::vector<audio::Track>& list = *tracks;
+    while (audioTrack < static_cast<int>(list.size())) {
+        const audio::Pcm& pcm = list[static_cast<size_t>(audioTrack)].pcm;
+        if (!resampler) {
+            SwrContext* raw = nullptr;
+            AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+            if (swr_alloc_set_opts2(&raw, &audioEncoder->ch_layout, audioEncoder->sample_fmt, audioEncoder->sample_rate,
+                                    &stereo, AV_SAMPLE_FMT_S16, pcm.sampleRate, 0, nullptr) < 0 ||
+                swr_init(raw) < 0) {
+                swr_free(&raw);
+                return Fail(error, "cannot resample the sound");
+            }
+            resampler.reset(raw);
+        }
+        const double into = seconds - trackStarts[static_cast<size_t>(audioTrack)];
+        const double wanted = std::floor(into * pcm.sampleRate + 1e-6);
+        const size_t until = wanted >= static_cast<double>(pcm.Frames()) ? pcm.Frames()
+                             : wanted > 0.0                               ? static_cast<size_t>(wanted)
+                                                                          : 0;
+        const bool trackDone = until == pcm.Frames();
+        const size_t count = until > audioSample ? until - audioSample : 0;
+        if (!FeedEncoder(pcm.samples.data() + 2 * audioSample, static_cast<int>(count), pcm.sampleRate,
+                         trackDone || last, error))
+            return false;
+        audioSample += count;
+        if (!trackDone) break;
+        ++audioTrack;
+        audioSample = 0;
+        resampler.reset();
+    }
+    return EncodeAudioFrames(last, error);
+}
+
+bool VideoWriter::FeedEncoder(const int16_t* samples, int count, int rate, bool flushResampler, std::string* error) {
+    // Chunks small enough that even a low-rate song raised to the encoder's
+    // rate fits the buffer.
+    const int64_t fit = static_cast<int64_t>(kResampledRoom - 1024) * rate / audioEncoder->sample_rate;
+    const int chunk = fit < 64 ? 64 : fit > kFeedChunk ? kFeedChunk : static_cast<int>(fit);
+    for (int done = 0; done < count || flushResampler;) {
+        const int n = count - done < chunk ? count - done : chunk;
+        const uint8_t* in = reinterpret_cast<const uint8_t*>(samples + 2 * done);
+        const int got = swr_convert(resampler.get(), resampled, kResampledRoom, n > 0 ? &in : nullptr, n);
+        if (got < 0) return Fail(error, "cannot resample the sound");
+        if (got > 0 && av_audio_fifo_write(fifo, reinterpret_cast<void**>(resampled), got) < got)
+            return Fail(error, "out of memory");
+        if (!EncodeAudioFrames(false, error)) return false;
+        if (n == 0) break;  // the resampler gave what it held back
+        done += n;
+    }
+    return true;
+}
+
+bool VideoWriter::EncodeAudioFrames(bool drain, std::string* error) {
+    AVCodecContext* e = audioEncoder.get();
+    const bool anySize = e->frame_size == 0 || (e->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
+    const int size = e->frame_size > 0 ? e->frame_size : 1024;
+    while (av_audio_fifo_size(fifo) >= size || (drain && av_audio_fifo_size(fifo) > 0)) {
+        const int available = av_audio_fifo_size(fifo);
+        const int take = available < size ? available : size;
+        AVFrame* f = audioFrame.get();
+        f->nb_samples = size;
+        if (av_frame_make_writable(f) < 0) return Fail(error, "out of memory");
+        // The last frame is padded with silence when the codec needs whole frames.
+        f->nb_samples = take < size && !anySize && !(e->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME) ? size
+                                                                                                          : take;
+        av_samples_set_silence(f->extended_data, 0, f->nb_samples, 2, e->sample_fmt);
+        av_audio_fifo_read(fifo, reinterpret_cast<void**>(f->extended_data), take);
+        f->pts = audioSamplesEncoded;
+        audioSamplesEncoded += f->nb_samples;
+        if (!Send(e, audioStream, f, error)) return false;
+    }
+    if (drain) return Send(e, audioStream, nullptr, error);
+    return true;
+}
+
+bool VideoWriter::PushCopiedUntil(double seconds, std::string* error) {
+    const AVStream* in = copyInput->streams[copyIndex];
+    while (!copyEnded) {
+        if (!pendingValid) {
+            const int rc = av_read_frame(copyInput.get(), pending.get());
+            if (rc < 0) {
+                copyEnded = true;
+                break;
+            }
+            if (pending->stream_index != copyIndex) {
+                av_packet_unref(pending.get());
+                continue;
+            }
+            pendingValid = true;
+        }
+        const int64_t ts = pending->pts != AV_NOPTS_VALUE ? pending->pts : pending->dts;
+        if (ts != AV_NOPTS_VALUE && (ts - copyStart) * av_q2d(in->time_base) >= seconds - 1e-9) break;
+        if (pending->pts != AV_NOPTS_VALUE) pending->pts -= copyStart;
+        if (pending->dts != AV_NOPTS_VALUE) pending->dts -= copyStart;
+        av_packet_rescale_ts(pending.get(), in->time_base, audioStream->time_base);
+        pending->stream_index = audioStream->index;
+        pending->pos = -1;
+        pendingValid = false;
+        if (!Write(pending.get(), error)) return false;
+    }
+    return true;
+}
