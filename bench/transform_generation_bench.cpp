@@ -1,10 +1,11 @@
-// Generation time of every transform's map: runs once per scene change, so it
-// should stay well under a frame at common sizes.
+// Generation time of every transform's map, beside the generators as first
+// written (the oracle the maps are checked against) in the same run.
 #include <benchmark/benchmark.h>
 
 #include <cctype>
 #include <string>
 
+#include "../tests/unit/transform_oracle.h"
 #include "scene/random.h"
 #include "transform/transform.h"
 
@@ -15,14 +16,15 @@ struct Size {
 };
 constexpr Size kSizes[] = {{640, 480}, {1920, 1080}};
 
-void Generate(benchmark::State& state, int index, Size size) {
+void Generate(benchmark::State& state, int index, Size size, bool asFirstWritten) {
     Transform transform;
     transform.Init(size.width, size.height);
     for (auto _ : state) {
         // The same parameters on every run, so timings compare across changes.
         SeedRandom(20261207u);
         transform.currentIndex = index;
-        transform.Generate();
+        if (asFirstWritten) oracle::Generate(transform, index);
+        else transform.Generate();
         benchmark::DoNotOptimize(transform.sourceOffsets);
         benchmark::ClobberMemory();
     }
@@ -38,14 +40,17 @@ std::string CompactName(const char* name) {
     return out;
 }
 
-// Names read TransformGeneration/<index>_<Name>/<width>x<height>.
+// Names read TransformGeneration/<index>_<Name>/<width>x<height>/{Now,FirstWritten}.
 const int registered = [] {
     for (const Size size : kSizes) {
         for (int index = 0; index < kTransformCount; ++index) {
             const std::string name = "TransformGeneration/" + std::to_string(index) + "_" +
                                      CompactName(kTransformNames[index]) + "/" + std::to_string(size.width) + "x" +
                                      std::to_string(size.height);
-            benchmark::RegisterBenchmark(name.c_str(), Generate, index, size)->Unit(benchmark::kMillisecond);
+            for (bool first : {false, true})
+                benchmark::RegisterBenchmark((name + (first ? "/FirstWritten" : "/Now")).c_str(), Generate, index,
+                                             size, first)
+                    ->Unit(benchmark::kMillisecond);
         }
     }
     return 0;

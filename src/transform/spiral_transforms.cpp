@@ -3,12 +3,13 @@
 //   0 Wavy Spiral, 8 Translate and Spin, 10 Fast Reverse Spiral,
 //   11 What You Get With a Typo (tm), 12 Flower
 //
-// Every loop keeps the arithmetic of one pixel in the written order, so that
-// maps stay bit-identical; only terms that are constant along a row are
-// computed once per row.
+// Parameters are drawn at once; the rows follow (see map_job.h). The turn of
+// each pixel is a rotation of its direction (polar_map.h), which gives the
+// same entries as the angle arithmetic at a fraction of the cost.
 #include <cmath>
 
 #include "scene/random.h"
+#include "transform/fast_trig.h"
 #include "transform/polar_map.h"
 #include "transform/transform.h"
 
@@ -37,101 +38,139 @@ int DrawPetals() {
 
 }  // namespace
 
+namespace {
+
+void WavySpiralRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
+    const double scale = job.p[2], waveFrequency = job.p[3], twist = job.p[4], waveAmplitude = job.p[5];
+    const double w = target.width;
+    FillPolarRows(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
+        const double u = p.r / w;
+        const double rest = 1.0 - u;
+        const double turn = waveAmplitude * fasttrig::Cos(waveFrequency * u) + twist * (rest * rest);
+        return PolarSource{p.r * scale, Turn(p.u, turn)};
+    });
+}
+
+void TranslateAndSpinRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
+    const double spin = job.p[2];
+    const double w = target.width;
+    FillPolarRows(
+        target, firstRow, endRow, job.p[0], job.p[1],
+        [&](const Pixel& p) {
+            const double q = 1.0 - p.r / w;
+            const double q2 = q * q;
+            const double q4 = q2 * q2;
+            const double turn = spin * (q4 * q4);
+            // Far corners of tall windows: the power of the library, as written.
+            if (!(std::fabs(turn) <= kRotationLimit)) return ExactSource(p.r, spin * std::pow(q, 8.0) + p.Theta());
+            return PolarSource{p.r, Turn(p.u, turn)};
+        },
+        job.p[3]);
+}
+
+void FastReverseSpiralRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
+    const double strength = job.p[2], g = job.p[3];
+    FillPolarRows(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
+        const double q = 1.0 - std::fabs(p.r * g - 0.4);
+        const double turn = strength / (q * q);
+        // Near the ring where q reaches 0 the turn grows without bound.
+        if (!(std::fabs(turn) <= kRotationLimit)) return ExactSource(p.r, strength * std::pow(q, -2.0) + p.Theta());
+        return PolarSource{p.r, Turn(p.u, turn)};
+    });
+}
+
+void TypoRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
+    const int petals = job.k[0], swirl = job.k[1];
+    const double a = job.p[2];
+    double accumulated = job.carried;
+    FillPolarRows(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
+        const double rho = p.r * (1.0 + 0.02 * Multiple(p.u, petals).c);
+        accumulated = accumulated + a * Multiple(p.u, swirl).s;
+        return PolarSource{rho, Turn(p.u, accumulated)};
+    });
+    job.carried = accumulated;
+}
+
+void FlowerRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
+    const double spin = job.p[2];
+    const int petals = job.k[0];
+    FillPolarRows(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
+        const Direction petal = Multiple(p.u, petals);
+        return PolarSource{p.r * (1.0 + 0.02 * petal.c), Turn(p.u, 0.0008 * petal.s + spin)};
+    });
+}
+
+}  // namespace
+
 // Turns most at the centre, fading with the square of the distance, with
 // concentric ripples of angle and a slight zoom.
-void Transform::GenerateWavySpiral() {
-    const double cx = Random((3 * width) / 4) + width * 0.125;
-    const double cy = Random((3 * height) / 4) + height * 0.125;
-    const double scale = 1.0 + 0.005 * (Random(5) - 2);
-    const double waveFrequency = (Random(20) + 1) * 3.14;
+void Transform::PrepareWavySpiral() {
+    job.p[0] = Random((3 * width) / 4) + width * 0.125;
+    job.p[1] = Random((3 * height) / 4) + height * 0.125;
+    job.p[2] = 1.0 + 0.005 * (Random(5) - 2);
+    job.p[3] = (Random(20) + 1) * 3.14;
     double twist = (Random(10) - 4.7) * 0.006666666666666667;
-    const double waveAmplitude = (Random(10) - 5) * twist * 0.2;
+    job.p[5] = (Random(10) - 5) * twist * 0.2;
     if (Random(5) == 0) twist = 5.0 * twist;  // the ripple keeps the plain twist
-
-    const double w = width;
-    FillPolarMap(*this, cx, cy, [&](double r, double theta) {
-        const double u = r / w;
-        const double rest = 1.0 - u;
-        return PolarPoint{r * scale, (waveAmplitude * std::cos(waveFrequency * u) + theta) + twist * (rest * rest)};
-    });
-
-    noFade = (Random(4) != 0) ? 1 : 0;
-    fadeHint = 0;
-    centreHint = 0;
+    job.p[4] = twist;
+    job.fill = WavySpiralRows;
+    job.noFade = (Random(4) != 0) ? 1 : 0;
+    job.fadeHint = 0;
+    job.centreHint = 0;
 }
 
 // A sharp spin at the centre that dies off with the eighth power of the
 // distance, while the whole picture drifts by 0.9 pixel up or down.
-void Transform::GenerateTranslateAndSpin() {
-    const double cx = (Random(width) / 2) + width * 0.25;
-    const double cy = (Random(height) / 2) + height * 0.25;
-    const double spin = (5 * Random(6) - 14) * 0.02;
-    const double drift = (Random(1) == 0) ? 0.9 : -0.9;
-
-    const double w = width;
-    FillPolarMap(
-        *this, cx, cy,
-        [&](double r, double theta) {
-            const double q = 1.0 - r / w;
-            // pow, not repeated squaring: the rounding is part of the map.
-            return PolarPoint{r, spin * std::pow(q, 8.0) + theta};
-        },
-        drift);
-
-    noFade = (Random(2) != 0) ? 1 : 0;
-    fadeHint = 0;
-    centreHint = 0;
+void Transform::PrepareTranslateAndSpin() {
+    job.p[0] = (Random(width) / 2) + width * 0.25;
+    job.p[1] = (Random(height) / 2) + height * 0.25;
+    job.p[2] = (5 * Random(6) - 14) * 0.02;
+    job.p[3] = (Random(1) == 0) ? 0.9 : -0.9;
+    job.fill = TranslateAndSpinRows;
+    job.noFade = (Random(2) != 0) ? 1 : 0;
+    job.fadeHint = 0;
+    job.centreHint = 0;
 }
 
 // Turns least on one ring and ever faster on both sides of it; on the ring
 // where q reaches 0 the angle is infinite and the entry falls out of range.
-void Transform::GenerateFastReverseSpiral() {
+void Transform::PrepareFastReverseSpiral() {
     const Centre c = DrawMiddleCentre(width, height);
-    const double strength = (4 * Random(4) + 4) * 0.02;
-    const double g = (1.0 / width) * (2.0 / (2 * Random(1) + 1));
-
-    FillPolarMap(*this, c.x, c.y, [&](double r, double theta) {
-        const double q = 1.0 - std::fabs(r * g - 0.4);
-        return PolarPoint{r, strength * std::pow(q, -2.0) + theta};
-    });
-
-    noFade = (Random(3) != 0) ? 1 : 0;
-    fadeHint = 0;
-    centreHint = 0;
+    job.p[0] = c.x;
+    job.p[1] = c.y;
+    job.p[2] = (4 * Random(4) + 4) * 0.02;
+    job.p[3] = (1.0 / width) * (2.0 / (2 * Random(1) + 1));
+    job.fill = FastReverseSpiralRows;
+    job.noFade = (Random(3) != 0) ? 1 : 0;
+    job.fadeHint = 0;
+    job.centreHint = 0;
 }
 
 // Flower's petals with a swirl that accumulates over every pixel before this
 // one in raster order: each row turns by what the rows above it collected.
-void Transform::GenerateTypo() {
+void Transform::PrepareTypo() {
     const Centre c = DrawMiddleCentre(width, height);
-    const int petals = DrawPetals();
-    const int swirl = Random(8) + 6;
-    const double a = (8e-05 / width) * 320.0;
-    double accumulated = 0.0;
-
-    FillPolarMap(*this, c.x, c.y, [&](double r, double theta) {
-        const double rho = r * (1.0 + 0.02 * std::cos(petals * theta));
-        accumulated = accumulated + a * std::sin(swirl * theta);
-        return PolarPoint{rho, theta + accumulated};
-    });
-
-    noFade = (Random(3) != 0) ? 1 : 0;
-    fadeHint = 0;
-    centreHint = 0;
+    job.p[0] = c.x;
+    job.p[1] = c.y;
+    job.k[0] = DrawPetals();
+    job.k[1] = Random(8) + 6;
+    job.p[2] = (8e-05 / width) * 320.0;
+    job.carried = 0.0;
+    job.fill = TypoRows;
+    job.noFade = (Random(3) != 0) ? 1 : 0;
+    job.fadeHint = 0;
+    job.centreHint = 0;
 }
 
 // A slow turn with a radius that breathes by 2 % with the petal count.
-void Transform::GenerateFlower() {
+void Transform::PrepareFlower() {
     const Centre c = DrawMiddleCentre(width, height);
-    const double spin = (Random(4) - 1.5) * 4.0 * 0.002;
-    const int petals = DrawPetals();
-
-    FillPolarMap(*this, c.x, c.y, [&](double r, double theta) {
-        const double petalAngle = petals * theta;
-        return PolarPoint{r * (1.0 + 0.02 * std::cos(petalAngle)), theta + (0.0008 * std::sin(petalAngle) + spin)};
-    });
-
-    noFade = (Random(3) != 0) ? 1 : 0;
-    fadeHint = 0;
-    centreHint = 0;
+    job.p[0] = c.x;
+    job.p[1] = c.y;
+    job.p[2] = (Random(4) - 1.5) * 4.0 * 0.002;
+    job.k[0] = DrawPetals();
+    job.fill = FlowerRows;
+    job.noFade = (Random(3) != 0) ? 1 : 0;
+    job.fadeHint = 0;
+    job.centreHint = 0;
 }

@@ -2,55 +2,67 @@
 // in alternating directions: 5 Fuzzy Fade, 6 Shiny tiles, 13 Spiral Tiles.
 #include <cmath>
 #include <cstdint>
-#include <vector>
 
 #include "scene/random.h"
 #include "transform/transform.h"
 
-// Half-pixel checkerboard shift: each pixel takes the average of the 2 x 2
-// block below-right (even squares) or above-left (odd squares).
-void Transform::GenerateFuzzyFade() {
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
+namespace {
+
+void FuzzyFadeRows(MapJob&, const MapTarget& target, int firstRow, int endRow) {
+    for (int iy = firstRow; iy < endRow; ++iy) {
+        int n = iy * target.width;
         const double y = iy;
-        for (int ix = 0; ix < width; ++ix, ++n) {
+        for (int ix = 0; ix < target.width; ++ix, ++n) {
             const double x = ix;
             const int k = static_cast<int>(x + y);
             const double d = (k % 2 == 0) ? 0.5 : -0.5;
-            SetEntry(n, x + d, y + d);
+            target.Set(n, x + d, y + d);
         }
     }
-
-    noFade = 0;
-    fadeHint = 0;
-    centreHint = 1;
 }
 
-// Square tiles move in alternating directions by 2 x tile - 0.5 pixels; the
-// half pixel averages 2 x 2 blocks on every frame.
-void Transform::GenerateShinyTiles() {
-    const double tile = Random(3) * 5.0 + 1.0;
+void ShinyTilesRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
+    const double tile = job.p[0];
     const double backward = 0.5 - (tile + tile);
     const double forward = (tile + tile) - 0.5;
-
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
+    for (int iy = firstRow; iy < endRow; ++iy) {
+        int n = iy * target.width;
         const double y = iy;
         const int j = static_cast<int>(y / tile);
         const double sy = y + ((j % 2 == 0) ? backward : forward);
-        for (int ix = 0; ix < width; ++ix, ++n) {
+        for (int ix = 0; ix < target.width; ++ix, ++n) {
             const double x = ix;
             const int i = static_cast<int>(x / tile);
-            SetEntry(n, x + ((i % 2 == 0) ? backward : forward), sy);
+            target.Set(n, x + ((i % 2 == 0) ? backward : forward), sy);
         }
     }
-
-    noFade = 1;
-    fadeHint = 0;
-    centreHint = 0;
 }
 
-namespace {
+void SpiralTilesRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
+    const double ky = job.p[0];
+    const int fy = job.k[0];
+    const int variant = job.k[1];
+    const double* columnWave = job.columns;
+    for (int iy = firstRow; iy < endRow; ++iy) {
+        int n = iy * target.width;
+        const double y = iy;
+        const double rowWave = std::cos((y * fy) * ky);
+        if (variant == 0) {
+            // A cosine of exactly 0, or NaN, moves the positive way.
+            const double sx0 = (rowWave > 0.0) ? -0.8 : 0.8;
+            for (int ix = 0; ix < target.width; ++ix, ++n) {
+                const double x = ix;
+                target.Set(n, x + sx0, y + ((columnWave[ix] > 0.0) ? -0.8 : 0.8));
+            }
+        } else {
+            for (int ix = 0; ix < target.width; ++ix, ++n) {
+                const double x = ix;
+                target.Set(n, x + rowWave, y + columnWave[ix]);
+            }
+        }
+    }
+}
+
 // 320 / W² and 240 / H² use the integer squares. Formed in 64 bits: a 32-bit
 // square overflows beyond 46340 pixels, and every smaller size gives the same
 // value either way.
@@ -58,44 +70,46 @@ double InverseSquareScale(double numerator, int size) {
     const int64_t square = static_cast<int64_t>(size) * size;
     return numerator / static_cast<double>(square);
 }
+
 }  // namespace
+
+// Half-pixel checkerboard shift: each pixel takes the average of the 2 x 2
+// block below-right (even squares) or above-left (odd squares).
+void Transform::PrepareFuzzyFade() {
+    job.fill = FuzzyFadeRows;
+    job.noFade = 0;
+    job.fadeHint = 0;
+    job.centreHint = 1;
+}
+
+// Square tiles move in alternating directions by 2 x tile - 0.5 pixels; the
+// half pixel averages 2 x 2 blocks on every frame.
+void Transform::PrepareShinyTiles() {
+    job.p[0] = Random(3) * 5.0 + 1.0;
+    job.fill = ShinyTilesRows;
+    job.noFade = 1;
+    job.fadeHint = 0;
+    job.centreHint = 0;
+}
 
 // Bands of rows slide sideways against each other, bands of columns up and
 // down; where they meet the picture turns in rectangular cells.
-void Transform::GenerateSpiralTiles() {
+void Transform::PrepareSpiralTiles() {
     const double kx = InverseSquareScale(320.0, width);
-    const double ky = InverseSquareScale(240.0, height);
+    job.p[0] = InverseSquareScale(240.0, height);
     const int fy = 8 * Random(8) + 32;
     const int fx = fy + 8 * Random(4) - 16;
-    const int variant = Random(1);
+    job.k[0] = fy;
+    job.k[1] = Random(1);
 
     // The vertical move depends on the column alone.
-    std::vector<double> columnWave(static_cast<size_t>(width));
     for (int ix = 0; ix < width; ++ix) {
         const double x = ix;
-        columnWave[ix] = std::cos((x * fx) * kx);
+        columnTable[ix] = std::cos((x * fx) * kx);
     }
-
-    int n = 0;
-    for (int iy = 0; iy < height; ++iy) {
-        const double y = iy;
-        const double rowWave = std::cos((y * fy) * ky);
-        if (variant == 0) {
-            // A cosine of exactly 0, or NaN, moves the positive way.
-            const double sx0 = (rowWave > 0.0) ? -0.8 : 0.8;
-            for (int ix = 0; ix < width; ++ix, ++n) {
-                const double x = ix;
-                SetEntry(n, x + sx0, y + ((columnWave[ix] > 0.0) ? -0.8 : 0.8));
-            }
-        } else {
-            for (int ix = 0; ix < width; ++ix, ++n) {
-                const double x = ix;
-                SetEntry(n, x + rowWave, y + columnWave[ix]);
-            }
-        }
-    }
-
-    noFade = 1;
-    fadeHint = 0;
-    centreHint = 0;
+    job.columns = columnTable;
+    job.fill = SpiralTilesRows;
+    job.noFade = 1;
+    job.fadeHint = 0;
+    job.centreHint = 0;
 }

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "transform/map_job.h"
+
 constexpr int kTransformCount = 15;
 
 class Transform {
@@ -31,7 +33,19 @@ public:
 
     // Converts source point (sx, sy) into entry n: the one conversion every
     // generator uses.
-    inline void SetEntry(int n, double sx, double sy);
+    void SetEntry(int n, double sx, double sy) { Current().Set(n, sx, sy); }
+
+    // Generation. Generate() makes the whole map at once. Once the frame loop
+    // drives ContinueGeneration, Choose only draws the new parameters (every
+    // Random draw happens there, as before) and the rows follow over the next
+    // frames within a time budget; the old map and its three flags stay in use
+    // until the last row is written, then all four switch together.
+    void ContinueGeneration();
+    bool GenerationPending() const { return job.fill != nullptr; }
+    // Completes a pending generation now.
+    void FinishGeneration();
+    bool spreadGeneration = false;
+    double generationBudgetSeconds = 0.0;  // per ContinueGeneration; set by Init
 
     int32_t* sourceOffsets = nullptr;
     uint8_t* weights = nullptr;
@@ -49,59 +63,35 @@ public:
     // Where the Scene keeps lockedTransform; null means never locked.
     const int* lockedTransform = nullptr;
 
-    // --- generators, by index
-    void GenerateWavySpiral();          // 0
-    void GenerateParabolicZoomer();     // 1
-    void GenerateBubble();              // 2
-    void GenerateFastZoomer();          // 3
-    void GenerateUndulatingSlider();    // 4
-    void GenerateFuzzyFade();           // 5
-    void GenerateShinyTiles();          // 6
-    void GenerateDiagonalFade();        // 7
-    void GenerateTranslateAndSpin();    // 8
-    void GenerateKaleidoscope();        // 9
-    void GenerateFastReverseSpiral();   // 10
-    void GenerateTypo();                // 11
-    void GenerateFlower();              // 12
-    void GenerateSpiralTiles();         // 13
-    void GeneratePlainSineWave();       // 14
+    // --- generators, by index: each draws its parameters and flags into job
+    void PrepareWavySpiral();          // 0
+    void PrepareParabolicZoomer();     // 1
+    void PrepareBubble();              // 2
+    void PrepareFastZoomer();          // 3
+    void PrepareUndulatingSlider();    // 4
+    void PrepareFuzzyFade();           // 5
+    void PrepareShinyTiles();          // 6
+    void PrepareDiagonalFade();        // 7
+    void PrepareTranslateAndSpin();    // 8
+    void PrepareKaleidoscope();        // 9
+    void PrepareFastReverseSpiral();   // 10
+    void PrepareTypo();                // 11
+    void PrepareFlower();              // 12
+    void PrepareSpiralTiles();         // 13
+    void PreparePlainSineWave();       // 14
+
+private:
+    MapTarget Current() const { return MapTarget{sourceOffsets, weights, width, height}; }
+    MapTarget Pending() const { return MapTarget{pendingOffsets, pendingWeights, width, height}; }
+    // Draws the parameters of currentIndex into job; false for no such transform.
+    bool Prepare();
+    void FillRows(const MapTarget& target, int endRow);
+    void SwitchToPending();
+
+    MapJob job;
+    int32_t* pendingOffsets = nullptr;
+    uint8_t* pendingWeights = nullptr;
+    double* columnTable = nullptr;  // width doubles for the per-column generators
 };
 
 extern const char* const kTransformNames[kTransformCount];
-
-// Truncation toward zero of a value that fits an int. On the x87 unit a plain
-// cast switches the rounding mode twice per conversion, which made map
-// generation several times slower in the DLL; rounding to nearest with the
-// current mode and stepping back gives the same integer.
-inline int TruncateToInt(double v) {
-#if defined(__i386__) && !defined(__SSE2__)
-    int i;
-    __asm__("fistl %0" : "=m"(i) : "t"(v));
-    if (v >= 0.0) return (i > v) ? i - 1 : i;
-    return (i < v) ? i + 1 : i;
-#else
-    return static_cast<int>(v);
-#endif
-}
-
-inline void Transform::SetEntry(int n, double sx, double sy) {
-    const double maxSx = static_cast<double>(width - 1);
-    const double maxSy = static_cast<double>(height - 1);
-    // Written so that a NaN coordinate fails every comparison and lands out of range.
-    const bool inRange = sx >= 0.0 && sx <= maxSx && sy >= 0.0 && sy <= maxSy;
-    uint8_t* w = weights + 4 * static_cast<size_t>(n);
-    if (!inRange) {
-        sourceOffsets[n] = 0;
-        w[0] = w[1] = w[2] = w[3] = 0;
-        return;
-    }
-    const int ix = TruncateToInt(sx);
-    const int iy = TruncateToInt(sy);
-    sourceOffsets[n] = 4 * (iy * width + ix);
-    const double a = (1.0 - sx) + ix;
-    const double b = (1.0 - sy) + iy;
-    w[0] = static_cast<uint8_t>(TruncateToInt((b * a) * 255.0));
-    w[2] = static_cast<uint8_t>(TruncateToInt(((1.0 - b) * a) * 255.0));
-    w[1] = static_cast<uint8_t>(TruncateToInt(((1.0 - a) * b) * 255.0));
-    w[3] = static_cast<uint8_t>(TruncateToInt(((1.0 - b) * (1.0 - a)) * 255.0));
-}
