@@ -100,6 +100,38 @@ TEST(SongDecoding, LosslessFilesGiveBackEverySampleAndTheirTitle) {
     }
 }
 
+void Put(std::string& out, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
+}
+
+TEST(SongDecoding, MonoPlaysAtFullLevelOnBothSpeakers) {
+    const int16_t values[] = {10000, -20000, 32767, -32768};
+    std::string wav = "RIFF";
+    Put(wav, 36 + sizeof(values), 4);
+    wav += "WAVEfmt ";
+    Put(wav, 16, 4);
+    Put(wav, 1, 2);  // PCM
+    Put(wav, 1, 2);  // one channel
+    Put(wav, 22050, 4);
+    Put(wav, 44100, 4);
+    Put(wav, 2, 2);
+    Put(wav, 16, 2);
+    wav += "data";
+    Put(wav, sizeof(values), 4);
+    for (int16_t v : values) Put(wav, static_cast<uint16_t>(v), 2);
+    const std::string path = fixtures::TempFolder("mono") + "/mono.wav";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(wav.data(), 1, wav.size(), f);
+    std::fclose(f);
+
+    audio::Track t;
+    std::string error;
+    ASSERT_TRUE(DecodeAudioFile(path, &t, &error)) << error;
+    EXPECT_EQ(t.pcm.sampleRate, 22050);
+    EXPECT_EQ(t.pcm.samples, (std::vector<int16_t>{10000, 10000, -20000, -20000, 32767, 32767, -32768, -32768}));
+}
+
 TEST(SongDecoding, OpusKeepsItsRateAndLength) {
     const std::string dir = fixtures::TempFolder("decode");
     ASSERT_TRUE(fixtures::WriteSong(dir + "/song.ogg", audio::MakeSong(0, 1.0, 5), "Ogg Title"));

@@ -116,7 +116,8 @@ TEST(RenderVideo, H264FrameIsTheSamePictureWithinTheCodecsLoss) {
                 brightness += a;
             }
         EXPECT_GT(brightness / png.size(), 2.0) << n;
-        EXPECT_LT(difference / png.size(), 0.25 * brightness / png.size() + 3.0) << n;
+        // Measured: 3 to 5 per pixel here, against about 40 for the next frame.
+        EXPECT_LT(difference / png.size(), 0.1 * brightness / png.size() + 2.0) << n;
     }
 }
 

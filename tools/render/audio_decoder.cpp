@@ -4,10 +4,6 @@
 
 #include "ffmpeg_util.h"
 
-extern "C" {
-#include <libavutil/opt.h>
-}
-
 namespace {
 
 constexpr int kLowestRate = 8000;
@@ -84,8 +80,8 @@ bool DecodeAudioFile(const std::string& path, audio::Track* track, std::string* 
     }
     ff::Resampler swr(rawSwr);
     // A mono file plays at full level on both speakers, not 3 dB down.
-    if (decoder->ch_layout.nb_channels == 1) av_opt_set_double(swr.get(), "center_mix_level", 1.0, 0);
-    if (swr_init(swr.get()) < 0) {
+    const double monoToBoth[2] = {1.0, 1.0};
+    if ((decoder->ch_layout.nb_channels == 1 && swr_set_matrix(swr.get(), monoToBoth, 1) < 0) || swr_init(swr.get()) < 0) {
         *error = "cannot convert its channels to stereo";
         return false;
     }

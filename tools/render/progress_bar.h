@@ -19,6 +19,7 @@ public:
     void Update(int64_t done);
     // The last state, and a new line so later output starts clean.
     void Finish(int64_t done);
+    bool Enabled() const { return enabled; }
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -84,7 +84,7 @@ bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<aud
         prefix = (renderer < 10 ? "0" : "") + std::to_string(renderer) + "-" + Slug(kRendererNames[renderer]);
 
     ProgressBar bar(video != nullptr && !o.quiet && isatty(STDERR_FILENO), frames, o.fps);
-    const bool sceneLines = !o.quiet && !isatty(STDERR_FILENO) ? true : !o.quiet && video == nullptr;
+    const bool sceneLines = !o.quiet && !bar.Enabled();  // the bar owns a terminal
     unsigned char spectrum[2][576], waveform[2][576];
     for (int frame = 1; frame <= frames && !Interrupted(); ++frame) {
         display.NextAudioFrame(spectrum, waveform);
