@@ -54,7 +54,11 @@ void Transform::Init(int newWidth, int newHeight) {
     // 1920x1080, so a frame that also generates costs at most about twice.
     generationBudgetSeconds = 0.5e-3 + pixelCount * 2e-9;
     FillIdentity();
+    // No old map of this size to show meanwhile: the first one is made at once.
+    const bool spread = spreadGeneration;
+    spreadGeneration = false;
     Choose(0);
+    spreadGeneration = spread;
 }
 
 void Transform::FillIdentity() {
