@@ -5,6 +5,8 @@
 #include "transform/transform.h"
 
 void Scene::Frame(const uint8_t* spectrum, const uint8_t* waveform) {
+    // A new map is generated a few rows per frame and replaces the old one when complete.
+    if (video->transform != nullptr) video->transform->ContinueGeneration();
     ApplyTransformOrClear();
     CopyFrameSize();
     if (frameCounter > framesPerScene && framesPerScene != -1) ChooseScene(0, 0);
