@@ -4,6 +4,20 @@
 
 #include "scene/random.h"
 
+namespace {
+// A step from less than one unit away lands past the target, so a channel can
+// stray just outside 0..255; the packed colour stays in range, the path is kept.
+inline uint32_t Channel(double v) {
+    if (!(v > 0.0)) return 0;
+    if (v >= 255.0) return 255;
+    return static_cast<uint32_t>(static_cast<int>(v));
+}
+
+inline uint32_t Pack(double red, double green, double blue) {
+    return Channel(red) << 16 | Channel(green) << 8 | Channel(blue);
+}
+}  // namespace
+
 ColorCycler::ColorCycler() { PickTarget(true); }
 
 void ColorCycler::PickTarget(bool random) {
@@ -57,8 +71,7 @@ uint32_t ColorCycler::Step() {
     const double cr = r, cg = g, cb = b;
     stepsLeft -= 1;
     if (stepsLeft < 1) PickTarget(true);
-    color = static_cast<uint32_t>(static_cast<int>(cr)) << 16 | static_cast<uint32_t>(static_cast<int>(cg)) << 8 |
-            static_cast<uint32_t>(static_cast<int>(cb));
+    color = Pack(cr, cg, cb);
     return color;
 }
 
@@ -69,6 +82,5 @@ uint32_t ColorCycler::ScaledStep(double factor) {
     if (blue > 255.0) blue = 255.0;
     stepsLeft -= 1;
     if (stepsLeft < 1) PickTarget(true);
-    return static_cast<uint32_t>(static_cast<int>(red)) << 16 | static_cast<uint32_t>(static_cast<int>(green)) << 8 |
-           static_cast<uint32_t>(static_cast<int>(blue));
+    return Pack(red, green, blue);
 }

@@ -32,14 +32,14 @@ void Scene::DrawLine(double x1, double y1, double x2, double y2, uint32_t colour
     double stepX, stepY, length;
     if (std::fabs(dx) <= std::fabs(dy)) {
         stepY = dy > 0 ? 1.0 : -1.0;
-        stepX = dx / std::fabs(dy);
         length = std::fabs(dy);
+        // A zero-length line draws its start point only; its step is never used.
+        stepX = length > 0.0 ? dx / length : 0.0;
     } else {
         stepX = dx > 0 ? 1.0 : -1.0;
-        stepY = dy / std::fabs(dx);
         length = std::fabs(dx);
+        stepY = dy / length;
     }
-    // A zero-length line draws its start point only (0/0 steps are never used).
     if (!(length < 1e7)) return;  // NaN or absurd: nothing sensible to draw
     const int points = static_cast<int>(length) + 1;
     double x = x1, y = y1;

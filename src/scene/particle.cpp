@@ -66,8 +66,11 @@ void Particle::Attract(double px, double py, double strength, double maxPull) {
     const double dx = px - x;
     const double dy = py - y;
     const double d2 = dx * dx + dy * dy;
-    // 0/0 would be NaN; a zero strength pulls nothing even at zero distance.
-    double pull = (d2 == 0.0 && strength == 0.0) ? 0.0 : strength / d2;
+    // At zero distance the pull is infinite and the cap takes over; a zero
+    // strength pulls nothing there (0/0 would be NaN).
+    double pull;
+    if (d2 != 0.0) pull = strength / d2;
+    else pull = strength > 0.0 ? HUGE_VAL : (strength < 0.0 ? -HUGE_VAL : 0.0);
     if (pull > maxPull) pull = maxPull;
     const double angle = std::atan2(dy, dx);
     vx += std::cos(angle) * pull;

@@ -98,10 +98,6 @@ public:
     int maxY = 0, innerMaxY = 0;
     uint32_t* frameBuffer = nullptr;
 
-    // The play position seen on the previous poll; process-wide in the
-    // plug-in, kept here so every Scene in a test starts fresh.
-    int lastPlayPosition = kNoPlayPosition;
-
 private:
     void ApplyTransformOrClear();
     void CopyFrameSize();
@@ -112,6 +108,13 @@ private:
 };
 
 extern const char* const kRendererNames[kRendererCount];
+
+// The play position seen on the previous poll. It belongs to the process, not
+// to a Scene: after Quit and Init with the song still playing, the new Scene
+// sees no position going back, so it fetches no title.
+extern int lastPlayPosition;
+// Tests: back to the value of a freshly loaded plug-in.
+void ResetLastPlayPosition();
 
 // Set by the DLL while the configuration panel exists; the portable core
 // calls it after a scene or transform change so the panel shows the new names.

@@ -1,8 +1,13 @@
+#include <climits>
 #include <cstring>
 
 #include "scene/frame_ops.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+
+int lastPlayPosition = kNoPlayPosition;
+
+void ResetLastPlayPosition() { lastPlayPosition = kNoPlayPosition; }
 
 void Scene::Frame(const uint8_t* spectrum, const uint8_t* waveform) {
     // A new map is generated a few rows per frame and replaces the old one when complete.
@@ -49,7 +54,9 @@ void Scene::CopyFrameSize() {
     heightD = height;
     halfWidthD = width * 0.5;
     halfHeightD = height * 0.5;
-    ++frameCounter;
+    // A scene that never switches counts for years: wrap to the smallest
+    // positive count of the same remainder, so the poll keeps its 30-frame beat.
+    frameCounter = frameCounter == INT_MAX ? INT_MAX % 30 + 1 : frameCounter + 1;
 }
 
 void Scene::ConvertAudio(const uint8_t* spectrum, const uint8_t* waveform) {

@@ -17,15 +17,43 @@ TEST(ColorCycler, StartsWhiteAndNeverTargetsWhiteFirst) {
     }
 }
 
-TEST(ColorCycler, GlidesInsideTheCubeWithTheLargestChannelMovingOne) {
-    SeedRandom(42);
-    ColorCycler c;
-    EXPECT_DOUBLE_EQ(std::max({std::fabs(c.dr), std::fabs(c.dg), std::fabs(c.db)}), 1.0);
-    for (int i = 0; i < 20000; ++i) {
-        const uint32_t colour = (i % 3 == 0) ? c.ScaledStep(1.7) : c.Step();
-        ASSERT_EQ(colour & 0xFF000000u, 0u);
-        for (const double channel : {c.r, c.g, c.b}) ASSERT_TRUE(channel >= 0.0 && channel <= 255.0) << i;
+// A step from less than one unit away overshoots the target, so a channel may
+// stray a little outside 0..255; the packed colour must not, on any seed.
+TEST(ColorCycler, PackedColoursStayInTheCubeOnEverySeed) {
+    auto packedNear = [](uint32_t colour, double r, double g, double b) {
+        const double ch[3] = {r, g, b};
+        for (int i = 0; i < 3; ++i) {
+            const double want = std::min(255.0, std::max(0.0, ch[i]));
+            const int got = static_cast<int>((colour >> (16 - 8 * i)) & 0xFF);
+            if (!(got <= want && want < got + 1.0)) return false;
+        }
+        return (colour >> 24) == 0;
+    };
+    for (uint32_t seed = 1; seed <= 400; ++seed) {
+        SeedRandom(seed);
+        ColorCycler leader, follower;
+        EXPECT_DOUBLE_EQ(std::max({std::fabs(leader.dr), std::fabs(leader.dg), std::fabs(leader.db)}), 1.0);
+        follower.SetLeader(&leader);
+        for (int i = 0; i < 3000; ++i) {
+            const uint32_t led = (i % 3 == 0) ? leader.ScaledStep(1.7) : leader.Step();
+            ASSERT_EQ(led >> 24, 0u) << seed << " step " << i;
+            const uint32_t followed = follower.Step();
+            ASSERT_TRUE(packedNear(followed, follower.r, follower.g, follower.b))
+                << std::hex << followed << std::dec << " seed " << seed << " step " << i;
+        }
     }
+    // Here red lands on exactly -1.0 (its path is kept) and packs as 0.
+    SeedRandom(39);
+    ColorCycler leader, follower;
+    follower.SetLeader(&leader);
+    uint32_t followed = 0;
+    for (int i = 0; i <= 319; ++i) {
+        if (i % 3 == 0) leader.ScaledStep(1.7);
+        else leader.Step();
+        followed = follower.Step();
+    }
+    EXPECT_EQ(follower.r, -1.0);
+    EXPECT_EQ(followed, 0x000000FFu);
 }
 
 TEST(ColorCycler, FollowerRaisesOneChannelOfItsLeadersTarget) {

@@ -34,3 +34,66 @@ TEST(Particle, AttractPullsTowardThePointCappedAndSurvivesZeroDistance) {
     EXPECT_DOUBLE_EQ(p.vx, 0.0);
     EXPECT_DOUBLE_EQ(p.vy, 0.0);
 }
+
+TEST(Particle, DampTakesTheFrictionOffEachChosenAxis) {
+    Particle p;
+    p.Set(0, 0, 2.0, -4.0, 0.25);
+    p.Damp(true, false);
+    EXPECT_DOUBLE_EQ(p.vx, 1.5);
+    EXPECT_DOUBLE_EQ(p.vy, -4.0);
+    p.Damp(false, true);
+    EXPECT_DOUBLE_EQ(p.vy, -3.0);
+}
+
+// A drop meets a band between the surface now and before: it lands on the
+// surface and is thrown up by the first draw, sideways by the second.
+TEST(Particle, BouncesOffASegmentItCrossesWithTheThrowOfItsTwoDraws) {
+    RendererRig rig(200, 150, false);
+    const double left[] = {0.0, 50.0}, right[] = {49.0, 120.0};
+    const double now[] = {20.0, 100.0}, before[] = {20.0, 101.0};
+    Particle p;
+    p.Set(60, 98, 0.5, 4.0, 0.0);  // 98 -> 102 over the second segment
+    SeedRandom(77);
+    Msvcrt g{77};
+    const int r1 = g.Draw(100) - 50, r2 = g.Draw(100) - 50;
+    EXPECT_EQ(p.MoveAndBounce(rig.scene, 2, left, right, now, before), 1);
+    EXPECT_EQ(RandomState(), g.state);
+    EXPECT_DOUBLE_EQ(p.y, 100.0);
+    EXPECT_DOUBLE_EQ(p.x, 60.5);
+    EXPECT_NEAR(p.vy, (4.0 * r1 - 3548.0) * 0.0022 - 0.2 * 4.0, 1e-12);
+    EXPECT_NEAR(p.vx, r2 * 0.05, 1e-12);
+
+    // Above both or below both edges of the band: no hit, no draw.
+    for (const double y0 : {90.0, 103.0}) {
+        p.Set(60, y0, 0, 1.0, 0);
+        const uint32_t state = RandomState();
+        EXPECT_EQ(p.MoveAndBounce(rig.scene, 2, left, right, now, before), -1) << y0;
+        EXPECT_EQ(RandomState(), state);
+    }
+    // A surface rising past a resting drop still catches it.
+    const double risen[] = {20.0, 95.0};
+    p.Set(60, 97, 0, 0.5, 0);
+    EXPECT_EQ(p.MoveAndBounce(rig.scene, 2, left, right, risen, before), 1);
+    EXPECT_DOUBLE_EQ(p.y, 95.0);
+}
+
+TEST(Particle, BouncingDropsRestartAtTheTopAndTurnAtTheWalls) {
+    RendererRig rig(200, 150, false);
+    Particle p;
+    p.Set(30, 148.5, 1.0, 1.0, 0);  // below the last row after the move
+    SeedRandom(5);
+    Msvcrt g{5};
+    EXPECT_EQ(p.MoveAndBounce(rig.scene, 0, nullptr, nullptr, nullptr, nullptr), -1);
+    EXPECT_DOUBLE_EQ(p.y, 0.0);
+    EXPECT_DOUBLE_EQ(p.vy, 1.0);
+    EXPECT_NEAR(p.vx, (g.Draw(100) - 50) * 0.03, 1e-12);
+
+    p.Set(198.5, 10, 1.0, 0, 0);  // past width - 1
+    p.MoveAndBounce(rig.scene, 0, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_DOUBLE_EQ(p.x, 0.0);
+    EXPECT_DOUBLE_EQ(p.vx, -1.0);
+    p.Set(0.5, 10, -1.0, 0, 0);
+    p.MoveAndBounce(rig.scene, 0, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_DOUBLE_EQ(p.x, 0.0);
+    EXPECT_DOUBLE_EQ(p.vx, 1.0);
+}

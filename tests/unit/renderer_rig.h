@@ -9,12 +9,60 @@
 #include "scene/random.h"
 #include "test_display.h"
 
+// The C library's generator that Random draws from, for counting draws and
+// for knowing a seed's results ahead.
+struct Msvcrt {
+    uint32_t state;
+    int Next() {
+        state = state * 214013u + 2531011u;
+        return static_cast<int>((state >> 16) & 0x7FFF);
+    }
+    int Draw(int n) { return Next() % (n + 1); }
+};
+
+// Random draws made between two generator states.
+inline int DrawsBetween(uint32_t from, uint32_t to) {
+    Msvcrt g{from};
+    int n = 0;
+    while (g.state != to && n < 10000000) {
+        g.Next();
+        ++n;
+    }
+    return n;
+}
+
+// The first seed from `first` on whose draws satisfy `match` (given a fresh
+// Msvcrt); the generator is left seeded with it.
+template <typename Match>
+uint32_t SeedWhere(Match match, uint32_t first = 1) {
+    for (uint32_t seed = first; seed < first + 1000000; ++seed) {
+        Msvcrt g{seed};
+        if (match(g)) {
+            SeedRandom(seed);
+            return seed;
+        }
+    }
+    return 0;
+}
+
+// An angle in (-period/2, period/2].
+inline double WrapAngle(double a, double period = 6.283185307179586) {
+    while (a > period / 2) a -= period;
+    while (a <= -period / 2) a += period;
+    return a;
+}
+
+// Spin of an orbiting figure on a scene's first frame: one draw of seven
+// values either way, 6.283 / ((draw - 3) x step + base).
+inline double TableSpin(int draw, double step, double base) { return 6.283 / ((draw - 3) * step + base); }
+
 struct RendererRig {
     TestDisplay display;
     Scene scene;
     TestAudio audio;
 
     RendererRig(int w, int h, bool withTransform = true) : display(w, h, withTransform), scene(&display) {
+        ResetLastPlayPosition();
         scene.framesPerScene = -1;
         Prime();
     }
@@ -31,6 +79,36 @@ struct RendererRig {
         scene.volumePeak = peak;
     }
     uint32_t At(int x, int y) const { return display.frameBuffer[y * display.width + x]; }
+    // Draws made by one call, e.g. of a renderer.
+    template <typename Call>
+    int DrawsOf(Call call) {
+        const uint32_t before = RandomState();
+        call();
+        return DrawsBetween(before, RandomState());
+    }
+    // For each of the seven first draws, starts a scene on a seed that gives it,
+    // then returns the mean turn per frame of the angle that `angle` reads off
+    // a frame cleared before each call.
+    template <typename Render, typename Angle>
+    std::vector<double> MeasuredSpins(Render render, Angle angle, double period = 6.283185307179586) {
+        std::vector<double> spins;
+        render();  // the renderer's colours exist before the seeded draw
+        for (int draw = 0; draw <= 6; ++draw) {
+            SeedWhere([&](Msvcrt& g) { return g.Draw(6) == draw; });
+            scene.firstFrame = 1;
+            double previous = 0.0, sum = 0.0;
+            for (int frame = 0; frame <= 6; ++frame) {
+                Fill(0);
+                render();
+                scene.firstFrame = 0;
+                const double a = angle();
+                if (frame > 0) sum += WrapAngle(a - previous, period);
+                previous = a;
+            }
+            spins.push_back(sum / 6);
+        }
+        return spins;
+    }
     void Fill(uint32_t colour) {
         for (int i = 0; i < display.width * display.height; ++i) display.frameBuffer[i] = colour;
     }

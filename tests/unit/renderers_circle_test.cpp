@@ -1,6 +1,7 @@
 // Spectral Spheres and Hypnotizer: circles drawn where the audio puts them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "renderer_rig.h"
@@ -49,4 +50,43 @@ TEST(Hypnotizer, NoRingsOnFramesUnderFortyPixelsHigh) {
     CircleRig just(200, 40);
     just.scene.RenderHypnotizer();
     EXPECT_EQ(just.Mask(), CircleMask(200, 40, std::vector<double>(9, 100.0), 20, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
+}
+
+// The seven speeds either way, read off the picture: Hypnotizer's ring set
+// (the other set stays on the centre in silence on its side), Volume Lines'
+// hand (the other hand has no length).
+TEST(OrbitingFigures, TurnByTheirSpinTables) {
+    CircleRig rings(400, 240);
+    const auto ringSpins = rings.MeasuredSpins(
+        [&] {
+            rings.Volumes(16, 0, 8, 8);  // the set's centre 60 pixels out
+            rings.scene.RenderHypnotizer();
+        },
+        [&] {
+            double sx = 0, sy = 0;
+            const auto lit = rings.Lit();
+            for (const auto& [x, y] : lit) {
+                sx += x + 0.5 - 200;
+                sy += y + 0.5 - 120;
+            }
+            return std::atan2(sy, sx);
+        });
+    CircleRig hand(400, 400);
+    const auto handSpins = hand.MeasuredSpins(
+        [&] {
+            hand.Volumes(30, 0, 15, 15);  // 187.5 pixels long
+            hand.scene.RenderVolumeLines();
+        },
+        [&] {
+            double best = -1, angle = 0;
+            for (const auto& [x, y] : hand.Lit()) {
+                const double dx = x + 0.5 - 200, dy = y + 0.5 - 200;
+                if (std::hypot(dx, dy) > best) best = std::hypot(dx, dy), angle = std::atan2(dy, dx);
+            }
+            return angle;
+        });
+    for (int draw = 0; draw <= 6; ++draw) {
+        EXPECT_NEAR(ringSpins[draw], WrapAngle(TableSpin(draw, 60.0, 1.0)), 0.004) << "Hypnotizer, draw " << draw;
+        EXPECT_NEAR(handSpins[draw], WrapAngle(TableSpin(draw, 60.0, 1.01)), 0.004) << "Volume Lines, draw " << draw;
+    }
 }

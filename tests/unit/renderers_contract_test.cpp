@@ -57,6 +57,45 @@ TEST(RendererContract, FadeFlagsFollowTheTableAndTheMapIsApplied) {
     }
 }
 
+// Over white, only overwriting leaves a mark; OR-drawn figures vanish into it.
+// Over black, every renderer shows something. Volume Lines picks its mode per
+// scene with its second draw: 0 is OR.
+TEST(RendererContract, OverwritingAndOrDrawingRenderersOverWhiteAndBlack) {
+    constexpr bool kOverwrites[kRendererCount] = {true, false, true, true, true, true, true,
+                                                  true, false, true, true, true, true, true};
+    constexpr int kVolumeLines = 6;
+    RendererRig rig(64, 48);
+    for (int i = 0; i < 2 * 576; ++i) {
+        rig.audio.waveform[i] = static_cast<uint8_t>((i % 16) - 8);
+        rig.audio.spectrum[i] = 100;
+    }
+    rig.Prime();
+    Transform& t = *rig.display.transform;
+    auto marks = [&](int r, uint32_t background) {
+        t.centreHint = 0;
+        rig.Volumes(20, 20, 20, 20);
+        rig.Fill(background);
+        (rig.scene.*kRenderers[r])();
+        rig.scene.firstFrame = 0;
+        int changed = 0;
+        for (int i = 0; i < 64 * 48; ++i) changed += rig.display.frameBuffer[i] != background;
+        return changed;
+    };
+    for (int r = 0; r < kRendererCount; ++r) {
+        rig.scene.firstFrame = 1;
+        if (r == kVolumeLines) continue;
+        EXPECT_EQ(marks(r, 0x00FFFFFF) > 0, kOverwrites[r]) << rig.scene.rendererNames[r];
+        EXPECT_GT(marks(r, 0), 0) << rig.scene.rendererNames[r];
+    }
+    (rig.scene.*kRenderers[kVolumeLines])();  // its colours exist before the seeded draws
+    for (const int orDraw : {0, 1}) {
+        SeedWhere([&](Msvcrt& g) { return g.Draw(6), g.Draw(1) == orDraw; });
+        rig.scene.firstFrame = 1;
+        EXPECT_EQ(marks(kVolumeLines, 0x00FFFFFF) > 0, orDraw == 1) << "Volume Lines, draw " << orDraw;
+        EXPECT_GT(marks(kVolumeLines, 0), 0);
+    }
+}
+
 TEST(RendererContract, NothingPastThePictureOnTinyFramesWithHostileAudio) {
     SeedRandom(5);
     for (int w : {1, 2, 3, 6}) {

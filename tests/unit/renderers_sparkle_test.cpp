@@ -9,13 +9,6 @@ namespace {
 
 using Rig = RendererRig;
 
-// Random draws between two generator states (the msvcrt step).
-int DrawsBetween(uint32_t from, uint32_t to) {
-    int n = 0;
-    for (uint32_t s = from; s != to && n < 10000000; ++n) s = s * 214013u + 2531011u;
-    return n;
-}
-
 TEST(Sparkles, SilenceDrawsEachStarAsOnePixelOnACircleOfQuarterWidth) {
     Rig rig(400, 300);
     rig.Volumes(0, 0, 0, 8.0);
@@ -33,6 +26,36 @@ TEST(Sparkles, SilenceDrawsEachStarAsOnePixelOnACircleOfQuarterWidth) {
         EXPECT_NEAR(y0 + y1, 300, 2);
         EXPECT_NEAR(std::hypot(x0 - 199.5, y0 - 149.5), 100.0, 1.5);
     }
+}
+
+// Two stars of three rays, each ray ending in a burst of 3 + 9 + 27 rays:
+// 120 rays per star, two draws each, one of them thrown away. The colours
+// add 2 or 4 draws when they pick a new target; a first frame adds the spin.
+TEST(Sparkles, EveryRayDrawsTwiceAndTheStarsTurnByTheSpinTable) {
+    Rig rig(400, 300);
+    rig.Volumes(10, 6, 8, 8.0);
+    rig.scene.RenderSparkles();  // its colours exist before counting
+    int plain = 0;
+    for (int frame = 0; frame < 120; ++frame) {
+        rig.scene.firstFrame = frame == 0;
+        const int draws = rig.DrawsOf([&] { rig.scene.RenderSparkles(); }) - (frame == 0);
+        ASSERT_TRUE(draws == 480 || draws == 482 || draws == 484 || draws == 486 || draws == 488) << draws;
+        plain += draws == 480;
+    }
+    EXPECT_GT(plain, 100);
+
+    // In silence each star is one pixel; the pair turns by half a turn's symmetry.
+    rig.Volumes(0, 0, 0, 8.0);
+    const auto spins = rig.MeasuredSpins([&] { rig.scene.RenderSparkles(); },
+                                         [&] {
+                                             const auto lit = rig.Lit();
+                                             const auto [x0, y0] = *lit.begin();
+                                             const auto [x1, y1] = *lit.rbegin();
+                                             return std::atan2(y1 - y0, x1 - x0);
+                                         },
+                                         3.141592653589793);
+    for (int draw = 0; draw <= 6; ++draw)
+        EXPECT_NEAR(spins[draw], WrapAngle(TableSpin(draw, 60.0, 1.01), 3.141592653589793), 0.006) << draw;
 }
 
 // Seven draws per drop: colour, a, dx, sign, b, dy, sign.

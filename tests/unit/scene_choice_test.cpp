@@ -6,7 +6,7 @@
 
 #include "scene/random.h"
 #include "scene/scene.h"
-#include "test_display.h"
+#include "renderer_rig.h"
 
 namespace {
 
@@ -44,6 +44,25 @@ TEST_F(ChoiceFixture, RandomChoiceHonoursEnabledFlagsAndTheLockAndAlwaysChoosesO
         scene.ChooseScene(0, 2);
         ASSERT_EQ(scene.GetCurrentRenderer(), 5) << lock;
     }
+}
+
+// One draw of 0..13 per try, redrawn until an enabled renderer comes up;
+// nothing else draws while the transform is kept.
+TEST_F(ChoiceFixture, RandomChoiceDrawsUntilAnEnabledRendererComesUp) {
+    scene.SetEnabledMask((1 << (13 - 2)) | (1 << (13 - 13)));  // renderers 2 and 13
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        Msvcrt g{seed};
+        int tries = 1, k;
+        while ((k = g.Draw(13)) != 2 && k != 13) ++tries;
+        SeedRandom(seed);
+        const int draws = DrawsBetween(seed, (scene.ChooseScene(0, 2), RandomState()));
+        ASSERT_EQ(scene.GetCurrentRenderer(), k) << seed;
+        ASSERT_EQ(draws, tries) << seed;
+    }
+    scene.lockedRenderer = 4;  // a lock draws nothing
+    const uint32_t before = RandomState();
+    scene.ChooseScene(0, 2);
+    EXPECT_EQ(RandomState(), before);
 }
 
 TEST_F(ChoiceFixture, StepsAllAndKeepModes) {

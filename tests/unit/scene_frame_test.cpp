@@ -2,6 +2,7 @@
 // player, the guard row and the map.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -18,10 +19,17 @@ struct FrameFixture : ::testing::Test {
 
     void SetUp() override {
         SeedRandom(5);
+        ResetLastPlayPosition();
         scene.framesPerScene = -1;
+        display.transform->lockedTransform = &scene.lockedTransform;
+        scene.lockedTransform = 5;  // Fuzzy Fade: no map draws of interest here
     }
     void Frame() { scene.Frame(audio.spectrum, audio.waveform); }
+    // Every sample at the same magnitude: all three volumes equal it.
+    void Loudness(int v) { memset(audio.waveform, v, sizeof audio.waveform); }
 };
+
+constexpr int kShiveringLines = 3;
 
 }  // namespace
 
@@ -92,6 +100,78 @@ TEST_F(FrameFixture, PollsEveryThirtyFramesAndFetchesTheTitleWhenThePositionGoes
     EXPECT_STREQ(display.messageText, "") << "title shown although the title display is off";
 }
 
+TEST_F(FrameFixture, ThePeakRisesWithTheVolumeAndRestartsAtEightOnANewSong) {
+    display.position = 500;
+    Loudness(20);
+    Frame();  // new song: 8.0, not yet raised
+    EXPECT_EQ(scene.volumePeak, 8.0);
+    Frame();
+    EXPECT_EQ(scene.volumePeak, 20.0);
+    Loudness(5);
+    Frame();
+    EXPECT_EQ(scene.volumePeak, 20.0) << "a softer frame lowered the peak";
+    display.position = 400;  // jumped back: polled on frame 31
+    for (int n = 4; n <= 31; ++n) Frame();
+    EXPECT_EQ(scene.volumePeak, 8.0);
+}
+
+// The last position belongs to the process: a new Scene whose song plays on
+// asks for no title and starts its peak at 0.
+TEST_F(FrameFixture, ANewSceneWithTheSongStillPlayingFetchesNoTitle) {
+    display.position = 7000;
+    Frame();
+    {
+        Scene again(&display);
+        again.framesPerScene = -1;
+        display.queries.clear();
+        display.messageText[0] = '\0';
+        Loudness(3);
+        again.Frame(audio.spectrum, audio.waveform);
+        EXPECT_EQ(display.queries, (std::vector<int>{105}));
+        EXPECT_EQ(again.volumePeak, 3.0);
+        EXPECT_STREQ(display.messageText, "");
+    }
+    ResetLastPlayPosition();
+    display.queries.clear();
+    Frame();
+    EXPECT_EQ(display.queries, (std::vector<int>{125, 212})) << "no title after a reset";
+}
+
+TEST_F(FrameFixture, AYearLongSceneWrapsItsCountAndStillPollsEveryThirtyFrames) {
+    scene.frameCounter = INT_MAX - 45;
+    display.position = 1;
+    std::vector<int> polls;
+    for (int n = 1; n <= 100; ++n) {
+        display.queries.clear();
+        Frame();
+        ASSERT_GT(scene.frameCounter, 0);
+        if (!display.queries.empty() && display.queries[0] == 105) polls.push_back(n);
+    }
+    EXPECT_EQ(polls, (std::vector<int>{9, 39, 69, 99}));
+}
+
+// Shivering Lines halves the peak on a scene's first frame only: that shows
+// whether the renderer saw firstFrame, and that it ended with the frame.
+TEST_F(FrameFixture, TheRenderersSeeTheFirstFrameOfEveryScene) {
+    scene.lockedRenderer = kShiveringLines;
+    scene.framesPerScene = 3;
+    scene.Start();
+    Frame();  // new song: 8.0, halved
+    EXPECT_EQ(scene.volumePeak, 4.0);
+    EXPECT_EQ(scene.firstFrame, 0);
+    Frame();
+    Frame();
+    EXPECT_EQ(scene.volumePeak, 4.0);
+    Frame();  // count 4: the automatic switch starts a scene in this very frame
+    EXPECT_EQ(scene.frameCounter, 0);
+    EXPECT_EQ(scene.volumePeak, 2.0);
+    scene.ChooseScene(2, 2);  // a key between frames does the same
+    Frame();
+    EXPECT_EQ(scene.volumePeak, 1.0);
+    Frame();
+    EXPECT_EQ(scene.volumePeak, 1.0);
+}
+
 TEST_F(FrameFixture, SurvivesHostileTitles) {
     display.title = std::string(1000, 'x');
     Frame();
@@ -120,4 +200,19 @@ TEST_F(FrameFixture, ZeroesTheGuardRowAndClearsOrCarriesThePreviousFrame) {
     scene.applyTransform = 1;
     Frame();
     EXPECT_EQ(display.frameBuffer[5], 0x007F3F00u);
+
+    // With noFade every weight gains one: the neighbours add in, unweighted.
+    display.previousFrame[6] = 0x00010203u;
+    display.previousFrame[5 + w] = 0x00102030u;
+    display.previousFrame[6 + w] = 0x00FFFFFFu;
+    display.transform->noFade = 1;
+    Frame();
+    EXPECT_EQ(display.frameBuffer[5], 0x00814102u);
+    // ... so white stays white, where each pass without it loses one step.
+    for (int i = 0; i < (h + 1) * w + 1; ++i) display.previousFrame[i] = 0x00FFFFFFu;
+    Frame();
+    EXPECT_EQ(display.frameBuffer[w * h - 1], 0x00FFFFFFu);
+    display.transform->noFade = 0;
+    Frame();
+    EXPECT_EQ(display.frameBuffer[0], 0x00FEFEFEu);
 }

@@ -120,12 +120,17 @@ TEST(HostSettings, DamagedValuesAreMendedOnLoading) {
 TEST(HostSettings, APathTooLongForTheFileNameWritesNothing) {
     Sandbox base("long");
     // The directory is sized so that its library ("x.dll") still fits in 260
-    // characters but the settings file's name would not.
-    std::string dir = base.dir;
+    // characters but the settings file's name would not. It grows from a short
+    // root of the prefix, so the checkout's own path length plays no part.
+    std::string dir = "C:\\velune-long";
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     const size_t target = 246;
     while (dir.size() < target) {
-        const size_t part = std::min<size_t>(60, target - dir.size() - 1);
-        if (part == 0) break;
+        // Each part costs its name plus a separator; never leave a gap of one,
+        // which no further part could fill.
+        const size_t gap = target - dir.size();
+        size_t part = std::min<size_t>(60, gap - 1);
+        if (gap - 1 - part == 1) --part;
         dir += "\\" + std::string(part, 'd');
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << dir;
     }
