@@ -72,3 +72,19 @@ target_link_libraries(velune_simd_tests PRIVATE gtest gtest_main)
 add_test(NAME simd32 COMMAND velune_simd_tests)
 set_tests_properties(simd32 PROPERTIES TIMEOUT 300
   ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+
+# Desktop tests: a ddraw.dll that fails on cue, put in front of the system's
+# only beside a private copy of the player (so it is built into its own
+# folder), and a second program that takes the focus or changes the mode.
+add_library(ddraw_faults SHARED ${CMAKE_SOURCE_DIR}/tools/ddraw-faults/ddraw_faults.cpp
+  ${CMAKE_SOURCE_DIR}/tools/ddraw-faults/ddraw_faults.def)
+set_target_properties(ddraw_faults PROPERTIES PREFIX "" OUTPUT_NAME ddraw
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/faults)
+target_compile_options(ddraw_faults PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
+target_link_options(ddraw_faults PRIVATE ${STATIC_RUNTIME})
+target_link_libraries(ddraw_faults PRIVATE dxguid user32)
+add_executable(velune-intruder ${CMAKE_SOURCE_DIR}/tools/intruder/velune_intruder.cpp)
+target_compile_options(velune-intruder PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
+target_link_options(velune-intruder PRIVATE ${STATIC_RUNTIME})
+target_link_libraries(velune-intruder PRIVATE user32 gdi32)
+add_dependencies(velune_wine_tests ddraw_faults velune-intruder)

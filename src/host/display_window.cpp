@@ -1,6 +1,7 @@
 #include "host/display_window.h"
 
 #include "host/plugin.h"
+#include "host/x87_precision.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
 #include "video/video.h"
@@ -68,9 +69,25 @@ LRESULT ForwardKey(HWND window, UINT message, WPARAM key, LPARAM lParam) {
     return 0;
 }
 
+// A held key repeats with bit 30 set: a mode change or a toggle per repeat
+// would rebuild the display over and over, or flip back and forth.
+bool Repeated(LPARAM lParam) { return (lParam & (1L << 30)) != 0; }
+
 LRESULT KeyCommand(HWND window, UINT message, WPARAM key, LPARAM lParam) {
     // Without the Video and the Scene (a failed start) there is nothing to drive.
     if (!theVideo || !theScene) return ForwardKey(window, message, key, lParam);
+    switch (key) {
+    case VK_F1:
+    case VK_F2:
+    case VK_F4:
+    case VK_F7:
+    case VK_F8:
+    case VK_F9:
+        if (Repeated(lParam)) return 1;
+        break;
+    default:
+        break;
+    }
     switch (key) {
     case VK_TAB:
         if (ModuleOf(window)) OpenConfigPanel();
@@ -123,16 +140,37 @@ void NoteWindowPosition(HWND window, const WINDOWPOS* position) {
     theVideo->windowY = position->y;
 }
 
+// Explorer announces a restart with this; the tray icon is then gone.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 }  // namespace
 
 LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PluginPrecision guard;
     switch (message) {
     case WM_CREATE:
     case WM_ERASEBKGND:
         return 0;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        // Destroyed by its owner or the system: the handle is dead from here
+        // on, and the player is asked to stop the plug-in. The Video clears
+        // its handle before destroying the window itself, so Quit asks nothing.
+        if (theVideo && theVideo->window == window) {
+            theVideo->window = nullptr;
+            PostQuitMessage(0);
+        }
         return 0;
+    case WM_ACTIVATEAPP:
+        if (theVideo) theVideo->OnActivateApp(wParam != FALSE);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+        if (theVideo)
+            theVideo->OnDisplayChange(static_cast<int>(wParam), static_cast<int>(LOWORD(lParam)),
+                                      static_cast<int>(HIWORD(lParam)));
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_WINDOWPOSCHANGED:
         NoteWindowPosition(window, reinterpret_cast<const WINDOWPOS*>(lParam));
         return 0;
@@ -140,7 +178,7 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return KeyCommand(window, message, wParam, lParam);
     case WM_SYSKEYDOWN:
         if (wParam == VK_RETURN && theVideo) {
-            ToggleDisplayMode();
+            if (!Repeated(lParam)) ToggleDisplayMode();
             return 1;
         }
         return KeyCommand(window, message, wParam, lParam);
@@ -149,6 +187,10 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         OpenConfigPanel();
         return 1;
     default:
+        if (message == TaskbarCreatedMessage() && message != 0 && ModuleOf(window)) {
+            AddTrayIcon();
+            return 0;
+        }
         return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -1,4 +1,4 @@
-// Init, Render, Quit and Config: the plug-in's lifecycle and one frame.
+// Init, Render and Quit: the plug-in's lifecycle and one frame.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -7,8 +7,10 @@
 #include "host/display_window.h"
 #include "host/plugin.h"
 #include "host/settings_file.h"
+#include "host/x87_precision.h"
 #include "scene/cpu_features.h"
 #include "scene/scene.h"
+#include "video/error_report_win32.h"
 #include "video/video.h"
 
 Video* theVideo = nullptr;
@@ -22,13 +24,42 @@ constexpr DWORD kTrayRecordBytes = 88;
 static_assert(NOTIFYICONDATAA_V1_SIZE == kTrayRecordBytes, "tray record layout");
 
 NOTIFYICONDATAA trayIcon;
+
+// The settings keep the last display mode and resolution that worked: one
+// that failed would fail again at every start. The Video is destroyed next,
+// so its current mode is no longer needed.
+void SaveWorkingSettings(VisModule* module) {
+    theVideo->displayMode = theVideo->workingDisplayMode;
+    theVideo->resolution = theVideo->workingResolution;
+    SaveSettings(module);
+}
+
+// A player calls no Quit after a failed start: everything goes here, and the
+// settings say "not chosen" for the display, so the next start can succeed.
+int FailedStart(VisModule* module) {
+    theVideo->workingDisplayMode = -1;
+    theVideo->workingResolution = -1;
+    SaveWorkingSettings(module);
+    delete theScene;
+    theScene = nullptr;
+    delete theVideo;
+    theVideo = nullptr;
+    ResetPluginStop();
+    return 1;
+}
 }  // namespace
 
+void AddTrayIcon() {
+    if (trayIcon.hWnd != nullptr) Shell_NotifyIconA(NIM_ADD, &trayIcon);
+}
+
 int VIS_CDECL PluginInit(VisModule* module) {
+    PluginPrecision guard;
     if (!FeatureHasMmx(CpuFeatureWord())) {
         MessageBoxA(nullptr, "MMX not detected, Velune won't work.", "Warning", MB_OK);
         return 1;
     }
+    ResetPluginStop();
     theVideo = new Video;
     if (!theVideo->CheckDirectDraw()) {
         delete theVideo;
@@ -39,8 +70,13 @@ int VIS_CDECL PluginInit(VisModule* module) {
     theScene = new Scene(theVideo);
     LoadSettings(module);
     theVideo->delayMsRef = &module->delayMs;
-    theVideo->Create(module->description, DisplayWindowProc, reinterpret_cast<HWND*>(&module->hwndParent),
-                     reinterpret_cast<HINSTANCE*>(&module->hDllInstance));
+    {
+        // A failed start is answered by the result, not by a quit message.
+        NoStopRequest starting;
+        theVideo->Create(module->description, DisplayWindowProc, reinterpret_cast<HWND*>(&module->hwndParent),
+                         reinterpret_cast<HINSTANCE*>(&module->hDllInstance));
+    }
+    if (PluginStopped() || theVideo->window == nullptr || !theVideo->transformReady) return FailedStart(module);
     theScene->Start();
     SetWindowLongPtrA(theVideo->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(module));
 
@@ -51,28 +87,41 @@ int VIS_CDECL PluginInit(VisModule* module) {
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON;
     trayIcon.uCallbackMessage = kTrayCallback;
     trayIcon.hIcon = LoadIconA(static_cast<HINSTANCE>(module->hDllInstance), MAKEINTRESOURCEA(kTrayIconId));
-    Shell_NotifyIconA(NIM_ADD, &trayIcon);
+    AddTrayIcon();
     return 0;
 }
 
 int VIS_CDECL PluginRender(VisModule* module) {
+    PluginPrecision guard;
     if (theVideo == nullptr || theScene == nullptr) return 0;
-    theScene->Frame(module->spectrumData[0], module->waveformData[0]);
-    theVideo->Compose();
-    theVideo->ShowInfo();
-    theVideo->ShowMessage();
-    theVideo->Flip();
-    return 0;
+    // Stopped by a fatal report: the player that reads the result stops at
+    // once; the others take the quit message the report posted.
+    if (PluginStopped()) return 1;
+    // While the display is lost the scene pauses with it.
+    if (theVideo->PrepareFrame()) {
+        theScene->Frame(module->spectrumData[0], module->waveformData[0]);
+        const bool composed = theVideo->Compose();
+        if (composed) {
+            theVideo->ShowInfo();
+            theVideo->ShowMessage();
+        }
+        theVideo->Flip(composed);
+    }
+    return PluginStopped() ? 1 : 0;
 }
 
 void VIS_CDECL PluginQuit(VisModule* module) {
+    PluginPrecision guard;
+    NoStopRequest stopping;
     // The configuration panel and the About box close first, before the
     // settings are read.
     CloseDialogs();
-    if (theVideo != nullptr && theScene != nullptr) SaveSettings(module);
+    if (theVideo != nullptr && theScene != nullptr) SaveWorkingSettings(module);
     Shell_NotifyIconA(NIM_DELETE, &trayIcon);
+    memset(&trayIcon, 0, sizeof trayIcon);
     delete theScene;
     theScene = nullptr;
     delete theVideo;
     theVideo = nullptr;
+    ResetPluginStop();
 }

@@ -25,30 +25,25 @@ void ResetDesc(DDSURFACEDESC2* desc) {
     desc->dwSize = sizeof *desc;
 }
 
-// Restores a lost surface; one that cannot be restored is a fatal report.
-void RestoreIfLost(IDirectDrawSurface4* surface, const char* message, HRESULT* lastResult) {
+// Restores a lost surface. False when it cannot be had back: after a focus
+// loss or a mode change by another program Restore answers DDERR_WRONGMODE
+// and the like until the display is rebuilt, which is no failure of ours.
+bool RestoreIfLost(IDirectDrawSurface4* surface, HRESULT* lastResult) {
     *lastResult = surface->IsLost();
-    if (*lastResult != DDERR_SURFACELOST) return;
+    if (*lastResult != DDERR_SURFACELOST) return true;
     *lastResult = surface->Restore();
-    if (FAILED(*lastResult)) ReportDirectDrawError(message, *lastResult, 1);
+    return SUCCEEDED(*lastResult);
 }
 
-// "vis_velune.bmp" beside the library; false when the path does not fit.
-bool WallpaperPath(HINSTANCE instance, char* path, size_t size) {
-    char module[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(instance, module, sizeof module);
-    if (n == 0 || n >= sizeof module) return false;
-    char* cut = strrchr(module, '\\');
-    if (cut != nullptr)
-        cut[1] = '\0';
-    else
-        module[0] = '\0';
-    int written = snprintf(path, size, "%svis_velune.bmp", module);
-    return written > 0 && static_cast<size_t>(written) < size;
+// Results that mean the display went to someone else, not that we failed.
+bool DisplayTaken(HRESULT result) {
+    return result == DDERR_SURFACELOST || result == DDERR_WRONGMODE || result == DDERR_NOEXCLUSIVEMODE ||
+           result == DDERR_EXCLUSIVEMODEALREADYSET;
 }
+
 }  // namespace
 
-void Video::AllocateSurfaces() {
+Video::Surfaces Video::AllocateSurfaces() {
     ResetDesc(&primaryDesc);
     ResetDesc(&overlayDesc);
     ResetDesc(&composeDesc);
@@ -73,7 +68,7 @@ void Video::AllocateSurfaces() {
         ReportDirectDrawError(displayMode == kFullScreen ? "Error creating desktop surface"
                                                          : "Video::AllocateSurfaces, Error creating desktop surface",
                               lastResult, 1);
-        return;
+        return Surfaces::kFailed;
     }
     primarySurfaceAllocated = 1;
 
@@ -82,7 +77,7 @@ void Video::AllocateSurfaces() {
         lastResult = directDraw->CreateClipper(0, &clipper, nullptr);
         if (FAILED(lastResult)) {
             ReportDirectDrawError("Error creating directdraw clipper object", lastResult, 1);
-            return;
+            return Surfaces::kFailed;
         }
         const char* failure = nullptr;
         lastResult = clipper->SetHWnd(0, window);
@@ -96,22 +91,34 @@ void Video::AllocateSurfaces() {
         clipper->Release();
         if (failure != nullptr) {
             ReportDirectDrawError(failure, lastResult, 1);
-            return;
+            return Surfaces::kFailed;
         }
     } else if (displayMode == kBackground) {
         primarySurface->SetColorKey(DDCKEY_DESTOVERLAY, &overlayColorKey);
-        CreateOverlay();
-        if (!overlaySurfaceAllocated) return;
+        if (!CreateOverlay()) return Surfaces::kNoOverlay;
+        // Made is not yet shown: some drivers refuse the stretch to the whole
+        // desktop. Before the first frame nothing of it is seen, as the
+        // wallpaper is not keyed yet.
+        RECT source = {0, 0, width, height};
+        RECT screen = {0, 0, displayWidth, displayHeight};
+        lastResult = overlaySurface->UpdateOverlay(&source, primarySurface, &screen, DDOVER_SHOW | DDOVER_KEYDEST, nullptr);
+        if (FAILED(lastResult)) return Surfaces::kNoOverlay;
     }
 
     CreateComposeSurface();
-    if (composeSurface == nullptr) return;
+    if (composeSurface == nullptr) return Surfaces::kFailed;
 
     AllocateFrameBuffers(width, height);
+    if (frameBuffer == nullptr || previousFrame == nullptr) {
+        FreeFrameBuffers();
+        ReportError("Video::AllocateSurfaces, Error allocating frame buffers", 1);
+        return Surfaces::kFailed;
+    }
     frameBuffersAllocated = 1;
+    return Surfaces::kReady;
 }
 
-void Video::CreateOverlay() {
+bool Video::CreateOverlay() {
     struct OverlayTry {
         DWORD fourCc;  // 0: the display's own format
         int format;
@@ -133,11 +140,12 @@ void Video::CreateOverlay() {
         if (SUCCEEDED(lastResult)) {
             overlaySurfaceAllocated = 1;
             composeFormat = attempt.format;
-            return;
+            return true;
         }
         overlaySurface = nullptr;
     }
-    ReportDirectDrawError("Your hardware doesn't support RGB nor YUV overlays.  See FAQ", lastResult, 1);
+    // Not fatal: Background falls back to Windowed.
+    return false;
 }
 
 void Video::CreateComposeSurface() {
@@ -194,39 +202,49 @@ void Video::ReleaseSurfaces() {
     }
 }
 
-void Video::RestoreSurfaces() {
-    if (composeSurfaceOwned)
-        RestoreIfLost(composeSurface, "Video::RestoreSurfaces, Error restoring compose buffer", &lastResult);
-    if (primarySurfaceAllocated)
-        RestoreIfLost(primarySurface, "Video::RestoreSurfaces, Error restoring front desktop buffer", &lastResult);
-    if (overlaySurfaceAllocated)
-        RestoreIfLost(overlaySurface, "Video::RestoreSurfaces, Error restoring back desktop buffer", &lastResult);
+bool Video::RestoreSurfaces() {
+    const bool restored = (!composeSurfaceOwned || RestoreIfLost(composeSurface, &lastResult)) &&
+                          (!primarySurfaceAllocated || RestoreIfLost(primarySurface, &lastResult)) &&
+                          (!overlaySurfaceAllocated || RestoreIfLost(overlaySurface, &lastResult));
+    if (!restored) NoteDisplayLost();
+    return restored;
 }
 
-void Video::Flip() {
+void Video::Flip(bool present) {
     if (primarySurface == nullptr || composeSurface == nullptr) return;
     SwapFrameBuffers();
     RECT source = {0, 0, width, height};  // without the spare column
-    RestoreSurfaces();
 
     const int delay = displayMode != kFullScreen && useDelay ? kSlowDownMs : 0;
     if (delayMsRef != nullptr) *delayMsRef = delay;
+    if (!present || displayLost || window == nullptr || !RestoreSurfaces()) return;
+
+    // Blits wait for a busy card rather than fail.
     if (displayMode == kFullScreen) {
-        lastResult = primarySurface->Blt(nullptr, composeSurface, &source, 0, nullptr);
+        lastResult = primarySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);
     } else if (displayMode == kWindowed) {
         GetWindowRect(window, &windowRect);
-        lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, 0, nullptr);
+        lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, DDBLT_WAIT, nullptr);
     } else {
-        if (composeSurfaceOwned) overlaySurface->Blt(nullptr, composeSurface, &source, 0, nullptr);
+        if (composeSurfaceOwned) overlaySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);
         RECT screen = {0, 0, displayWidth, displayHeight};
         lastResult = overlaySurface->UpdateOverlay(&source, primarySurface, &screen, DDOVER_SHOW | DDOVER_KEYDEST, nullptr);
     }
-    if (FAILED(lastResult)) ReportDirectDrawError("Video::Flip(), Error blitting backbuffer", lastResult, 1);
+    if (DisplayTaken(lastResult)) {
+        // A lost surface is restored by the next frame; a mode that is not
+        // ours any more needs the display rebuilt.
+        if (lastResult != DDERR_SURFACELOST) NoteDisplayLost();
+        return;
+    }
+    // Still busy after waiting: this frame is skipped, the next one tries again.
+    if (lastResult == DDERR_WASSTILLDRAWING) return;
+    if (FAILED(lastResult)) {
+        ReportDirectDrawError("Video::Flip(), Error blitting backbuffer", lastResult, 1);
+        return;
+    }
 
     if (wallpaperPending) {
-        char path[MAX_PATH + 16];
-        if (instanceRef != nullptr && WallpaperPath(*instanceRef, path, sizeof path))
-            SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, SPIF_SENDCHANGE);
+        InstallWallpaper();
         wallpaperPending = 0;
     }
 }

@@ -18,6 +18,9 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 const char kReleaseFailed[] = "Video::Render, Error releasing compose buffer device context";
 
+// A busy or lost surface costs this frame its text, nothing more.
+bool SkipText(HRESULT result) { return result == DDERR_WASSTILLDRAWING || result == DDERR_SURFACELOST; }
+
 // Black one pixel below and to the right, then white: readable on any picture.
 void ShadowedText(HDC dc, int x, int y, const char* text, int length) {
     SetTextColor(dc, kBlack);
@@ -37,8 +40,8 @@ void Video::ShowInfo() {
         HDC dc = nullptr;
         lastResult = composeSurface->GetDC(&dc);
         if (FAILED(lastResult)) {
-            // Returns only for a busy surface: this frame goes without the text.
-            ReportDirectDrawError("Video::ShowInfo, Error getting compose device context", lastResult, 1);
+            // A busy surface: this frame goes without the text.
+            if (!SkipText(lastResult)) ReportDirectDrawError("Video::ShowInfo, Error getting compose device context", lastResult, 1);
         } else {
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, kWhite);
@@ -74,7 +77,8 @@ void Video::ShowMessage() {
     HDC dc = nullptr;
     lastResult = composeSurface->GetDC(&dc);
     if (FAILED(lastResult)) {
-        ReportDirectDrawError("Video::ShowMessage, Error getting compose device context", lastResult, 1);
+        if (!SkipText(lastResult))
+            ReportDirectDrawError("Video::ShowMessage, Error getting compose device context", lastResult, 1);
         return;  // a busy surface: the frame goes without the message
     }
     const HGDIOBJ keptFont = SelectObject(dc, font);

@@ -11,6 +11,9 @@
 //   surfaces_win32.cpp       Allocate/Release/RestoreSurfaces, overlay, Flip
 //   video_compose_win32.cpp  Compose: lock, convert, unlock
 //   text_overlay_win32.cpp   ShowInfo, ShowMessage
+//   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
+//                            what a fatal report hands back first
+//   desktop_state_win32.cpp  the cursor count and the user's wallpaper
 #include <windows.h>
 #include <ddraw.h>
 
@@ -34,7 +37,10 @@ public:
     // --- set-up (video_win32.cpp)
     int CheckDirectDraw();  // 1 when IDirectDraw4 is offered
     void Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTANCE* instance);
-    void ChangeRes();       // enters requestedDisplayMode at requestedResolution
+    // Enters requestedDisplayMode at requestedResolution; false when it failed
+    // or could not run (one is running, a report is open, the plug-in stopped).
+    // Background without a usable overlay enters Windowed instead.
+    bool ChangeRes();
     void ReleaseResources();
 
     // --- modes (video_modes_win32.cpp)
@@ -45,17 +51,38 @@ public:
     void FreeModeLists();
 
     // --- surfaces and presentation (surfaces_win32.cpp)
-    void AllocateSurfaces();
-    void CreateOverlay();
+    enum class Surfaces { kReady, kFailed, kNoOverlay };
+    Surfaces AllocateSurfaces();
+    bool CreateOverlay();  // false, without a report, when no overlay is made
+    Surfaces EnterRequestedMode();  // ChangeRes's steps
     void CreateComposeSurface();
     void ReleaseSurfaces();
-    void RestoreSurfaces();
-    void Flip();
+    bool RestoreSurfaces();  // false when a surface cannot be had back: display lost
+    // Exchanges the frame buffers; puts the frame on the screen when `present`.
+    void Flip(bool present = true);
 
     // --- per frame (video_compose_win32.cpp, text_overlay_win32.cpp)
-    void Compose();
+    bool Compose();  // false: the frame is skipped (busy, lost)
     void ShowInfo();
     void ShowMessage();
+
+    // --- display loss (display_loss_win32.cpp)
+    // Start of a frame: false while the display is lost (the frame's display
+    // work is skipped and the scene pauses); rebuilds it when that is due.
+    bool PrepareFrame();
+    void OnActivateApp(bool active);
+    void OnDisplayChange(int bits, int newWidth, int newHeight);
+    void NoteDisplayLost();
+    bool Rebuild();
+    void LeaveDisplayForReport();
+    bool ProbeOverlay();  // whether an overlay of the frame's size can be made
+
+    // --- the desktop (desktop_state_win32.cpp)
+    void HideCursor();
+    void RestoreCursor();  // what HideCursor took, and the count at least 0
+    void InstallWallpaper();
+    void PutBackWallpaper();
+    void KeepWindowOnAMonitor();
 
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;
@@ -116,6 +143,21 @@ public:
     int wallpaperPending = 0;
     // The module record's delayMs, rewritten by Flip; null until Init sets it.
     int* delayMsRef = nullptr;
+
+    // Display loss: surfaces or the exclusive level taken by another program.
+    int displayLost = 0;
+    int rebuildPending = 0;   // rebuild at the next frame (focus back, mode changed)
+    int appActive = 1;
+    int changing = 0;         // a ChangeRes is running
+    int lostFrames = 0;
+    int failedRebuilds = 0;   // while in front; a display that never comes back is fatal
+    int exclusiveHeld = 0;
+    // The last display mode and resolution entered successfully: what is saved.
+    int workingDisplayMode = -1;
+    int workingResolution = -1;
+    int cursorLowered = 0;    // ShowCursor(FALSE) calls to give back
+    int wallpaperReplaced = 0;
+    char userWallpaper[MAX_PATH] = {};
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

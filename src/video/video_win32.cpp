@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/plugin.h"
+#include "host/x87_precision.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
 #include "video/error_report_win32.h"
@@ -18,8 +19,20 @@ int RecordHeight(const void* context, int list, int index) {
     return static_cast<int>(static_cast<const Video*>(context)->modeRecords[list][index].dwHeight);
 }
 
-// A null path brings back the wallpaper of the user's own settings.
-void RestoreWallpaper() { SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, nullptr, SPIF_SENDCHANGE); }
+void LeaveDisplay(void* video) { static_cast<Video*>(video)->LeaveDisplayForReport(); }
+
+// The same width, height and depth in another mode's list, else -1 (the default).
+int SameModeIn(const Video& video, int list, int width, int height, int bits) {
+    for (int i = 0; i < video.modeCounts[list]; ++i) {
+        const DDSURFACEDESC2& r = video.modeRecords[list][i];
+        if (static_cast<int>(r.dwWidth) == width && static_cast<int>(r.dwHeight) == height &&
+            static_cast<int>(r.ddpfPixelFormat.dwRGBBitCount & 0xFF) == bits)
+            return i;
+    }
+    return -1;
+}
+
+const char kNoOverlayMessage[] = "Background needs a video overlay: shown Windowed";
 }  // namespace
 
 Video::Video() {
@@ -30,14 +43,24 @@ Video::Video() {
     displayPixelFormat.dwSize = sizeof displayPixelFormat;
     font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
     transform = new Transform;
+    SetFatalReportHook(LeaveDisplay, this);
 }
 
 Video::~Video() {
+    SetFatalReportHook(nullptr, nullptr);
     FreeModeLists();
-    ReleaseResources();
-    if (displayMode == kBackground) RestoreWallpaper();
-    if (window != nullptr) DestroyWindow(window);
+    {
+        // Teardown: the player is stopping the plug-in already.
+        NoStopRequest stopping;
+        ReleaseResources();
+    }
+    RestoreCursor();
+    PutBackWallpaper();
+    // Cleared first, so the window procedure knows this destruction is ours
+    // and asks the player for nothing.
+    HWND own = window;
     window = nullptr;
+    if (own != nullptr) DestroyWindow(own);
     if (windowName != nullptr && instanceRef != nullptr) UnregisterClassA(windowName, *instanceRef);
     if (font != nullptr) DeleteObject(font);
     // A Video that never entered a display mode still owns the constructor's
@@ -92,6 +115,8 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     height = static_cast<int>(record.dwHeight);
     width = static_cast<int>(record.dwWidth);
 
+    KeepWindowOnAMonitor();
+
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = *instanceRef;
@@ -109,7 +134,6 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER);
     ShowWindow(window, SW_SHOWNORMAL);
 
-    overlaySupported = 1;
     DDCAPS caps;
     memset(&caps, 0, sizeof caps);
     caps.dwSize = sizeof caps;
@@ -118,26 +142,57 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
         ReportDirectDrawError("Unable to retrieve DirectDraw Caps", lastResult, 1);
         return;
     }
-    if (!(caps.dwCaps & DDCAPS_OVERLAY) || caps.dwMaxVisibleOverlays == caps.dwCurrVisibleOverlays)
-        overlaySupported = 0;
+    // The capability report is not believed: Wine reports no overlay yet makes
+    // and shows them, and many current drivers report one they refuse.
+    overlaySupported = ProbeOverlay() ? 1 : 0;
 
     ChangeRes();
 }
 
-void Video::ChangeRes() {
-    if (directDraw == nullptr || window == nullptr) return;
+namespace {
+// Clears a flag on every way out of ChangeRes.
+struct Running {
+    explicit Running(int* flag) : flag(flag) { *flag = 1; }
+    ~Running() { *flag = 0; }
+    int* flag;
+};
+}  // namespace
+
+bool Video::ChangeRes() {
+    // A report's box dispatches the display window's keys; a change started
+    // from there, or inside another change, would work on half-built surfaces.
+    if (directDraw == nullptr || window == nullptr || changing || ReportShowing() || PluginStopped()) return false;
+    Running running(&changing);
+    const Surfaces result = EnterRequestedMode();
+    if (result != Surfaces::kNoOverlay) return result == Surfaces::kReady;
+    // No overlay to show Background through: Windowed at the same size.
+    overlaySupported = 0;
+    const int bits = modeBitDepth;
+    ReleaseSurfaces();
+    requestedDisplayMode = kWindowed;
+    requestedResolution = SameModeIn(*this, kWindowed, width, height, bits);
+    if (EnterRequestedMode() != Surfaces::kReady) return false;
+    SetMessage(kNoOverlayMessage);
+    return true;
+}
+
+Video::Surfaces Video::EnterRequestedMode() {
     // The stored request may name a mode or index that these lists do not
     // have; it is resolved before anything of the present mode is let go.
     ModeRequest request = ResolveModeRequest(requestedDisplayMode, requestedResolution, modeCounts, RecordHeight, this);
     if (request.resolution < 0) {
         ReportError("No available resolutions", 1);
-        return;
+        return Surfaces::kFailed;
     }
     requestedDisplayMode = request.displayMode;
     requestedResolution = request.resolution;
 
     ReleaseSurfaces();
-    const bool leavingFullScreen = transformReady && displayMode == kFullScreen && request.displayMode != kFullScreen;
+    wallpaperPending = 0;
+    // A loss noted from here on (a focus change during the entry) stands.
+    displayLost = 0;
+    rebuildPending = 0;
+    const bool leavingFullScreen = exclusiveHeld && request.displayMode != kFullScreen;
     displayMode = request.displayMode;
     resolution = request.resolution;
     const DDSURFACEDESC2& record = modeRecords[displayMode][resolution];
@@ -150,9 +205,12 @@ void Video::ChangeRes() {
     const int keptY = windowY;
     if (displayMode == kFullScreen) {
         if (minimizeHost && hostWindowRef != nullptr) ShowWindow(*hostWindowRef, SW_MINIMIZE);
+        // DirectDraw minimises an exclusive window that loses the focus; a
+        // rebuild must bring it back first, or the frames go to an icon.
+        if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
         SetActiveWindow(window);
     }
-    if (displayMode != kBackground) RestoreWallpaper();
+    if (displayMode != kBackground) PutBackWallpaper();
     // Leaving Full Screen: the display gets its own mode back while the
     // exclusive level still holds it, so that the normal level is set up for
     // the desktop's size (Wine sizes its presentation chain at that moment,
@@ -161,25 +219,25 @@ void Video::ChangeRes() {
         lastResult = directDraw->RestoreDisplayMode();
         if (FAILED(lastResult)) {
             ReportDirectDrawError("Error changing resolution", lastResult, 1);
-            return;
+            return Surfaces::kFailed;
         }
     }
 
     lastResult = directDraw->SetCooperativeLevel(window, level);
     if (FAILED(lastResult) && lastResult != DDERR_HWNDALREADYSET) {
         ReportDirectDrawError("Error setting cooperative level", lastResult, 1);
-        return;
+        return Surfaces::kFailed;
     }
+    exclusiveHeld = displayMode == kFullScreen ? 1 : 0;
 
     if (displayMode == kFullScreen) {
         SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
         lastResult = directDraw->SetDisplayMode(width, height, modeBitDepth, 0, 0);
         if (FAILED(lastResult)) {
             ReportDirectDrawError("Error changing resolution", lastResult, 1);
-            return;
+            return Surfaces::kFailed;
         }
-        while (ShowCursor(FALSE) >= 0) {
-        }
+        HideCursor();
     } else {
         const bool windowed = displayMode == kWindowed;
         // The change of level can move the window, and the window procedure
@@ -187,6 +245,7 @@ void Video::ChangeRes() {
         if (windowed) {
             windowX = keptX;
             windowY = keptY;
+            KeepWindowOnAMonitor();
         }
         SetWindowPos(window, nullptr, windowX, windowY, width, height,
                      SWP_NOZORDER | (windowed ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
@@ -194,15 +253,14 @@ void Video::ChangeRes() {
         lastResult = directDraw->RestoreDisplayMode();
         if (FAILED(lastResult)) {
             ReportDirectDrawError("Error changing resolution", lastResult, 1);
-            return;
+            return Surfaces::kFailed;
         }
-        ShowCursor(TRUE);
-        if (!windowed) wallpaperPending = 1;
+        RestoreCursor();
     }
     SetFocus(window);
 
     DDSURFACEDESC2 desc;
-    if (!QueryDisplayMode(&desc, "Video::ChangeRes(), Error retrieving display resolution")) return;
+    if (!QueryDisplayMode(&desc, "Video::ChangeRes(), Error retrieving display resolution")) return Surfaces::kFailed;
     displayWidth = static_cast<int>(desc.dwWidth);
     displayHeight = static_cast<int>(desc.dwHeight);
     displayBitDepth = static_cast<int>(desc.ddpfPixelFormat.dwRGBBitCount);
@@ -214,10 +272,11 @@ void Video::ChangeRes() {
     overlayColorKey.dwColorSpaceLowValue = greenMask;
     overlayColorKey.dwColorSpaceHighValue = greenMask;
 
-    AllocateSurfaces();
-    if (!frameBuffersAllocated) return;
+    const Surfaces surfaces = AllocateSurfaces();
+    if (surfaces != Surfaces::kReady) return surfaces;
     ClearFrame(previousFrame);
     ClearFrame(frameBuffer);
+    if (displayMode == kBackground) wallpaperPending = 1;
 
     if (transformReady) {
         transformMask = transform->GetEnabledMask();
@@ -228,15 +287,24 @@ void Video::ChangeRes() {
     transform->SetEnabledMask(transformMask);
     transform->Init(width, height);
     transformReady = 1;
+
+    workingDisplayMode = displayMode;
+    workingResolution = resolution;
+    return Surfaces::kReady;
 }
 
 void Video::ReleaseResources() {
     if (directDraw != nullptr) {
         ReleaseSurfaces();
-        lastResult = directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
-        if (FAILED(lastResult))
-            ReportDirectDrawError("Video::ReleaseResources, Error setting cooperative level", lastResult, 1);
-        SetActiveWindow(window);
+        // A window its owner destroyed is no window to name: releasing the
+        // object below hands the display back all the same.
+        if (window != nullptr) {
+            lastResult = directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
+            if (FAILED(lastResult))
+                ReportDirectDrawError("Video::ReleaseResources, Error setting cooperative level", lastResult, 1);
+            SetActiveWindow(window);
+        }
+        exclusiveHeld = 0;
         directDraw->Release();
         directDraw = nullptr;
     }
@@ -249,15 +317,18 @@ void Video::ReleaseResources() {
 
 int Video::QueryPlayPosition() {
     if (hostWindowRef == nullptr) return 0;
+    CallerPrecision asCaller;
     return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlayPosition));
 }
 
 int Video::QueryPlaylistIndex() {
     if (hostWindowRef == nullptr) return 0;
+    CallerPrecision asCaller;
     return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlaylistIndex));
 }
 
 const char* Video::QueryTitle(int index) {
     if (hostWindowRef == nullptr) return nullptr;
+    CallerPrecision asCaller;
     return reinterpret_cast<const char*>(SendMessageA(*hostWindowRef, WM_USER, static_cast<WPARAM>(index), kQueryTitle));
 }

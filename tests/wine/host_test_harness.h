@@ -10,7 +10,10 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace host_test {
@@ -58,6 +61,9 @@ struct PlayerRun {
     DWORD exitCode = 0;
     bool finished = false;
     std::vector<LogLine> log;
+    // Texts of the "Error" boxes the player showed; each was answered with OK.
+    std::vector<std::string> boxes;
+    DWORD companionExit = 99;  // the second program's status, when one ran
 
     // Frames of the lines whose text starts with `prefix`.
     std::vector<int> FramesOf(const std::string& prefix) const {
@@ -178,22 +184,74 @@ public:
         return missing;
     }
 
+    // The player copied into this folder with the ddraw.dll that fails on
+    // cue beside it; only this folder's runs see it.
+    void UseFaultyDirectDraw() {
+        CopyFileA((BuildDir() + "\\velune-host.exe").c_str(), Path(kFaultyHost).c_str(), FALSE);
+        CopyFileA((BuildDir() + "\\faults\\ddraw.dll").c_str(), Path("ddraw.dll").c_str(), FALSE);
+        hostExe = Path(kFaultyHost);
+        // Wine prefers its own ddraw.dll unless told otherwise for this program.
+        HKEY key = nullptr;
+        const std::string name = std::string("Software\\Wine\\AppDefaults\\") + kFaultyHost + "\\DllOverrides";
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, name.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
+            ERROR_SUCCESS) {
+            const char order[] = "native,builtin";
+            RegSetValueExA(key, "ddraw", 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order);
+            RegCloseKey(key);
+        }
+    }
+    void SetEnv(const std::string& name, const std::string& value) { environment.push_back({name, value}); }
+
     // Runs the player on the plug-in copy with a fixed 20 ms play clock.
-    PlayerRun Run(const std::string& arguments, DWORD timeoutMs = 120000) const {
+    // `companion`: arguments of velune-intruder, started beside the player
+    // with the player's log as its clock.
+    PlayerRun Run(const std::string& arguments, DWORD timeoutMs = 120000, const std::string& companion = "") const {
         PlayerRun run;
         const std::string logPath = Path("host.log");
-        std::string command = "\"" + BuildDir() + "\\velune-host.exe\" --dll \"" + dll + "\" --log \"" + logPath +
+        DeleteFileA(logPath.c_str());
+        const std::string exe = hostExe.empty() ? BuildDir() + "\\velune-host.exe" : hostExe;
+        std::string command = "\"" + exe + "\" --dll \"" + dll + "\" --log \"" + logPath +
                               "\" --frame-ms 20 --capture-prefix \"" + Path("capture") + "\" " + arguments;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
+        std::vector<std::pair<std::string, std::string>> kept;
+        for (const auto& variable : environment) {
+            char old[1024] = {};
+            const DWORD n = GetEnvironmentVariableA(variable.first.c_str(), old, sizeof old);
+            kept.push_back({variable.first, n > 0 && n < sizeof old ? std::string(old) : std::string("\x01")});
+            SetEnvironmentVariableA(variable.first.c_str(), variable.second.c_str());
+        }
         PROCESS_INFORMATION process = {};
-        std::vector<char> line(command.begin(), command.end());
-        line.push_back('\0');
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
-                            &process)) {
+        const bool started = Start(command, &process);
+        PROCESS_INFORMATION intruder = {};
+        if (started && !companion.empty())
+            Start("\"" + BuildDir() + "\\velune-intruder.exe\" --log \"" + logPath + "\" " + companion, &intruder);
+        for (const auto& variable : kept)
+            SetEnvironmentVariableA(variable.first.c_str(), variable.second == "\x01" ? nullptr : variable.second.c_str());
+        if (!started) {
             ADD_FAILURE() << "cannot start the player: " << GetLastError();
             return run;
         }
+        // A fatal report shows a box; someone has to read it and press OK.
+        std::atomic<bool> done{false};
+        std::thread watcher([&] {
+            while (!done) {
+                HWND box = nullptr;
+                for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", "Error"); w != nullptr;
+                     w = FindWindowExA(nullptr, w, "#32770", "Error")) {
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(w, &pid);
+                    if (pid == process.dwProcessId) box = w;
+                }
+                if (box != nullptr) {
+                    Sleep(300);
+                    char text[512] = {};
+                    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                    run.boxes.push_back(text);
+                    PostMessageA(box, WM_COMMAND, IDOK, 0);
+                    Sleep(500);
+                }
+                Sleep(50);
+            }
+        });
         if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
             run.finished = true;
             GetExitCodeProcess(process.hProcess, &run.exitCode);
@@ -202,8 +260,16 @@ public:
             WaitForSingleObject(process.hProcess, 10000);
             ADD_FAILURE() << "the player did not finish: " << command;
         }
+        done = true;
+        watcher.join();
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
+        if (intruder.hProcess != nullptr) {
+            if (WaitForSingleObject(intruder.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(intruder.hProcess, 98);
+            GetExitCodeProcess(intruder.hProcess, &run.companionExit);
+            CloseHandle(intruder.hThread);
+            CloseHandle(intruder.hProcess);
+        }
         for (const std::string& text : Lines(ReadFile(logPath))) {
             LogLine entry{};
             int used = 0;
@@ -225,6 +291,20 @@ public:
 
     const std::string dir;
     const std::string dll;
+
+private:
+    bool Start(const std::string& command, PROCESS_INFORMATION* process) const {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        std::vector<char> line(command.begin(), command.end());
+        line.push_back('\0');
+        return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
+                              process) != FALSE;
+    }
+
+    static constexpr const char* kFaultyHost = "velune-host-faults.exe";
+    std::string hostExe;
+    std::vector<std::pair<std::string, std::string>> environment;
 };
 
 }  // namespace host_test

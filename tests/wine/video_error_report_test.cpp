@@ -1,6 +1,8 @@
 // Fatal reports of the DLL: a child process (this test program, re-run with a
 // case name in its environment) meets a real failure; the parent reads the
-// box's caption and text, presses OK and sees the child end with status 0.
+// box's caption and text and presses OK. The report then returns: the child
+// checks that the plug-in stopped without ending the process, and ends with
+// status 0 when it did.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <ddraw.h>
@@ -13,7 +15,17 @@ using namespace videotest;
 
 namespace presentbuild {
 void ReportDirectDrawError(const char* message, HRESULT result, int endProcess);
+bool PluginStopped();
+void ResetPluginStop();
 }
+
+namespace {
+// The stop request a fatal report leaves in the thread's queue.
+bool QuitPosted() {
+    MSG message;
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+}  // namespace
 
 namespace {
 const char kCaseVariable[] = "VELUNE_VIDEO_ERROR_CASE";
@@ -89,12 +101,23 @@ TEST(VideoErrorReportChild, Run) {
     ASSERT_NE(session.module, nullptr);
     if (which == "window") {
         // An owner that is no window: the display window cannot be created.
+        // A failed start answers 1 and asks the player for nothing.
         session.module->hwndParent = reinterpret_cast<void*>(static_cast<uintptr_t>(0x00BADBAD));
-        session.Init();
-    } else if (which == "lost") {
+        EXPECT_EQ(session.Init(), 1);
+        EXPECT_FALSE(QuitPosted());
+    } else if (which == "lost" || which == "twice") {
         presentbuild::ReportDirectDrawError("Video::Flip(), Error blitting backbuffer", DDERR_SURFACELOST, 1);
+        EXPECT_TRUE(presentbuild::PluginStopped());
+        EXPECT_TRUE(QuitPosted());
+        // Teardown failing as well shows no second box (the parent answers
+        // only one; a second would hold the child until it is killed).
+        if (which == "twice")
+            presentbuild::ReportDirectDrawError("Video::ReleaseResources, Error setting cooperative level", DDERR_GENERIC, 1);
+        EXPECT_FALSE(QuitPosted());
+        presentbuild::ResetPluginStop();
     } else if (which == "numbered") {
         presentbuild::ReportDirectDrawError("Error changing resolution", static_cast<HRESULT>(0x88760096u), 1);
+        EXPECT_TRUE(presentbuild::PluginStopped());
     } else if (which == "class") {
         // The display window's class is already taken for the library.
         WNDCLASSA taken = {};
@@ -102,9 +125,11 @@ TEST(VideoErrorReportChild, Run) {
         taken.hInstance = session.dll;
         taken.lpszClassName = "Velune v1.06";
         ASSERT_NE(RegisterClassA(&taken), 0);
-        session.Init();
+        EXPECT_EQ(session.Init(), 1);
+        // The next start, with the class free again, runs.
+        UnregisterClassA("Velune v1.06", session.dll);
+        EXPECT_EQ(session.Init(), 0);
     }
-    ADD_FAILURE() << "the report returned";
 }
 
 TEST_F(VideoErrorReport, WindowCreationFailureShowsThePlainText) {
@@ -133,6 +158,9 @@ TEST_F(VideoErrorReport, DirectDrawFailureNamesTheResult) {
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.text, "Error changing resolution - Result: 88760096\n");
     EXPECT_EQ(seen.exitCode, 0u);
+    seen = RunChild("twice");
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.exitCode, 0u) << "a second box, or the stop not reported";
 }
 
 TEST_F(VideoErrorReport, BusySurfaceReturnsWithoutABox) {

@@ -1,0 +1,76 @@
+// What the display borrows from the desktop and gives back: the cursor's
+// display count, the user's wallpaper, a window position on a monitor.
+#include <cstdio>
+#include <cstring>
+
+#include "video/video.h"
+
+namespace {
+// "vis_velune.bmp" beside the library; false when the path does not fit.
+bool WallpaperPath(HINSTANCE instance, char* path, size_t size) {
+    char module[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(instance, module, sizeof module);
+    if (n == 0 || n >= sizeof module) return false;
+    char* cut = strrchr(module, '\\');
+    if (cut != nullptr)
+        cut[1] = '\0';
+    else
+        module[0] = '\0';
+    int written = snprintf(path, size, "%svis_velune.bmp", module);
+    return written > 0 && static_cast<size_t>(written) < size;
+}
+
+// The count without changing it.
+int CursorCount() {
+    ShowCursor(TRUE);
+    return ShowCursor(FALSE);
+}
+}  // namespace
+
+// Lowered only as far as hiding needs, and only once per stay in Full Screen:
+// a second entry would otherwise push the count further down than leaving
+// gives back.
+void Video::HideCursor() {
+    if (cursorLowered > 0) return;
+    int count;
+    do {
+        count = ShowCursor(FALSE);
+        ++cursorLowered;
+    } while (count >= 0);
+}
+
+void Video::RestoreCursor() {
+    for (; cursorLowered > 0; --cursorLowered) ShowCursor(TRUE);
+    // Whoever lowered it before, the pointer is shown over a window.
+    for (int count = CursorCount(); count < 0;) count = ShowCursor(TRUE);
+}
+
+void Video::InstallWallpaper() {
+    char path[MAX_PATH + 16];
+    if (instanceRef == nullptr || !WallpaperPath(*instanceRef, path, sizeof path)) return;
+    // The user's own, once: a later entry finds ours installed.
+    if (!wallpaperReplaced) {
+        userWallpaper[0] = '\0';
+        if (!SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof userWallpaper, userWallpaper, 0)) return;
+        userWallpaper[sizeof userWallpaper - 1] = '\0';
+    }
+    // Never written to the profile: the system would not undo that.
+    if (SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, SPIF_SENDCHANGE)) wallpaperReplaced = 1;
+}
+
+void Video::PutBackWallpaper() {
+    // Nothing replaced, nothing broadcast.
+    if (!wallpaperReplaced) return;
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, userWallpaper, SPIF_SENDCHANGE);
+    wallpaperReplaced = 0;
+    wallpaperPending = 0;
+}
+
+void Video::KeepWindowOnAMonitor() {
+    const RECT rect = {windowX, windowY, windowX + (width > 0 ? width : 1), windowY + (height > 0 ? height : 1)};
+    // A monitor removed since the position was stored: the default place.
+    if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) == nullptr) {
+        windowX = 0;
+        windowY = 0;
+    }
+}

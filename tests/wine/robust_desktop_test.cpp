@@ -1,0 +1,64 @@
+// The plug-in on a desktop shared with other programs: a second program takes
+// the focus, or switches the display to another mode for a while, as Alt+Tab,
+// a UAC prompt or a game does. The player must live, no box may appear, and
+// the picture must come back.
+#include "host_test_harness.h"
+
+using host_test::Capture;
+using host_test::PlayerRun;
+using host_test::Sandbox;
+
+namespace {
+
+// Non-black pixels of a capture: the plug-in's picture is on the screen.
+int Lit(const Capture& capture) {
+    int n = 0;
+    for (uint32_t p : capture.pixels) n += (p & 0xF0F0F0) != 0;
+    return n;
+}
+
+// What every desktop scenario must show: the run ended as the player ended
+// it, with no box, the frames after the intrusion drawn again, and the
+// settings saved with the mode the run was in.
+void ExpectSurvived(const Sandbox& box, const PlayerRun& run, int frames, int mode) {
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.boxes, std::vector<std::string>{});
+    EXPECT_EQ(run.FramesOf("frame count reached"), std::vector<int>{frames});
+    EXPECT_EQ(run.FramesOf("quit").size(), 1u);
+    EXPECT_EQ(box.Ini("Display_Mode"), mode);
+    EXPECT_GE(box.Ini("Resolution_Mode"), 0);
+    const Capture late = box.CaptureAt(frames - 5);
+    EXPECT_GT(Lit(late), late.width * late.height / 50) << "the picture did not come back";
+}
+
+}  // namespace
+
+// Alt+Tab to another program and back during Full Screen.
+TEST(RobustDesktop, FocusTakenInFullScreen) {
+    Sandbox box("focus-full");
+    box.WriteIni("Display_Mode=0\r\n");
+    const PlayerRun run = box.Run("--songs 1 --frames 400 --capture 395", 180000, "--at-frame 100 --focus 1500 --return-focus");
+    EXPECT_EQ(run.companionExit, 0u) << "the second program did not get the focus";
+    ExpectSurvived(box, run, 400, 0);
+}
+
+// Another program switches the display to 800x600 for 1.5 s.
+TEST(RobustDesktop, ModeChangedInFullScreen) {
+    Sandbox box("mode-full");
+    box.WriteIni("Display_Mode=0\r\n");
+    const PlayerRun run = box.Run("--songs 1 --frames 400 --capture 395", 180000, "--at-frame 100 --mode 800x600x32 1500");
+    EXPECT_EQ(run.companionExit, 0u);
+    ExpectSurvived(box, run, 400, 0);
+}
+
+// Windowed follows the desktop to another depth and back.
+TEST(RobustDesktop, FocusAndDepthChangedInWindowed) {
+    Sandbox box("windowed-desktop");
+    box.WriteIni("Display_Mode=1\r\n");
+    PlayerRun run = box.Run("--songs 1 --frames 300 --capture 295", 180000, "--at-frame 60 --mode 800x600x16 1500");
+    EXPECT_EQ(run.companionExit, 0u);
+    ExpectSurvived(box, run, 300, 1);
+    run = box.Run("--songs 1 --frames 300 --capture 295", 180000, "--at-frame 60 --focus 1500");
+    ExpectSurvived(box, run, 300, 1);
+}

@@ -1,0 +1,147 @@
+// DirectDraw failing on cue (a ddraw.dll in front of Wine's, beside a private
+// copy of the player), with the real plug-in in the real player: what a real
+// card and desktop do that Wine does not. Either the plug-in draws again after
+// the fault, or it stops cleanly: one box, the player lives, Quit runs, the
+// settings keep what worked.
+#include "host_test_harness.h"
+
+using host_test::PlayerRun;
+using host_test::Sandbox;
+
+namespace {
+
+struct FaultRun {
+    PlayerRun run;
+    std::string proxyLog;
+};
+
+FaultRun RunWithFault(Sandbox& box, const char* fault, int at, const std::string& arguments) {
+    box.UseFaultyDirectDraw();
+    box.SetEnv("VELUNE_DDRAW_FAULT", fault);
+    box.SetEnv("VELUNE_DDRAW_AT", std::to_string(at));
+    box.SetEnv("VELUNE_DDRAW_LOG", box.Path("ddraw.log"));
+    FaultRun result;
+    result.run = box.Run(arguments, 180000);
+    result.proxyLog = host_test::ReadFile(box.Path("ddraw.log"));
+    return result;
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Presentations that reached the screen after the fault began, from the
+// proxy's closing line.
+int PresentedAfter(const std::string& log) {
+    const size_t at = log.find("presentations, ");
+    return at == std::string::npos ? -1 : std::atoi(log.c_str() + at + 15);
+}
+
+void ExpectDrawsAgain(const Sandbox& box, const FaultRun& f, int frames, int mode) {
+    ASSERT_TRUE(f.run.finished);
+    EXPECT_EQ(f.run.exitCode, 0u);
+    EXPECT_EQ(f.run.boxes, std::vector<std::string>{});
+    EXPECT_EQ(f.run.FramesOf("frame count reached"), std::vector<int>{frames});
+    EXPECT_TRUE(Has(f.proxyLog, "presenting again")) << f.proxyLog;
+    EXPECT_GT(PresentedAfter(f.proxyLog), frames / 3) << f.proxyLog;
+    EXPECT_EQ(box.Ini("Display_Mode"), mode);
+}
+
+// One box with this text, then the plug-in stopped at once and Quit ran.
+void ExpectStoppedCleanly(const FaultRun& f, const std::string& text) {
+    ASSERT_TRUE(f.run.finished);
+    EXPECT_EQ(f.run.exitCode, 0u) << "the player should live on";
+    EXPECT_EQ(f.run.boxes, std::vector<std::string>{text}) << f.proxyLog;
+    EXPECT_TRUE(f.run.FramesOf("frame count reached").empty());
+    EXPECT_EQ(f.run.FramesOf("quit").size(), 1u);
+}
+
+}  // namespace
+
+// The primary is lost and Restore answers DDERR_WRONGMODE until the mode is
+// set again: the display is rebuilt, no box.
+TEST(RobustFaults, LostSurfacesAreRebuilt) {
+    for (int mode : {0, 1}) {
+        Sandbox box(mode == 0 ? "lost-full" : "lost-windowed");
+        box.WriteIni("Display_Mode=" + std::to_string(mode) + "\r\n");
+        const FaultRun f = RunWithFault(box, "lost", 40, "--songs 1 --frames 200");
+        EXPECT_TRUE(Has(f.proxyLog, "restore refused: wrong mode")) << f.proxyLog;
+        EXPECT_TRUE(Has(f.proxyLog, "mode set again")) << f.proxyLog;
+        ExpectDrawsAgain(box, f, 200, mode);
+    }
+}
+
+// The application deactivated (its exclusive display gone) and activated
+// again a second later.
+TEST(RobustFaults, DeactivatedAndActivatedAgain) {
+    for (int mode : {0, 1}) {
+        Sandbox box(mode == 0 ? "activate-full" : "activate-windowed");
+        box.WriteIni("Display_Mode=" + std::to_string(mode) + "\r\n");
+        const FaultRun f = RunWithFault(box, "activate", 40, "--songs 1 --frames 250");
+        EXPECT_TRUE(Has(f.proxyLog, "fault activate on")) << f.proxyLog;
+        ExpectDrawsAgain(box, f, 250, mode);
+    }
+}
+
+// A busy card: blits and locks wait, and one still busy skips a frame.
+TEST(RobustFaults, BusyBlitsAndLocksWait) {
+    for (int mode : {0, 1}) {
+        Sandbox box(mode == 0 ? "busy-full" : "busy-windowed");
+        box.WriteIni("Display_Mode=" + std::to_string(mode) + "\r\n");
+        const FaultRun f = RunWithFault(box, "busy", 20, "--songs 1 --frames 150");
+        EXPECT_FALSE(Has(f.proxyLog, "without the wait flag")) << f.proxyLog;
+        ExpectDrawsAgain(box, f, 150, mode);
+    }
+}
+
+// F1 from Windowed, and the display refuses the mode: one box, the plug-in
+// stops, and the settings keep Windowed, which worked.
+TEST(RobustFaults, RefusedModeStopsOnlyThePlugin) {
+    Sandbox box("setmode");
+    box.WriteIni("Display_Mode=1\r\n");
+    const FaultRun f = RunWithFault(box, "setmode", 1, "--songs 1 --frames 200 --key 30:F1");
+    ExpectStoppedCleanly(f, "Error changing resolution - DDERR_INVALIDMODE");
+    EXPECT_EQ(box.Ini("Display_Mode"), 1);
+    EXPECT_GE(box.Ini("Resolution_Mode"), 0);
+}
+
+// The same refusal at start: Init answers 1 and saves "not chosen", so the
+// next start (with a display that works) succeeds.
+TEST(RobustFaults, FailedStartSavesNoDisplayAndTheNextStartWorks) {
+    Sandbox box("setmode-start");
+    box.WriteIni("Display_Mode=0\r\nResolution_Mode=3\r\nFrames_Per_Scene=77\r\n");
+    const FaultRun f = RunWithFault(box, "setmode", 1, "--songs 1 --frames 50");
+    ASSERT_TRUE(f.run.finished);
+    EXPECT_EQ(f.run.boxes, std::vector<std::string>{"Error changing resolution - DDERR_INVALIDMODE"});
+    EXPECT_EQ(f.run.TextsOf("init "), std::vector<std::string>{"init 1"});
+    EXPECT_EQ(box.Ini("Display_Mode"), -1);
+    EXPECT_EQ(box.Ini("Resolution_Mode"), -1);
+    EXPECT_EQ(box.Ini("Frames_Per_Scene"), 77);
+    const PlayerRun next = box.Run("--songs 1 --frames 20");
+    EXPECT_EQ(next.TextsOf("init "), std::vector<std::string>{"init 0"});
+    EXPECT_EQ(next.boxes, std::vector<std::string>{});
+    EXPECT_EQ(box.Ini("Display_Mode"), 0);
+}
+
+// Out of video memory for the new primary surface on F1.
+TEST(RobustFaults, OutOfVideoMemoryStopsOnlyThePlugin) {
+    Sandbox box("vidmem");
+    box.WriteIni("Display_Mode=1\r\n");
+    const FaultRun f = RunWithFault(box, "vidmem", 2, "--songs 1 --frames 200 --key 30:F1");
+    ExpectStoppedCleanly(f, "Error creating desktop surface - DDERR_OUTOFVIDEOMEMORY");
+    EXPECT_EQ(box.Ini("Display_Mode"), 1);
+}
+
+// A stored Background without overlay hardware opens Windowed, with a message,
+// and the settings then say Windowed.
+TEST(RobustFaults, BackgroundWithoutOverlayOpensWindowed) {
+    Sandbox box("nooverlay");
+    box.WriteIni(std::string("Display_Mode=2\r\nFrames_Per_Scene=-1\r\nShow_Song_Title=0\r\n") + host_test::kQuietPicture);
+    const FaultRun f = RunWithFault(box, "nooverlay", 1, "--silent-songs 1 --frames 60 --capture 50");
+    ASSERT_TRUE(f.run.finished);
+    EXPECT_EQ(f.run.boxes, std::vector<std::string>{});
+    EXPECT_EQ(f.run.FramesOf("frame count reached"), std::vector<int>{60});
+    const std::vector<std::string> windows = f.run.TextsOf("window ");
+    ASSERT_FALSE(windows.empty());
+    EXPECT_NE(windows.back().find("visible 1"), std::string::npos) << windows.back();
+    EXPECT_GT(box.CaptureAt(50).MessagePixels(), 50) << "the message saying why";
+    EXPECT_EQ(box.Ini("Display_Mode"), 1);
+}

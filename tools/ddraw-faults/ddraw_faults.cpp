@@ -1,0 +1,299 @@
+// A ddraw.dll that stands in front of the system's and makes its calls fail
+// on cue, for the desktop tests. It hands out the real objects and swaps a
+// few entries of their interface tables (one table per interface, shared by
+// every object of it), so everything not named here is the real DirectDraw.
+//
+// Put beside a copy of the player (never beside the shared one) and run with
+// WINEDLLOVERRIDES=ddraw=n,b. Environment:
+//   VELUNE_DDRAW_FAULT  lost | activate | busy | setmode | vidmem | nooverlay
+//   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
+//                       (setmode: SetDisplayMode; vidmem: primary surface
+//                       creation) from which the fault starts, 1-based
+//   VELUNE_DDRAW_LOG    file that receives what happened, line by line
+#define CINTERFACE
+#include <windows.h>
+#include <ddraw.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+enum class Fault { kNone, kLost, kActivate, kBusy, kSetMode, kVidMem, kNoOverlay };
+
+struct State {
+    Fault fault = Fault::kNone;
+    int at = 1;
+    char logPath[MAX_PATH] = {};
+    int presents = 0;            // presentations attempted (primary blits, overlay updates)
+    int presentedAfter = 0;      // that succeeded after the fault began
+    int setModes = 0;
+    int primaries = 0;
+    int busyLeft = 0;
+    bool lost = false;           // surfaces lost until the mode is set again
+    bool begun = false;
+    HWND window = nullptr;       // of the last SetCooperativeLevel
+    IDirectDrawSurface4* primary = nullptr;
+};
+State state;
+
+void Log(const char* format, ...) {
+    if (!state.logPath[0]) return;
+    FILE* f = std::fopen(state.logPath, "a");
+    if (!f) return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(f, format, args);
+    va_end(args);
+    std::fputc('\n', f);
+    std::fclose(f);
+}
+
+// The real entries, kept before they are swapped.
+decltype(IDirectDrawVtbl::QueryInterface) realQueryInterface;
+decltype(IDirectDraw4Vtbl::CreateSurface) realCreateSurface;
+decltype(IDirectDraw4Vtbl::SetCooperativeLevel) realSetCooperativeLevel;
+decltype(IDirectDraw4Vtbl::SetDisplayMode) realSetDisplayMode;
+decltype(IDirectDraw4Vtbl::RestoreDisplayMode) realRestoreDisplayMode;
+decltype(IDirectDrawSurface4Vtbl::Blt) realBlt;
+decltype(IDirectDrawSurface4Vtbl::Lock) realLock;
+decltype(IDirectDrawSurface4Vtbl::IsLost) realIsLost;
+decltype(IDirectDrawSurface4Vtbl::Restore) realRestore;
+decltype(IDirectDrawSurface4Vtbl::UpdateOverlay) realUpdateOverlay;
+
+template <typename Table>
+void Writable(Table* table, void (*edit)(Table*)) {
+    DWORD old = 0;
+    VirtualProtect(table, sizeof *table, PAGE_EXECUTE_READWRITE, &old);
+    edit(table);
+    VirtualProtect(table, sizeof *table, old, &old);
+}
+
+DWORD WINAPI ActivateLater(LPVOID window) {
+    Sleep(1000);
+    Log("fault activate on");
+    PostMessageA(static_cast<HWND>(window), WM_ACTIVATEAPP, TRUE, 0);
+    return 0;
+}
+
+// A presentation is about to be attempted: the faults keyed to frames begin.
+void Present() {
+    ++state.presents;
+    if (state.begun || state.presents < state.at) return;
+    if (state.fault == Fault::kLost) {
+        state.begun = state.lost = true;
+        Log("fault lost at presentation %d", state.presents);
+    } else if (state.fault == Fault::kActivate) {
+        state.begun = true;
+        // As Windows does when another program is activated: the exclusive
+        // display is gone, and the focus comes back a second later.
+        Log("fault activate off at presentation %d", state.presents);
+        state.lost = true;
+        HWND window = state.window;
+        PostMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
+        HANDLE later = CreateThread(nullptr, 0, ActivateLater, window, 0, nullptr);
+        if (later) CloseHandle(later);
+    } else if (state.fault == Fault::kBusy) {
+        state.begun = true;
+        state.busyLeft = 60;
+        Log("fault busy at presentation %d", state.presents);
+    }
+}
+
+// Busy card: without a wait flag always busy; with it, every third call
+// stays busy past the wait.
+bool StillDrawing(bool waited) {
+    if (state.busyLeft <= 0) return false;
+    --state.busyLeft;
+    if (!waited) {
+        Log("busy refused a call without the wait flag");
+        return true;
+    }
+    return state.busyLeft % 3 == 0;
+}
+
+void NotePresented(HRESULT result) {
+    if (SUCCEEDED(result) && state.begun && !state.lost) {
+        if (state.presentedAfter == 0) Log("presenting again at presentation %d", state.presents);
+        ++state.presentedAfter;
+    }
+}
+
+HRESULT WINAPI Blt(IDirectDrawSurface4* self, RECT* to, IDirectDrawSurface4* from, RECT* source, DWORD flags,
+                   DDBLTFX* effects) {
+    const bool toScreen = self == state.primary;
+    if (toScreen) Present();
+    if (state.lost) return DDERR_SURFACELOST;
+    if (StillDrawing((flags & DDBLT_WAIT) != 0)) return DDERR_WASSTILLDRAWING;
+    const HRESULT result = realBlt(self, to, from, source, flags, effects);
+    if (toScreen) NotePresented(result);
+    return result;
+}
+
+HRESULT WINAPI UpdateOverlay(IDirectDrawSurface4* self, RECT* source, IDirectDrawSurface4* to, RECT* target,
+                             DWORD flags, DDOVERLAYFX* effects) {
+    Present();
+    if (state.lost) return DDERR_SURFACELOST;
+    const HRESULT result = realUpdateOverlay(self, source, to, target, flags, effects);
+    NotePresented(result);
+    return result;
+}
+
+HRESULT WINAPI Lock(IDirectDrawSurface4* self, RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) {
+    if (state.lost) return DDERR_SURFACELOST;
+    if (StillDrawing((flags & DDLOCK_WAIT) != 0)) return DDERR_WASSTILLDRAWING;
+    return realLock(self, rect, desc, flags, event);
+}
+
+HRESULT WINAPI IsLost(IDirectDrawSurface4* self) { return state.lost ? DDERR_SURFACELOST : realIsLost(self); }
+
+HRESULT WINAPI Restore(IDirectDrawSurface4* self) {
+    if (state.lost) {
+        Log("restore refused: wrong mode");
+        return DDERR_WRONGMODE;
+    }
+    return realRestore(self);
+}
+
+void PatchSurfaceTable(IDirectDrawSurface4* surface) {
+    static bool done = false;
+    if (done || !surface) return;
+    done = true;
+    Writable<IDirectDrawSurface4Vtbl>(const_cast<IDirectDrawSurface4Vtbl*>(surface->lpVtbl), [](IDirectDrawSurface4Vtbl* t) {
+        realBlt = t->Blt;
+        realLock = t->Lock;
+        realIsLost = t->IsLost;
+        realRestore = t->Restore;
+        realUpdateOverlay = t->UpdateOverlay;
+        t->Blt = Blt;
+        t->Lock = Lock;
+        t->IsLost = IsLost;
+        t->Restore = Restore;
+        t->UpdateOverlay = UpdateOverlay;
+    });
+}
+
+HRESULT WINAPI CreateSurface(IDirectDraw4* self, DDSURFACEDESC2* desc, IDirectDrawSurface4** out, IUnknown* outer) {
+    const DWORD caps = desc ? desc->ddsCaps.dwCaps : 0;
+    if (state.fault == Fault::kNoOverlay && (caps & DDSCAPS_OVERLAY)) {
+        Log("overlay refused");
+        return DDERR_NOOVERLAYHW;
+    }
+    if (caps & DDSCAPS_PRIMARYSURFACE) {
+        ++state.primaries;
+        if (state.fault == Fault::kVidMem && state.primaries >= state.at) {
+            Log("primary surface %d refused: out of video memory", state.primaries);
+            return DDERR_OUTOFVIDEOMEMORY;
+        }
+    }
+    const HRESULT result = realCreateSurface(self, desc, out, outer);
+    if (SUCCEEDED(result) && out && *out) {
+        PatchSurfaceTable(*out);
+        if (caps & DDSCAPS_PRIMARYSURFACE) state.primary = *out;
+    }
+    return result;
+}
+
+HRESULT WINAPI SetCooperativeLevel(IDirectDraw4* self, HWND window, DWORD flags) {
+    state.window = window;
+    return realSetCooperativeLevel(self, window, flags);
+}
+
+// Setting a mode again is what brings lost surfaces back.
+void ModeSetAgain(const char* how) {
+    if (!state.lost) return;
+    state.lost = false;
+    Log("mode set again (%s)", how);
+}
+
+HRESULT WINAPI SetDisplayMode(IDirectDraw4* self, DWORD width, DWORD height, DWORD bits, DWORD refresh, DWORD flags) {
+    ++state.setModes;
+    if (state.fault == Fault::kSetMode && state.setModes >= state.at) {
+        Log("display mode %lux%lux%lu refused", width, height, bits);
+        return DDERR_INVALIDMODE;
+    }
+    const HRESULT result = realSetDisplayMode(self, width, height, bits, refresh, flags);
+    if (SUCCEEDED(result)) ModeSetAgain("SetDisplayMode");
+    return result;
+}
+
+HRESULT WINAPI RestoreDisplayMode(IDirectDraw4* self) {
+    const HRESULT result = realRestoreDisplayMode(self);
+    if (SUCCEEDED(result)) ModeSetAgain("RestoreDisplayMode");
+    return result;
+}
+
+HRESULT WINAPI QueryInterface(IDirectDraw* self, REFIID riid, void** out) {
+    const HRESULT result = realQueryInterface(self, riid, out);
+    static bool done = false;
+    if (SUCCEEDED(result) && !done && IsEqualGUID(riid, IID_IDirectDraw4)) {
+        done = true;
+        IDirectDraw4* four = static_cast<IDirectDraw4*>(*out);
+        Writable<IDirectDraw4Vtbl>(const_cast<IDirectDraw4Vtbl*>(four->lpVtbl), [](IDirectDraw4Vtbl* t) {
+            realCreateSurface = t->CreateSurface;
+            realSetCooperativeLevel = t->SetCooperativeLevel;
+            realSetDisplayMode = t->SetDisplayMode;
+            realRestoreDisplayMode = t->RestoreDisplayMode;
+            t->CreateSurface = CreateSurface;
+            t->SetCooperativeLevel = SetCooperativeLevel;
+            t->SetDisplayMode = SetDisplayMode;
+            t->RestoreDisplayMode = RestoreDisplayMode;
+        });
+    }
+    return result;
+}
+
+void ReadSettings() {
+    char text[64] = {};
+    GetEnvironmentVariableA("VELUNE_DDRAW_LOG", state.logPath, sizeof state.logPath);
+    if (GetEnvironmentVariableA("VELUNE_DDRAW_AT", text, sizeof text)) state.at = std::atoi(text);
+    text[0] = '\0';
+    GetEnvironmentVariableA("VELUNE_DDRAW_FAULT", text, sizeof text);
+    const struct {
+        const char* name;
+        Fault fault;
+    } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
+                 {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay}};
+    for (const auto& n : names)
+        if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
+    Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
+}
+
+}  // namespace
+
+extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnknown* outer) {
+    using Create = HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown*);
+    static Create create = nullptr;
+    if (!create) {
+        char path[MAX_PATH];
+        const UINT n = GetSystemDirectoryA(path, MAX_PATH - 16);
+        if (n == 0 || n >= MAX_PATH - 16) return DDERR_GENERIC;
+        std::strcat(path, "\\ddraw.dll");
+        HMODULE real = LoadLibraryA(path);
+        create = real ? reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(real, "DirectDrawCreate")))
+                      : nullptr;
+        if (!create) {
+            Log("no system ddraw.dll");
+            return DDERR_GENERIC;
+        }
+    }
+    const HRESULT result = create(guid, out, outer);
+    static bool done = false;
+    if (SUCCEEDED(result) && out && *out && !done) {
+        done = true;
+        Writable<IDirectDrawVtbl>(const_cast<IDirectDrawVtbl*>((*out)->lpVtbl), [](IDirectDrawVtbl* t) {
+            realQueryInterface = t->QueryInterface;
+            t->QueryInterface = QueryInterface;
+        });
+    }
+    return result;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) ReadSettings();
+    if (reason == DLL_PROCESS_DETACH)
+        Log("end: %d presentations, %d presented after the fault began, %d mode sets", state.presents,
+            state.presentedAfter, state.setModes);
+    return TRUE;
+}
