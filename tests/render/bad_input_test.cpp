@@ -69,4 +69,15 @@ TEST(RenderErrors, EachBadInputSaysWhatIsWrongAndWritesNothing) {
     }
 }
 
+TEST(RenderErrors, TheVideoNeverReplacesItsOwnSong) {
+    const std::string dir = fixtures::TempFolder("same");
+    ASSERT_TRUE(fixtures::WriteSong(dir + "/song.mkv", audio::MakeSong(0, 0.5, 1), ""));
+    const long size = fixtures::FileSize(dir + "/song.mkv");
+    // The same file under another spelling of its path.
+    const auto r = fixtures::Render({"--input", dir + "/song.mkv", "--video", dir + "/./song.mkv"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("would replace its own input"), std::string::npos) << r.err;
+    EXPECT_EQ(fixtures::FileSize(dir + "/song.mkv"), size);
+}
+
 }  // namespace

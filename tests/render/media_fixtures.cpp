@@ -31,7 +31,7 @@ namespace {
 const char* EncoderFor(const std::string& path) {
     const std::string ext = path.substr(path.find_last_of('.') + 1);
     if (ext == "wav") return "pcm_s16le";
-    if (ext == "flac") return "flac";
+    if (ext == "flac" || ext == "mkv") return "flac";
     if (ext == "mp3") return "libmp3lame";
     if (ext == "ogg" || ext == "opus") return "libopus";
     if (ext == "m4a") return "aac";

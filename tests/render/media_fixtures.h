@@ -10,7 +10,7 @@
 namespace fixtures {
 
 // Writes the PCM as an audio file; the extension picks the format
-// (.wav, .flac, .mp3, .ogg (Opus), .m4a (AAC)). An empty title writes no tag.
+// (.wav, .flac, .mp3, .ogg (Opus), .m4a (AAC), .mkv (FLAC)). An empty title writes no tag.
 bool WriteSong(const std::string& path, const audio::Pcm& pcm, const std::string& title);
 
 struct StreamInfo {

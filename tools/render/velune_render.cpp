@@ -123,7 +123,19 @@ bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<aud
     return true;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Track>& tracks) {
+    // The finished video replaces its path, which must not be a song of the run.
+    for (const std::string& input : o.inputs) {
+        if (SameFile(input, o.video)) {
+            std::fprintf(stderr, "velune-render: the video %s would replace its own input\n", o.video.c_str());
+            return 1;
+        }
+    }
     VideoSettings settings;
     settings.path = o.video;
     settings.width = o.width;
