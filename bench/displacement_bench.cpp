@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "scene/cpu_features.h"
 #include "scene/frame_ops.h"
 #include "transform/transform.h"
 
@@ -62,15 +63,22 @@ struct Path {
     const char* name;
     void (*step)(const DisplacementJob&);
 };
+// Sse2 and Avx2 only run where the processor has them; Chosen is the path
+// the frame uses on this machine.
 constexpr Path kPaths[] = {{"Reference", ApplyDisplacementReference},
                            {"Mmx", ApplyDisplacementMmx},
                            {"MmxPrefetch", ApplyDisplacementMmxPrefetch},
+                           {"Sse2", ApplyDisplacementSse2},
+                           {"Avx2", ApplyDisplacementAvx2},
+                           {"Chosen", ApplyDisplacement},
                            {"Streaming", Streaming}};
 
 // Names read Displacement/<path>/<width>x<height>.
 const int registered = [] {
     for (int size = 0; size < 3; ++size) {
         for (const Path& p : kPaths) {
+            if (p.step == ApplyDisplacementSse2 && !FeatureHasSse2(CpuFeatureWord())) continue;
+            if (p.step == ApplyDisplacementAvx2 && !CpuHasAvx2()) continue;
             const std::string name = std::string("Displacement/") + p.name + "/" +
                                      std::to_string(kSizes[size].width) + "x" + std::to_string(kSizes[size].height);
             benchmark::RegisterBenchmark(name.c_str(), Run, p.step, size)->Unit(benchmark::kMicrosecond);

@@ -18,7 +18,13 @@ void ApplyDisplacementReference(const DisplacementJob& job);
 void ApplyDisplacementMmx(const DisplacementJob& job);
 // MMX with software prefetch of the mapped source rows; needs SSE's prefetch.
 void ApplyDisplacementMmxPrefetch(const DisplacementJob& job);
-// The fastest variant this processor runs.
+// Two pixels per SSE2 register, with the same prefetch.
+void ApplyDisplacementSse2(const DisplacementJob& job);
+// Four pixels per AVX2 register; only where CpuHasAvx2().
+void ApplyDisplacementAvx2(const DisplacementJob& job);
+using DisplacementStep = void (*)(const DisplacementJob& job);
+// The fastest variant this processor runs, and the step that applies it.
+DisplacementStep ChooseDisplacementStep();
 void ApplyDisplacement(const DisplacementJob& job);
 
 void ClearPixelsReference(uint32_t* pixels, int count);

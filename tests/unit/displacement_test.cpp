@@ -3,9 +3,26 @@
 #include <random>
 #include <vector>
 
+#include "scene/cpu_features.h"
 #include "scene/frame_ops.h"
 
 namespace {
+
+struct Path {
+    const char* name;
+    DisplacementStep step;
+};
+
+// Every SIMD path this processor can run, and the one chosen at run time.
+std::vector<Path> SimdPaths() {
+    std::vector<Path> paths = {{"MMX", ApplyDisplacementMmx}};
+    const uint32_t features = CpuFeatureWord();
+    if (FeatureHasSse(features)) paths.push_back({"MMX+prefetch", ApplyDisplacementMmxPrefetch});
+    if (FeatureHasSse2(features)) paths.push_back({"SSE2", ApplyDisplacementSse2});
+    if (CpuHasAvx2()) paths.push_back({"AVX2", ApplyDisplacementAvx2});
+    paths.push_back({"chosen", ApplyDisplacement});
+    return paths;
+}
 
 struct MapCase {
     int width, height;
@@ -53,18 +70,18 @@ struct MapCase {
 }  // namespace
 
 TEST(Displacement, SimdPathsMatchTheReferenceBitForBit) {
-    const int sizes[][2] = {{1, 1}, {2, 3}, {3, 1}, {17, 13}, {64, 48}, {333, 7}, {321, 241}};
+    // Pixel counts of every remainder by 2 and 4, and long enough for the
+    // prefetching loops.
+    const int sizes[][2] = {{1, 1}, {2, 3}, {3, 1}, {5, 1}, {7, 1}, {17, 13}, {64, 48}, {333, 7}, {321, 241}, {259, 3}};
     uint32_t seed = 1;
     for (const auto& size : sizes) {
         for (bool bright : {false, true}) {
             const MapCase map(size[0], size[1], seed++, bright);
             for (bool noFade : {false, true}) {
                 const auto reference = map.Run(ApplyDisplacementReference, noFade);
-                EXPECT_EQ(map.Run(ApplyDisplacementMmx, noFade), reference)
-                    << size[0] << "x" << size[1] << " bright=" << bright << " noFade=" << noFade;
-                EXPECT_EQ(map.Run(ApplyDisplacementMmxPrefetch, noFade), reference)
-                    << size[0] << "x" << size[1] << " bright=" << bright << " noFade=" << noFade;
-                EXPECT_EQ(map.Run(ApplyDisplacement, noFade), reference);
+                for (const Path& path : SimdPaths())
+                    EXPECT_EQ(map.Run(path.step, noFade), reference)
+                        << path.name << " " << size[0] << "x" << size[1] << " bright=" << bright << " noFade=" << noFade;
             }
         }
     }
@@ -77,7 +94,10 @@ TEST(Displacement, DarkensWithoutNoFadeKeepsWhiteWithItAndZeroesTheFourthByte) {
     uint8_t weights[4] = {255, 0, 0, 0};
     uint32_t out = 0;
     DisplacementJob job{&out, source.data(), &offset, weights, 1, 3, false};
-    for (auto step : {ApplyDisplacementReference, ApplyDisplacementMmx, ApplyDisplacementMmxPrefetch}) {
+    std::vector<Path> paths = SimdPaths();
+    paths.push_back({"reference", ApplyDisplacementReference});
+    for (const Path& path : paths) {
+        const DisplacementStep step = path.step;
         job.noFade = false;
         step(job);
         // (c x 255) >> 8 per channel; the top byte of the source never passes.
@@ -95,10 +115,10 @@ TEST(Displacement, DarkensWithoutNoFadeKeepsWhiteWithItAndZeroesTheFourthByte) {
     std::vector<uint32_t> white(8, 0x00FFFFFF);
     uint8_t spread[4] = {100, 100, 50, 5};
     job = DisplacementJob{&out, white.data(), &offset, spread, 1, 2, true};
-    for (auto step : {ApplyDisplacementReference, ApplyDisplacementMmx, ApplyDisplacementMmxPrefetch}) {
+    for (const Path& path : paths) {
         out = 0;
-        step(job);
-        EXPECT_EQ(out, 0x00FFFFFFu);
+        path.step(job);
+        EXPECT_EQ(out, 0x00FFFFFFu) << path.name;
     }
 }
 
@@ -109,4 +129,15 @@ TEST(ClearPixels, ClearsEveryPixelIncludingAnOddLastOneAndNothingMore) {
         for (int i = 0; i < count; ++i) ASSERT_EQ(buffer[i], 0u) << count;
         EXPECT_EQ(buffer[count], 0x12345678u);
     }
+}
+
+TEST(CpuFeatures, Avx2NeedsTheProcessorBitsAndTheSavedState) {
+    const uint32_t ecx = (1u << 27) | (1u << 28);  // OSXSAVE, AVX
+    const uint32_t ebx7 = 1u << 5;                 // AVX2
+    EXPECT_TRUE(Avx2Usable(ecx, ebx7, 0x7));
+    EXPECT_FALSE(Avx2Usable(ecx & ~(1u << 27), ebx7, 0x7)) << "OS does not use XSAVE";
+    EXPECT_FALSE(Avx2Usable(ecx & ~(1u << 28), ebx7, 0x7)) << "no AVX";
+    EXPECT_FALSE(Avx2Usable(ecx, 0, 0x7)) << "no AVX2";
+    EXPECT_FALSE(Avx2Usable(ecx, ebx7, 0x3)) << "AVX state not saved";
+    EXPECT_FALSE(Avx2Usable(ecx, ebx7, 0x5)) << "SSE state not saved";
 }
