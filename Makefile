@@ -4,8 +4,10 @@ NATIVE := build/native
 ASAN := build/asan
 WINDOWS := build/windows
 BENCHDIR := build/bench
+RELEASE := build/release
+RELEASE_BUILD := build/release-build
 
-.PHONY: deps build native asan windows test test-native test-asan test-wine bench demo clean
+.PHONY: deps build native asan windows release test test-native test-asan test-wine test-release check-reproducible bench demo clean
 
 deps:
 	@scripts/install-deps
@@ -34,7 +36,17 @@ test-wine: windows
 	@scripts/check-dll $(WINDOWS)/release/vis_velune.dll
 	@cd $(WINDOWS) && ctest --output-on-failure; rc=$$?; VELUNE_WINEPREFIX=$$PWD/wineprefix ../../scripts/wine-stop; exit $$rc
 
-test: test-native test-asan test-wine
+# What a user downloads: stripped DLL and its debug file, readme, wallpaper, zip, installer.
+release: deps
+	@scripts/build-release $(RELEASE_BUILD) $(RELEASE) $(JOBS)
+
+test-release: release
+
+# Two clones of this commit at different paths must give the same bytes.
+check-reproducible: deps
+	@scripts/check-reproducible $(JOBS)
+
+test: test-native test-asan test-wine test-release
 
 bench: deps
 	@cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -1,5 +1,19 @@
 # Windows build: vis_velune.dll, the stand-in player and the Wine integration tests.
 set(WIN_FLAGS -march=i686)
+
+# Reproducible DLL: no checkout path in the binary or its debug file, whose
+# sources read /velune/src/... wherever it was built (the build folder usually
+# lies inside the checkout, so its more specific map comes last and wins), and
+# with VELUNE_SOURCE_DATE_EPOCH the commit's time as timestamp.
+set(REPRODUCIBLE_FLAGS -ffile-prefix-map=${CMAKE_SOURCE_DIR}=/velune -ffile-prefix-map=${CMAKE_BINARY_DIR}=/velune/build)
+set(VELUNE_SOURCE_DATE_EPOCH "" CACHE STRING "Seconds since 1970 stamped into the release (the commit's time)")
+set(VELUNE_STAMPED "")
+if(VELUNE_SOURCE_DATE_EPOCH)
+  # ld and objcopy both stamp the PE header: the time they run, unless told.
+  set(VELUNE_STAMPED ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELUNE_SOURCE_DATE_EPOCH})
+  file(WRITE ${CMAKE_BINARY_DIR}/source_date_epoch.txt.new "${VELUNE_SOURCE_DATE_EPOCH}\n")
+  file(COPY_FILE ${CMAKE_BINARY_DIR}/source_date_epoch.txt.new ${CMAKE_BINARY_DIR}/source_date_epoch.txt ONLY_IF_DIFFERENT)
+endif()
 file(GLOB DLL_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/host/*.cpp
   ${CMAKE_SOURCE_DIR}/src/video/*_win32.cpp
@@ -17,17 +31,48 @@ set(WIN_LIBS ddraw dxguid gdi32 user32 shell32 winmm comctl32 advapi32)
 add_library(vis_velune SHARED ${ENGINE_DLL_SOURCES} ${DLL_SOURCES})
 set_target_properties(vis_velune PROPERTIES PREFIX "" OUTPUT_NAME vis_velune)
 target_include_directories(vis_velune PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(vis_velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS}
+# -g does not change the code; it only feeds the debug file kept beside the
+# stripped DLL, so a user's crash address can still be read.
+target_compile_options(vis_velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS} -g ${REPRODUCIBLE_FLAGS}
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
-target_link_options(vis_velune PRIVATE ${STATIC_RUNTIME})
+target_link_options(vis_velune PRIVATE ${STATIC_RUNTIME} -Wl,--subsystem,windows)
 target_link_libraries(vis_velune PRIVATE ${WIN_LIBS})
+if(VELUNE_SOURCE_DATE_EPOCH)
+  # The PE timestamp is the commit's, and a new commit relinks.
+  set_target_properties(vis_velune PROPERTIES
+    RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELUNE_SOURCE_DATE_EPOCH}"
+    LINK_DEPENDS ${CMAKE_BINARY_DIR}/source_date_epoch.txt)
+endif()
 
-# The release folder: the DLL with its readme and wallpaper beside it.
+# The release folder: the stripped DLL with a debug link to its debug file,
+# and the readme and wallpaper beside it. Every test runs this DLL.
 add_custom_command(TARGET vis_velune POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/release
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vis_velune> ${CMAKE_BINARY_DIR}/release/
+  COMMAND ${VELUNE_STAMPED} ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:vis_velune> ${CMAKE_BINARY_DIR}/release/vis_velune.dll.debug
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.txt
           ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.bmp ${CMAKE_BINARY_DIR}/release/)
+# The link names the debug file without a folder (a debugger looks beside the
+# DLL), so it is added from inside the release folder.
+add_custom_command(TARGET vis_velune POST_BUILD
+  COMMAND ${VELUNE_STAMPED} ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=vis_velune.dll.debug
+          $<TARGET_FILE:vis_velune> vis_velune.dll
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release)
+
+# The zip and the installer, packed from the release folder; the Wine tests
+# install and remove this installer.
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/version.h VELUNE_VERSION_LINE REGEX "define VELUNE_VERSION_TEXT ")
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" VELUNE_VERSION "${VELUNE_VERSION_LINE}")
+set(VELUNE_PACKAGE_DIR ${CMAKE_BINARY_DIR}/package)
+set(VELUNE_SETUP ${VELUNE_PACKAGE_DIR}/vis_velune-${VELUNE_VERSION}-setup.exe)
+set(VELUNE_ZIP ${VELUNE_PACKAGE_DIR}/vis_velune-${VELUNE_VERSION}.zip)
+add_custom_command(OUTPUT ${VELUNE_SETUP} ${VELUNE_ZIP}
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-release ${CMAKE_BINARY_DIR}/release ${VELUNE_PACKAGE_DIR}
+          ${VELUNE_SOURCE_DATE_EPOCH}
+  DEPENDS vis_velune ${CMAKE_SOURCE_DIR}/installer/velune.nsi ${CMAKE_SOURCE_DIR}/scripts/package-release
+          ${CMAKE_SOURCE_DIR}/src/version.h ${CMAKE_SOURCE_DIR}/src/dialogs/velune.ico
+          ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.txt ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.bmp
+  VERBATIM)
+add_custom_target(velune_package ALL DEPENDS ${VELUNE_SETUP} ${VELUNE_ZIP})
 
 file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/host/*.cpp ${CMAKE_SOURCE_DIR}/tools/audio/*.cpp)
 if(HOST_SOURCES)
@@ -51,6 +96,10 @@ target_link_libraries(velune_wine_tests PRIVATE gtest gtest_main gdi32 user32)
 target_compile_definitions(velune_wine_tests PRIVATE
   VELUNE_RELEASE_DIR="Z:${CMAKE_BINARY_DIR}/release")
 add_dependencies(velune_wine_tests vis_velune)
+# The release checks: the version API, the registry, and the installer.
+target_link_libraries(velune_wine_tests PRIVATE version advapi32 shell32)
+target_compile_definitions(velune_wine_tests PRIVATE VELUNE_SETUP_PATH="Z:${VELUNE_SETUP}")
+add_dependencies(velune_wine_tests velune_package)
 if(TARGET velune-host)
   add_dependencies(velune_wine_tests velune-host)
 endif()

@@ -37,7 +37,8 @@ void LoadSettings(VisModule* module) {
     if (!module || !theVideo || !theScene) return;
     char path[kSettingsPathBytes];
     // Without a usable path the defaults of the Video and the Scene stay.
-    if (!SettingsPathFor(module->hDllInstance, path)) return;
+    // Where the file lives is decided here, once per run; Quit saves there.
+    if (!ChooseSettingsPath(module->hDllInstance, path)) return;
     Video& video = *theVideo;
     Scene& scene = *theScene;
 

@@ -1,10 +1,12 @@
 #pragma once
-// Where vis_velune.ini lives: beside the library, whatever the library is called.
+// Where vis_velune.ini lives: beside the library, whatever the library is
+// called, or in the user's application data when that file cannot be written.
 #include <cstddef>
 #include <cstring>
 
 constexpr size_t kSettingsPathBytes = 260;
 constexpr char kSettingsFileName[] = "vis_velune.ini";
+constexpr char kSettingsFolderName[] = "Velune";
 
 // The library's full file name cut after its last backslash (nothing left
 // when it has none: the file is then found in the current directory),
@@ -21,6 +23,14 @@ inline bool ComposeSettingsPath(const char* libraryName, char* out, size_t outBy
     return true;
 }
 
-// The settings path of the loaded library `instance` (an HINSTANCE). False
-// when the library's name is longer than the buffer, or the result would be.
+// Decides, once per Init, where this run's settings live. When the file beside
+// the library `instance` (an HINSTANCE) can be written, there, as always.
+// Otherwise %APPDATA%\Velune\vis_velune.ini, copied from the file beside the
+// library the first time: a player under Program Files would otherwise lose
+// every change silently, or have it redirected to a copy nobody can find.
+// False when no path fits the buffer.
+bool ChooseSettingsPath(void* instance, char (&path)[kSettingsPathBytes]);
+
+// The path chosen for `instance` at Init; the file beside the library when
+// none was chosen for it.
 bool SettingsPathFor(void* instance, char (&path)[kSettingsPathBytes]);

@@ -4,6 +4,8 @@
 // player and the tests, so it pulls in no Windows header.
 #include <cstddef>
 
+#include "version.h"
+
 struct VisModule;
 
 #if defined(_WIN32)
@@ -40,7 +42,8 @@ struct VisHeader {
 typedef VisHeader*(VIS_CDECL* VisGetHeaderFn)();
 
 constexpr int kVisHeaderVersion = 0x101;
-#define VELUNE_DESCRIPTION "Velune v1.06"
+// Name and version come from the one place the installer reads too.
+#define VELUNE_DESCRIPTION VELUNE_NAME " v" VELUNE_VERSION_TEXT
 
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(offsetof(VisModule, description) == 0, "module layout");
