@@ -83,4 +83,39 @@ TEST(PaintDrops, CountFollowsTheSquaredRatioToThePeak) {
     EXPECT_EQ(DropsDrawn(rig, 30.0, 1e-300), 120 * 16 * 16 - 5);
 }
 
+// One drop: a palette colour, then column and row offsets of up to a tenth
+// of the size per unit of a 0..10 draw, each negated on a coin's 0; ten rings
+// of radius up to 4.5 in shades of that colour.
+TEST(PaintDrops, ADropLandsWhereItsDrawsPutItInAShadeOfItsPaletteColour) {
+    Rig rig(120, 90);
+    const uint32_t dominant[3] = {0x0000FF, 0x00FF00, 0xFF0000};
+    for (uint32_t seed = 1; seed <= 30; ++seed) {
+        Msvcrt g{seed};
+        const int colour = g.Draw(2);
+        auto offset = [&](int size) {
+            const int spread = static_cast<int>(g.Draw(10) * size * 0.05);
+            const int d = g.Draw(spread);
+            return g.Draw(1) == 0 ? -d : d;
+        };
+        const int cx = 60 + offset(120);
+        const int cy = 45 + offset(90);
+        rig.Fill(0);
+        SeedRandom(seed);
+        rig.Volumes(9.31, 9.31, 9.31, 40.0);  // 120 x 0.0542 - 5: one drop
+        rig.scene.RenderPaintDrops();
+        ASSERT_EQ(RandomState(), g.state) << seed;
+        const auto lit = rig.Lit();
+        ASSERT_FALSE(lit.empty());
+        for (const auto& [x, y] : lit) {
+            EXPECT_TRUE(x >= cx - 5 && x <= cx + 4 && y >= cy - 5 && y <= cy + 4) << seed << ": " << x << "," << y;
+            const uint32_t p = rig.At(x, y);
+            EXPECT_EQ(p & dominant[colour], dominant[colour]) << seed;
+            const uint32_t weak = p & ~dominant[colour];
+            const uint32_t channels[3] = {weak & 0xFF, (weak >> 8) & 0xFF, (weak >> 16) & 0xFF};
+            EXPECT_EQ(channels[(colour + 1) % 3], channels[(colour + 2) % 3]) << seed;
+        }
+        EXPECT_TRUE(lit.count({cx + 4, cy}) && lit.count({cx, cy + 4})) << seed;
+    }
+}
+
 }  // namespace

@@ -1,6 +1,9 @@
 // Plain-Vanilla Waveforms and Shivering Lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -107,4 +110,100 @@ TEST(ShiveringLines, ARunStopsDrawingAfterAThousandSteps) {
     EXPECT_EQ(rig.At(x0 - 1, 500), rig.At(x0 + 1, 500));
     EXPECT_EQ(rig.At(x0 - 2, 500), rig.At(x0 + 2, 500));
     EXPECT_NE(rig.At(x0, 500), rig.At(x0 + 1, 500));
+}
+
+// 1152 points out through the samples and back: radius = sample / 8 plus
+// height x volume / 64, x by the sine and y by the cosine. White on the
+// second colour mode; over a centred map, four seeds around the centre.
+TEST(WavyCircle, TheRingFollowsTheMiddleWaveAroundTheCentre) {
+    Rig rig(200, 160);
+    std::set<std::pair<int, int>> ring;
+    auto setUp = [&] {
+        rig.Prime();
+        for (int j = 0; j < 576; ++j) rig.scene.waveMid[j] = (j % 7) * 8 - 24;
+        rig.Volumes(0, 0, 10, 20);
+        rig.Fill(0);
+    };
+    setUp();
+    for (int i = 0; i < 1152; ++i) {
+        const double angle = i * 0.005454166666666666;
+        const double r = rig.scene.waveMid[i < 576 ? i : 1151 - i] / 8 + 25.0;
+        ring.insert({int(100 + r * std::sin(angle)), int(80 + r * std::cos(angle))});
+    }
+    rig.scene.RenderWavyCircle();  // its colours exist before the seeded draw
+    Transform& t = *rig.display.transform;
+    for (const int mode : {1, 0}) {
+        setUp();
+        t.centreHint = 0;
+        SeedWhere([&](Msvcrt& g) { return g.Draw(1) == mode; });
+        rig.scene.firstFrame = 1;
+        rig.scene.RenderWavyCircle();
+        EXPECT_EQ(rig.Lit(), ring) << mode;
+        EXPECT_EQ(rig.At(100 + 25 - 3, 80) == 0xFFFFFFu, mode == 1) << "white in mode 1 only";
+    }
+    std::set<std::pair<int, int>> star = {{99, 80}, {101, 80}, {100, 81}, {100, 79}};
+    for (int frame = 0; frame < 3; ++frame) {  // the star may be black on a frame
+        setUp();
+        t.centreHint = 1;
+        rig.scene.firstFrame = 0;
+        rig.scene.RenderWavyCircle();
+        for (const auto& p : rig.Lit()) EXPECT_TRUE(ring.count(p) || star.count(p)) << p.first << "," << p.second;
+        for (const auto& p : ring) EXPECT_NE(rig.At(p.first, p.second), 0u);
+    }
+}
+
+// The centre slides one pixel per call and stays one call on each edge; the
+// circle's radius is height x volume^2 / 2048.
+TEST(MovingVolumeCircle, SlidesBetweenTheEdgesAndGrowsWithTheSquareOfTheVolume) {
+    Rig rig(12, 128);
+    rig.display.transform->centreHint = 0;
+    std::vector<int> columns;
+    for (int call = 0; call < 60; ++call) {
+        rig.Fill(0);
+        rig.Volumes(0, 0, 0, 8);
+        rig.scene.RenderMovingVolumeCircle();
+        const auto lit = rig.Lit();
+        ASSERT_EQ(lit.size(), 1u);
+        EXPECT_EQ(lit.begin()->second, 64);
+        if (call >= 24) columns.push_back(lit.begin()->first);
+    }
+    for (size_t i = 1; i < columns.size(); ++i) {
+        const int step = columns[i] - columns[i - 1];
+        if (step == 0) {
+            EXPECT_TRUE(columns[i] == 0 || columns[i] == 11) << i;
+            if (i >= 2) {
+                EXPECT_NE(columns[i - 1] - columns[i - 2], 0);
+            }
+        } else {
+            EXPECT_EQ(std::abs(step), 1) << i;
+            if (i >= 2 && columns[i - 1] != columns[i - 2]) {
+                EXPECT_EQ(step, columns[i - 1] - columns[i - 2]) << i;
+            }
+        }
+    }
+    EXPECT_GE(std::count(columns.begin(), columns.end(), 11), 1);
+    EXPECT_GE(std::count(columns.begin(), columns.end(), 0), 1);
+
+    // Volume 16 on 128 rows: radius 16, around the present centre row 64.
+    Rig wide(100, 128);
+    wide.display.transform->centreHint = 0;
+    wide.Volumes(0, 0, 16, 20);
+    wide.scene.RenderMovingVolumeCircle();
+    int top = 128, bottom = -1;
+    for (const auto& [x, y] : wide.Lit()) top = std::min(top, y), bottom = std::max(bottom, y);
+    EXPECT_EQ(top, 48);
+    EXPECT_EQ(bottom, 79);
+
+    // Over a centred map the middle wave runs down the centre column, ORed.
+    wide.Prime();
+    for (int j = 0; j < 576; ++j) wide.scene.waveMid[j] = (j % 9) - 4.5;
+    wide.Volumes(0, 0, 0, 20);
+    wide.display.transform->centreHint = 1;
+    wide.Fill(0x00010000);
+    wide.scene.RenderMovingVolumeCircle();
+    for (int y = 0; y < 128; ++y) {
+        const int x = 50 + int((y % 9) - 4.5);
+        EXPECT_EQ(wide.At(x, y) & 0x00010000u, 0x00010000u) << y;
+        EXPECT_NE(wide.At(x, y), 0x00010000u) << y;
+    }
 }
