@@ -45,6 +45,8 @@ TEST(RenderVideo, EachFormatGivesTheFramesSizeAndSoundOfTheSong) {
         {"song.flac", "v.mkv", "h264", "flac", 15}, {"song.ogg", "v.mkv", "h264", "opus", 15},
         {"song.wav", "v.mp4", "h264", "aac", 15},   {"song.flac", "v.webm", "vp9", "opus", 15},
         {"song.ogg", "v.webm", "vp9", "opus", 15},
+        {"song.flac", "v.mp4", "h264", "aac", 15},  // MP4 lists FLAC but refuses it as experimental
+        {"song.mp3", "v.gif", "gif", "", 15},       // a container without sound
     };
     for (const FormatCase& c : cases) {
         SCOPED_TRACE(std::string(c.input) + " -> " + c.output);
@@ -60,7 +62,9 @@ TEST(RenderVideo, EachFormatGivesTheFramesSizeAndSoundOfTheSong) {
         EXPECT_EQ(info.video.packets, c.frames);
         EXPECT_NEAR(info.video.seconds, c.frames / 10.0, 0.011);
         EXPECT_EQ(info.audio.codec, c.audioCodec);
-        EXPECT_NEAR(info.audio.seconds, 1.5, 0.06);
+        if (c.audioCodec[0] != '\0') {
+            EXPECT_NEAR(info.audio.seconds, 1.5, 0.06);
+        }
         EXPECT_FALSE(fixtures::FileExists(video + ".part"));
     }
 }

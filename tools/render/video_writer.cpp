@@ -52,6 +52,28 @@ bool ContainerTakes(const AVOutputFormat* format, AVCodecID id) {
     return avformat_query_codec(format, id, FF_COMPLIANCE_NORMAL) == 1;
 }
 
+// Some muxers list a codec yet refuse it when the header is written (FLAC in
+// MP4 is "experimental"), so a copy is tried on a scratch file in memory.
+bool CopyWorks(const AVOutputFormat* format, const AVCodecParameters* audio) {
+    AVFormatContext* scratch = nullptr;
+    if (avformat_alloc_output_context2(&scratch, format, nullptr, nullptr) < 0) return false;
+    AVStream* st = avformat_new_stream(scratch, nullptr);
+    bool ok = st != nullptr && avcodec_parameters_copy(st->codecpar, audio) >= 0;
+    if (ok) {
+        st->codecpar->codec_tag = 0;
+        st->time_base = AVRational{1, audio->sample_rate > 0 ? audio->sample_rate : 44100};
+        ok = avio_open_dyn_buf(&scratch->pb) >= 0 && avformat_write_header(scratch, nullptr) >= 0;
+    }
+    if (scratch->pb != nullptr) {
+        uint8_t* bytes = nullptr;
+        avio_close_dyn_buf(scratch->pb, &bytes);
+        av_free(bytes);
+        scratch->pb = nullptr;
+    }
+    avformat_free_context(scratch);
+    return ok;
+}
+
 bool IsRgb(AVPixelFormat f) {
     const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(f);
     return d != nullptr && (d->flags & AV_PIX_FMT_FLAG_RGB) != 0 && (d->flags & AV_PIX_FMT_FLAG_PAL) == 0 &&
@@ -131,7 +153,6 @@ bool VideoWriter::Open(const VideoSettings& s, const std::vector<audio::Track>& 
     // The song goes in unchanged when there is one and the container takes
     // it. Raw AAC streams (ADTS) carry their setup in every packet, which
     // MP4 and Matroska want once up front, so those are encoded afresh.
-    std::string copyReason;
     bool copy = false;
     if (inputs.size() == 1 && s.audioCodec.empty()) {
         std::string ignored;
@@ -140,11 +161,12 @@ bool VideoWriter::Open(const VideoSettings& s, const std::vector<audio::Track>& 
         if (index >= 0) {
             const AVCodecParameters* p = probe->streams[index]->codecpar;
             copy = ContainerTakes(format, p->codec_id) &&
-                   !(p->codec_id == AV_CODEC_ID_AAC && p->extradata_size == 0);
+                   !(p->codec_id == AV_CODEC_ID_AAC && p->extradata_size == 0) && CopyWorks(format, p);
         }
     }
     const AVCodec* audioCodec = nullptr;
-    if (!copy && !playlist.empty()) {
+    // A container without sound (GIF) gets none unless a codec is asked for.
+    if (!copy && !playlist.empty() && (audioId != AV_CODEC_ID_NONE || !s.audioCodec.empty())) {
         audioCodec = FindEncoder(s.audioCodec, audioId, AVMEDIA_TYPE_AUDIO, error);
         if (audioCodec == nullptr) return false;
         if (!ContainerTakes(format, audioCodec->id))
