@@ -41,7 +41,7 @@ public:
     RunningPlayer& operator=(const RunningPlayer&) = delete;
 
     // A top-level window of the player with this class (or any, for null) and caption.
-    HWND FindWindowOf(const char* className, const char* caption, DWORD timeoutMs = 20000) const {
+    HWND FindWindowOf(const char* className, const char* caption, DWORD timeoutMs = 30000) const {
         const DWORD start = GetTickCount();
         do {
             HWND found = nullptr;
@@ -54,8 +54,8 @@ public:
         } while (GetTickCount() - start < timeoutMs);
         return nullptr;
     }
-    HWND Panel(DWORD timeoutMs = 20000) const { return FindWindowOf("#32770", kPanelCaption, timeoutMs); }
-    HWND About(DWORD timeoutMs = 20000) const { return FindWindowOf("#32770", kAboutCaption, timeoutMs); }
+    HWND Panel(DWORD timeoutMs = 30000) const { return FindWindowOf("#32770", kPanelCaption, timeoutMs); }
+    HWND About(DWORD timeoutMs = 30000) const { return FindWindowOf("#32770", kAboutCaption, timeoutMs); }
     HWND Display() const { return FindWindowOf(kDisplayClass, nullptr); }
 
     // Visible top-level windows of the player with this caption.

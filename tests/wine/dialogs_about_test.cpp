@@ -53,6 +53,7 @@ TEST(DialogsAbout, ConfigShowsTheBoxAndWaitsForOk) {
     Sleep(300);
     EXPECT_EQ(player.Count(dialog_test::kAboutCaption), 1);
 
+    Sleep(300);
     ASSERT_TRUE(dialog_test::CaptureWindow(about, box.Path("about.bmp")));
     host_test::Capture shot;
     ASSERT_TRUE(host_test::ReadCapture(box.Path("about.bmp"), shot));
