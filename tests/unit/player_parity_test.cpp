@@ -48,8 +48,9 @@ TEST(PlayerParity, NativeFramesAreTheReference) {
         scene.Frame(&spectrum[0][0], &waveform[0][0]);
         const uint32_t* pixels = display.frameBuffer;
         const auto sum = [&] { return parity::Checksum([&](int x, int y) { return pixels[y * parity::kWidth + x]; }); };
-        if (frame + 1 == parity::kFrames[next].frame)
+        if (frame + 1 == parity::kFrames[next].frame) {
             EXPECT_EQ(sum(), parity::kFrames[next].previous) << "frame " << frame << std::hex << " 0x" << sum();
+        }
         if (frame == parity::kFrames[next].frame) {
             EXPECT_EQ(sum(), parity::kFrames[next].checksum) << "frame " << frame << std::hex << " 0x" << sum();
             ++next;
