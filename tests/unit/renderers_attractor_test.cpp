@@ -40,27 +40,34 @@ std::set<Pixel> StepModel(const Scene& s, std::vector<Particle>& ps, double ax, 
     return drawn;
 }
 
+// The pull grows with the square of the width: 1000 at 320 pixels, 4000 at
+// 640, capped at 2 per frame (anything nearer than 22.4 or 44.7 pixels).
 TEST(OrbitingParticlesBeat, FirstFrameScattersAndPullsWithCappedForce) {
-    Rig rig(320, 240);  // strength 1000: anything nearer than 22.4 pixels is capped
-    rig.Volumes(0, 0, 0, 8.0);
-    rig.scene.RenderOrbitingParticlesBeat();  // the cyclers exist before the replay
+    for (const int w : {320, 640}) {
+        const int h = w * 3 / 4;
+        const double strength = w == 320 ? 1000.0 : 4000.0;
+        Rig rig(w, h);
+        rig.Volumes(0, 0, 0, 8.0);
+        rig.scene.RenderOrbitingParticlesBeat();  // the cyclers exist before the replay
 
-    SeedRandom(2024);
-    std::vector<Particle> model;
-    for (int i = 0; i < 500; ++i) model.push_back(Scattered(rig.scene, 0.05));
-    double ax = Random(319) * 0.5 + 80.0, ay = Random(239) * 0.5 + 60.0;
-    int capped = 0;
-    for (const Particle& p : model) capped += 1000.0 / ((ax - p.x) * (ax - p.x) + (ay - p.y) * (ay - p.y)) > 2.0;
-    ASSERT_GT(capped, 3);  // the cap really matters for this seed
-    std::vector<Particle> uncapped = model;
+        SeedRandom(2024);
+        std::vector<Particle> model;
+        for (int i = 0; i < 500; ++i) model.push_back(Scattered(rig.scene, 0.05));
+        const double ax = Random(w - 1) * 0.5 + w / 4.0, ay = Random(h - 1) * 0.5 + h / 4.0;
+        int capped = 0;
+        for (const Particle& p : model)
+            capped += strength / ((ax - p.x) * (ax - p.x) + (ay - p.y) * (ay - p.y)) > 2.0;
+        ASSERT_GT(capped, 3);  // the cap really matters for this seed
+        std::vector<Particle> uncapped = model;
 
-    SeedRandom(2024);
-    rig.Fill(0);
-    rig.scene.firstFrame = 1;
-    rig.scene.RenderOrbitingParticlesBeat();
-    const auto expected = StepModel(rig.scene, model, ax, ay, 1000.0, 2.0);
-    EXPECT_EQ(rig.Lit(), expected);
-    EXPECT_NE(StepModel(rig.scene, uncapped, ax, ay, 1000.0, 1e9), expected);
+        SeedRandom(2024);
+        rig.Fill(0);
+        rig.scene.firstFrame = 1;
+        rig.scene.RenderOrbitingParticlesBeat();
+        const auto expected = StepModel(rig.scene, model, ax, ay, strength, 2.0);
+        EXPECT_EQ(rig.Lit(), expected) << w;
+        EXPECT_NE(StepModel(rig.scene, uncapped, ax, ay, strength, 1e9), expected);
+    }
 }
 
 // The corners swing through the point and many get flung far, but some starts
@@ -99,3 +106,34 @@ TEST(FloatingTriangle, GathersAroundTheFixedPointOnEverySize) {
 }
 
 }  // namespace
+
+// The left swarm chases an attractor that circles the centre at the left
+// volume's share of half the height; the right one, in silence, stays on the
+// centre. So the middle of everything drawn, half-way out, turns at the spin:
+// 6.283 / ((draw - 3) x 120 + 1.01) per frame.
+TEST(OrbitingParticlesVolume, TheSwarmsTurnByTheirSpinTable) {
+    Rig rig(320, 240);
+    rig.Volumes(8, 0, 4, 16);  // the left attractor 60 pixels out
+    rig.scene.RenderOrbitingParticlesVolume();
+    for (const int draw : {0, 6}) {
+        SeedWhere([&](Msvcrt& g) { return g.Draw(6) == draw; });
+        rig.scene.firstFrame = 1;
+        double previous = 0, turned = 0, distance = 0;
+        for (int frame = 0; frame <= 300; ++frame) {
+            rig.Fill(0);
+            rig.scene.RenderOrbitingParticlesVolume();
+            rig.scene.firstFrame = 0;
+            double sx = 0, sy = 0;
+            const auto lit = rig.Lit();
+            for (const auto& [x, y] : lit) sx += x + 0.5 - 160, sy += y + 0.5 - 120;
+            const double a = std::atan2(sy, sx);
+            if (frame > 150) {
+                turned += WrapAngle(a - previous);
+                distance += std::hypot(sx, sy) / lit.size();
+            }
+            previous = a;
+        }
+        EXPECT_NEAR(turned / 150, TableSpin(draw, 120.0, 1.01), 0.003) << draw;
+        EXPECT_NEAR(distance / 150, 30.0, 4.0) << draw;
+    }
+}

@@ -135,6 +135,37 @@ TEST(RendererContract, FollowingColoursStayNearTheirLeaders) {
     }
 }
 
+// A beat is the middle volume above a share of the peak: 80 % for Shivering
+// Lines and Orbiting Particles - Beat, 70 % for Snow and Floating Triangle.
+// Each spends its draws on it: a new layout, attractor, gust or triangle;
+// otherwise only the colours draw now and then.
+TEST(RendererContract, BeatsStartAboveTheirShareOfThePeak) {
+    struct Beat {
+        int renderer;
+        double share;
+        int draws;  // at least, on a beat
+    };
+    const Beat beats[] = {{3, 0.8, 12}, {9, 0.8, 2}, {11, 0.7, 2000}, {13, 0.7, 12}};
+    RendererRig rig(64, 48);
+    for (const Beat& b : beats) {
+        for (const double margin : {-0.02, 0.02}) {
+            rig.scene.firstFrame = 1;
+            (rig.scene.*kRenderers[b.renderer])();
+            rig.scene.firstFrame = 0;
+            int beating = 0;
+            for (int f = 0; f < 20; ++f) {
+                rig.Volumes(10, 10, 20.0 * (b.share + margin), 20.0);
+                beating += rig.DrawsOf([&] { (rig.scene.*kRenderers[b.renderer])(); }) >= b.draws;
+            }
+            if (margin > 0) {
+                EXPECT_EQ(beating, 20) << rig.scene.rendererNames[b.renderer];
+            } else {
+                EXPECT_LE(beating, 3) << rig.scene.rendererNames[b.renderer];
+            }
+        }
+    }
+}
+
 TEST(RendererContract, NothingPastThePictureOnTinyFramesWithHostileAudio) {
     SeedRandom(5);
     for (int w : {1, 2, 3, 6}) {
