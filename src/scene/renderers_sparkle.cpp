@@ -49,6 +49,48 @@ int DropOffset(int size) {
     return d;
 }
 
+// The ten rings of a drop as DrawCircle traces them about any centre: ring j
+// has radius j x 0.5 and its points lie at radius x (cos, sin)(k / radius)
+// from the centre. The offsets are the same doubles for every drop, so they
+// are computed once and each point costs two additions (a loud first frame
+// of a song draws up to 30,715 drops).
+constexpr int kRings = 10;
+constexpr int kMaxRingPoints = 32;
+struct DropRings {
+    int points[kRings];
+    double x[kRings][kMaxRingPoints];
+    double y[kRings][kMaxRingPoints];
+    uint32_t colour[3][kRings];  // palette colour scaled for each ring
+};
+
+const DropRings& Rings() {
+    static const DropRings rings = [] {
+        DropRings r{};
+        for (int j = 0; j < kRings; ++j) {
+            const double radius = j * 0.5;
+            r.points[j] = j == 0 ? 0 : 1 - static_cast<int>(radius * -6.283);  // as DrawCircle counts
+            for (int k = 0; k < r.points[j]; ++k) {
+                const double angle = k / radius;
+                r.x[j][k] = radius * std::cos(angle);
+                r.y[j][k] = radius * std::sin(angle);
+            }
+            for (int c = 0; c < 3; ++c) r.colour[c][j] = ScaleColor(std::cos(j * 0.15) * 8.0, kPaintPalette[c]);
+        }
+        return r;
+    }();
+    return rings;
+}
+
+// DrawCircle's plot in OR mode: truncation toward zero, each coordinate
+// checked on its own.
+inline bool DropPixel(double v, int limit, int* out) {
+    if (!(v > -1.0 && v < static_cast<double>(limit) + 1.0)) return false;
+    const int i = static_cast<int>(v);
+    if (i < 0 || i > limit) return false;
+    *out = i;
+    return true;
+}
+
 }  // namespace
 
 void Scene::RenderSparkles() {
@@ -74,11 +116,19 @@ void Scene::RenderPaintDrops() {
     if (Transform* t = CurrentTransform()) t->noFade = 0;
 
     const int drops = PaintDropCount(volumeMid, volumePeak);
+    const DropRings& rings = Rings();
     for (int n = 0; n < drops; ++n) {
-        const uint32_t c = kPaintPalette[Random(2)];
-        const int cx = width / 2 + DropOffset(width);
-        const int cy = height / 2 + DropOffset(height);
+        const int c = Random(2);
+        const double cx = width / 2 + DropOffset(width);
+        const double cy = height / 2 + DropOffset(height);
         // Inner rings brightest: the factor falls from about 7.9 to 1.75.
-        for (int j = 0; j < 10; ++j) DrawCircle(cx, cy, j * 0.5, ScaleColor(std::cos(j * 0.15) * 8.0, c), true);
+        for (int j = 1; j < kRings; ++j) {
+            const uint32_t colour = rings.colour[c][j];
+            for (int k = 0; k < rings.points[j]; ++k) {
+                int ix, iy;
+                if (DropPixel(cx + rings.x[j][k], maxX, &ix) && DropPixel(cy + rings.y[j][k], maxY, &iy))
+                    frameBuffer[iy * width + ix] |= colour;
+            }
+        }
     }
 }

@@ -1,0 +1,227 @@
+// The 32-bit benchmark, run under Wine: the engine exactly as the DLL builds
+// it (x87 doubles at 53-bit precision, run-time SIMD choice), without a screen.
+//   1. the displacement paths against a streaming pass over the same bytes;
+//   2. YUV compose against memcpy of the same bytes;
+//   3. map generation of all 15 transforms, now and as first written;
+//   4. scene changes: for every transform, the worst frame within 30 frames
+//      of a real Choose against the steady frame before it.
+// Every figure is a median of repeated runs; compare ratios, not times.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "../../tests/unit/transform_oracle.h"
+#include "host/x87_precision.h"
+#include "scene/cpu_features.h"
+#include "scene/frame_ops.h"
+#include "scene/random.h"
+#include "scene/scene.h"
+#include "scene/scene_display.h"
+#include "transform/transform.h"
+#include "video/compose.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+template <typename F>
+double MedianMs(int runs, F f) {
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        const Clock::time_point a = Clock::now();
+        f();
+        t.push_back(Seconds(a, Clock::now()) * 1e3);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+struct Size {
+    int width, height;
+};
+constexpr Size kSizes[] = {{640, 480}, {1920, 1080}};
+
+// --- 1. displacement
+
+void Streaming(const DisplacementJob& job) {
+    const uint32_t* w = reinterpret_cast<const uint32_t*>(job.weights);
+    for (int i = 0; i < job.pixelCount; ++i)
+        job.destination[i] = job.source[i] ^ w[i] ^ static_cast<uint32_t>(job.sourceOffsets[i]);
+}
+
+void BenchDisplacement() {
+    std::printf("\n== displacement, ms per frame (median of 15); a slow inward spiral map\n");
+    struct Path {
+        const char* name;
+        DisplacementStep step;
+        bool available;
+    };
+    const uint32_t f = CpuFeatureWord();
+    const Path paths[] = {{"Reference", ApplyDisplacementReference, true},
+                          {"Mmx", ApplyDisplacementMmx, FeatureHasMmx(f)},
+                          {"MmxPrefetch", ApplyDisplacementMmxPrefetch, FeatureHasSse(f)},
+                          {"Sse2", ApplyDisplacementSse2, FeatureHasSse2(f)},
+                          {"Avx2", ApplyDisplacementAvx2, CpuHasAvx2()},
+                          {"Chosen", ChooseDisplacementStep(), true},
+                          {"Streaming", Streaming, true}};
+    for (const Size s : kSizes) {
+        Transform map;
+        int lock = 3;
+        map.lockedTransform = &lock;
+        map.Init(s.width, s.height);
+        const double cx = s.width * 0.5, cy = s.height * 0.5;
+        for (int n = 0; n < s.width * s.height; ++n) {
+            const double dx = n % s.width - cx, dy = n / s.width - cy;
+            const double r = std::sqrt(dx * dx + dy * dy) * 0.97;
+            const double a = std::atan2(dy, dx) + 0.03;
+            map.SetEntry(n, cx + r * std::cos(a), cy + r * std::sin(a));
+        }
+        std::vector<uint32_t> source(FrameBufferPixels(s.width, s.height)), out(s.width * s.height);
+        for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+        const DisplacementJob job{out.data(), source.data(), map.sourceOffsets, map.weights,
+                                  map.pixelCount, map.width, false};
+        double reference = 0, chosen = 0, streaming = 0, mmxPrefetch = 0;
+        for (const Path& p : paths) {
+            if (!p.available) continue;
+            const double ms = MedianMs(15, [&] { p.step(job); });
+            std::printf("%-12s %4dx%-4d %8.3f\n", p.name, s.width, s.height, ms);
+            if (p.step == ApplyDisplacementReference) reference = ms;
+            if (p.step == ApplyDisplacementMmxPrefetch) mmxPrefetch = ms;
+            if (p.step == Streaming) streaming = ms;
+            if (std::strcmp(p.name, "Chosen") == 0) chosen = ms;
+        }
+        std::printf("  reference / chosen %.2fx   chosen / streaming %.2fx   mmx+prefetch / streaming %.2fx\n",
+                    reference / chosen, chosen / streaming, mmxPrefetch / streaming);
+    }
+}
+
+// --- 2. compose
+
+void BenchCompose() {
+    std::printf("\n== YUV compose at 640x480, ms (median of 31), against memcpy of the 2-byte frame\n");
+    const int w = 640, h = 480;
+    std::vector<uint32_t> frame(w * h);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    std::vector<uint8_t> target(static_cast<size_t>(w) * h * 4 + 16), copy(target.size());
+    const double memcpyMs = MedianMs(31, [&] { memcpy(target.data(), copy.data(), static_cast<size_t>(w) * h * 2); });
+    for (int format : {kComposeUyvy, kComposeYuy2}) {
+        const ComposeJob job{frame.data(), w, h, target.data(), 2 * w, format};
+        const double mmx = MedianMs(31, [&] { ComposeMmx(job); });
+        const double chosen = MedianMs(31, [&] { ComposeFrame(job); });
+        std::printf("%s  mmx %.3f  chosen %.3f  memcpy %.3f   chosen / memcpy %.2fx\n",
+                    format == kComposeUyvy ? "UYVY" : "YUY2", mmx, chosen, memcpyMs, chosen / memcpyMs);
+    }
+}
+
+// --- 3. generation
+
+void BenchGeneration() {
+    std::printf("\n== map generation, ms (median of 3): now | as first written | ratio\n");
+    for (const Size s : kSizes) {
+        Transform t;
+        int lock = 3;
+        t.lockedTransform = &lock;
+        t.Init(s.width, s.height);
+        for (int index = 0; index < kTransformCount; ++index) {
+            const double now = MedianMs(3, [&] {
+                SeedRandom(20261207u);
+                t.currentIndex = index;
+                t.Generate();
+            });
+            const double first = MedianMs(3, [&] {
+                SeedRandom(20261207u);
+                oracle::Generate(t, index);
+            });
+            std::printf("%2d %-30s %4dx%-4d %8.2f %8.2f %6.2fx\n", index, kTransformNames[index], s.width, s.height,
+                        now, first, first / now);
+        }
+    }
+}
+
+// --- 4. scene changes
+
+class BenchDisplay : public SceneDisplay {
+public:
+    BenchDisplay(int w, int h) { AllocateFrameBuffers(w, h); }
+    ~BenchDisplay() override {
+        delete transform;
+        FreeFrameBuffers();
+    }
+    int QueryPlayPosition() override { return position += 23; }
+    int QueryPlaylistIndex() override { return 0; }
+    const char* QueryTitle(int) override { return "Bench"; }
+    int position = 0;
+};
+
+void BenchSceneChanges() {
+    std::printf("\n== scene changes: frame = scene step + compose (32-bit RGB) + flip\n");
+    std::printf("   steady = median of 20 frames before the change; worst = within 30 frames after it\n");
+    uint8_t spectrum[2 * kAudioSamples], waveform[2 * kAudioSamples];
+    for (int i = 0; i < 2 * kAudioSamples; ++i) {
+        spectrum[i] = static_cast<uint8_t>(200 - (i % kAudioSamples) / 3);
+        waveform[i] = static_cast<uint8_t>(static_cast<int>(100.0 * std::sin(i * 0.07)) ^ 0x80);
+    }
+    for (const Size s : kSizes) {
+        BenchDisplay display(s.width, s.height);
+        Scene scene(&display);
+        display.transform = new Transform;
+        scene.lockedRenderer = 0;
+        scene.lockedTransform = 3;
+        display.transform->lockedTransform = &scene.lockedTransform;
+        display.transform->Init(s.width, s.height);
+        scene.framesPerScene = -1;
+        scene.Start();
+        std::vector<uint8_t> surface(static_cast<size_t>(s.width + 1) * s.height * 4);
+        auto frame = [&] {
+            const Clock::time_point a = Clock::now();
+            scene.Frame(spectrum, waveform);
+            const ComposeJob job{display.frameBuffer, s.width, s.height, surface.data(), (s.width + 1) * 4,
+                                 kCompose32};
+            ComposeFrame(job);
+            display.SwapFrameBuffers();
+            return Seconds(a, Clock::now()) * 1e3;
+        };
+        double worstRatio = 0;
+        for (int index = 0; index < kTransformCount; ++index) {
+            for (int i = 0; i < 10; ++i) frame();  // settle, let any generation finish
+            std::vector<double> steady;
+            for (int i = 0; i < 20; ++i) steady.push_back(frame());
+            std::sort(steady.begin(), steady.end());
+            const double steadyMs = steady[steady.size() / 2];
+            // The automatic switch, inside the next Frame: a real Choose.
+            scene.lockedTransform = index;
+            scene.framesPerScene = scene.frameCounter;
+            double worst = 0;
+            int framesToMap = -1;
+            for (int i = 0; i <= 30; ++i) {
+                worst = std::max(worst, frame());
+                if (i == 0) scene.framesPerScene = -1;
+                if (framesToMap < 0 && !display.transform->GenerationPending()) framesToMap = i;
+            }
+            worstRatio = std::max(worstRatio, worst / steadyMs);
+            std::printf("%2d %-30s %4dx%-4d steady %7.2f  worst %7.2f  %5.2fx  new map after %d frames\n", index,
+                        kTransformNames[index], s.width, s.height, steadyMs, worst, worst / steadyMs, framesToMap);
+        }
+        std::printf("  worst ratio at %dx%d: %.2fx\n", s.width, s.height, worstRatio);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // As the DLL computes: 53-bit x87 precision, round to nearest.
+    PluginPrecision precision;
+    const char* only = argc > 1 ? argv[1] : "";
+    std::printf("velune 32-bit bench; CPU: sse2 %d, avx2 %d\n", FeatureHasSse2(CpuFeatureWord()) ? 1 : 0,
+                CpuHasAvx2() ? 1 : 0);
+    if (!*only || strstr(only, "displacement")) BenchDisplacement();
+    if (!*only || strstr(only, "compose")) BenchCompose();
+    if (!*only || strstr(only, "generation")) BenchGeneration();
+    if (!*only || strstr(only, "scene")) BenchSceneChanges();
+    return 0;
+}
