@@ -168,6 +168,7 @@ TEST(RenderVideo, SeveralInputsPlayAsOnePlaylist) {
     // The position is polled on frames 1, 31, 61: at 61 it has gone back
     // (2.5 s into the second song, after 3.0 s into the first), so the second
     // song's title shows: its file name, as it has no tag.
+    EXPECT_EQ(r.err, "");  // no progress bar when no terminal watches
     EXPECT_NE(r.out.find("frame 1: message \"First Tag\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("frame 61: message \"second-song\""), std::string::npos) << r.out;
 }
