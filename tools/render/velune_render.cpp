@@ -152,6 +152,10 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
         return 1;
     }
     if (!Run(o, o.renderer, frames, tracks, &video)) return 1;  // the writer removes its file
+    if (Interrupted() && video.FramesWritten() == 0) {
+        std::fprintf(stderr, "velune-render: interrupted before the first frame; nothing written\n");
+        return 130;
+    }
     if (!video.Finish(&error)) {
         std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;
