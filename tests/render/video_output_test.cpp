@@ -2,6 +2,7 @@
 // right frames, size, length and sound; frames match the PNGs; beats land on
 // their frame; a playlist makes one video; Ctrl+C leaves a playable file.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -171,6 +172,31 @@ TEST(RenderVideo, SeveralInputsPlayAsOnePlaylist) {
     EXPECT_EQ(r.err, "");  // no progress bar when no terminal watches
     EXPECT_NE(r.out.find("frame 1: message \"First Tag\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("frame 61: message \"second-song\""), std::string::npos) << r.out;
+}
+
+TEST(RenderVideo, ATerminalSeesAProgressBarThatEndsFull) {
+    const std::string dir = fixtures::TempFolder("terminal");
+    const std::string video = dir + "/v.mp4";
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(VELUNE_RENDER_EXE, VELUNE_RENDER_EXE, "--video", video.c_str(), "--frames", "40", "--size", "64x48",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string screen;
+    char buffer[4096];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof(buffer))) > 0;) screen.append(buffer, static_cast<size_t>(n));
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(terminal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
+    EXPECT_NE(screen.find("\r[####################] 40/40 frames  "), std::string::npos) << screen;
+    EXPECT_NE(screen.find("x real time  0:00 left"), std::string::npos) << screen;
+    // The bar replaces the scene lines on a terminal; the summary follows it.
+    EXPECT_EQ(screen.find("frame 1:"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("wrote " + video), std::string::npos) << screen;
 }
 
 TEST(RenderVideo, CtrlCLeavesAPlayableFileOfTheFramesDone) {
