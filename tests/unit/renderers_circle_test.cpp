@@ -1,7 +1,9 @@
 // Spectral Spheres and Hypnotizer: circles drawn where the audio puts them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 #include <vector>
 
 #include "renderer_rig.h"
@@ -85,6 +87,23 @@ TEST(OrbitingFigures, TurnByTheirSpinTables) {
             }
             return angle;
         });
+    // Volume Lines' third draw: 0 gives the second hand the follower's colour,
+    // which now and then meets the leader's.
+    for (const int second : {0, 1}) {
+        SeedWhere([&](Msvcrt& g) { return g.Draw(6), g.Draw(1) == 1 && g.Draw(1) == second; });
+        hand.scene.firstFrame = 1;
+        size_t most = 0;
+        for (int frame = 0; frame < 200; ++frame) {
+            hand.Fill(0);
+            hand.Volumes(30, 30, 15, 15);
+            hand.scene.RenderVolumeLines();
+            hand.scene.firstFrame = 0;
+            std::set<uint32_t> colours;
+            for (const auto& [x, y] : hand.Lit()) colours.insert(hand.At(x, y));
+            most = std::max(most, colours.size());
+        }
+        EXPECT_EQ(most, second == 0 ? 2u : 1u) << second;
+    }
     for (int draw = 0; draw <= 6; ++draw) {
         EXPECT_NEAR(ringSpins[draw], WrapAngle(TableSpin(draw, 60.0, 1.0)), 0.004) << "Hypnotizer, draw " << draw;
         EXPECT_NEAR(handSpins[draw], WrapAngle(TableSpin(draw, 60.0, 1.01)), 0.004) << "Volume Lines, draw " << draw;

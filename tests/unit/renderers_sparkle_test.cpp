@@ -1,6 +1,7 @@
 // Sparkles and Paint Drops.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "renderer_rig.h"
@@ -8,25 +9,6 @@
 namespace {
 
 using Rig = RendererRig;
-
-TEST(Sparkles, SilenceDrawsEachStarAsOnePixelOnACircleOfQuarterWidth) {
-    Rig rig(400, 300);
-    rig.Volumes(0, 0, 0, 8.0);
-    rig.scene.firstFrame = 1;
-    for (int frame = 0; frame < 9; ++frame) {  // the stars turn from frame to frame
-        rig.Fill(0);
-        rig.scene.RenderSparkles();
-        rig.scene.firstFrame = 0;
-        const auto lit = rig.Lit();
-        ASSERT_EQ(lit.size(), 2u);  // 240 zero-length lines collapse onto two centres
-        // The stars sit opposite each other, a quarter width from the centre.
-        const auto [x0, y0] = *lit.begin();
-        const auto [x1, y1] = *lit.rbegin();
-        EXPECT_NEAR(x0 + x1, 400, 2);
-        EXPECT_NEAR(y0 + y1, 300, 2);
-        EXPECT_NEAR(std::hypot(x0 - 199.5, y0 - 149.5), 100.0, 1.5);
-    }
-}
 
 // Two stars of three rays, each ray ending in a burst of 3 + 9 + 27 rays:
 // 120 rays per star, two draws each, one of them thrown away. The colours
@@ -44,18 +26,40 @@ TEST(Sparkles, EveryRayDrawsTwiceAndTheStarsTurnByTheSpinTable) {
     }
     EXPECT_GT(plain, 100);
 
-    // In silence each star is one pixel; the pair turns by half a turn's symmetry.
+    // In silence each star is one pixel, the two opposite each other a quarter
+    // width from the centre; the pair turns by half a turn's symmetry.
     rig.Volumes(0, 0, 0, 8.0);
     const auto spins = rig.MeasuredSpins([&] { rig.scene.RenderSparkles(); },
                                          [&] {
                                              const auto lit = rig.Lit();
+                                             EXPECT_EQ(lit.size(), 2u);
                                              const auto [x0, y0] = *lit.begin();
                                              const auto [x1, y1] = *lit.rbegin();
+                                             EXPECT_NEAR(x0 + x1, 400, 2);
+                                             EXPECT_NEAR(y0 + y1, 300, 2);
+                                             EXPECT_NEAR(std::hypot(x0 - 199.5, y0 - 149.5), 100.0, 1.5);
                                              return std::atan2(y1 - y0, x1 - x0);
                                          },
                                          3.141592653589793);
     for (int draw = 0; draw <= 6; ++draw)
         EXPECT_NEAR(spins[draw], WrapAngle(TableSpin(draw, 60.0, 1.01), 3.141592653589793), 0.006) << draw;
+
+    // Rays of volume x height / 128 (37.5 here), then bursts of half, quarter
+    // and eighth: every pixel within 1.875 rays of a centre, some a ray away.
+    const auto [ax, ay] = *rig.Lit().begin();
+    const double turn = TableSpin(6, 60.0, 1.01), c = std::cos(turn), s = std::sin(turn);
+    const double cx = 200 + (ax + 0.5 - 200) * c - (ay + 0.5 - 150) * s;
+    const double cy = 150 + (ax + 0.5 - 200) * s + (ay + 0.5 - 150) * c;
+    rig.Fill(0);
+    rig.Volumes(16, 16, 16, 16);
+    rig.scene.RenderSparkles();
+    double farthest = 0;
+    for (const auto& [x, y] : rig.Lit()) {
+        const double d = std::min(std::hypot(x + 0.5 - cx, y + 0.5 - cy), std::hypot(x + 0.5 - 400 + cx, y + 0.5 - 300 + cy));
+        EXPECT_LT(d, 1.875 * 37.5 + 2) << x << "," << y;
+        farthest = std::max(farthest, d);
+    }
+    EXPECT_GT(farthest, 37.5 - 2);
 }
 
 // Seven draws per drop: colour, a, dx, sign, b, dy, sign.
