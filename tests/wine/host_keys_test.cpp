@@ -87,3 +87,24 @@ TEST(HostKeys, InfoOverlayAndTitleSwitch) {
     EXPECT_GT(box.CaptureAt(90).MessagePixels(), 50) << "\"Song Title Display Off\"";
     EXPECT_EQ(box.Ini("Show_Song_Title"), 0);
 }
+
+// The plug-in on a thread of its own, as real players run it: its keys act,
+// others reach the player's window on the main thread, the mode keys switch
+// (Alt+Enter from Windowed ends in Full Screen), and Esc stops it with the
+// pointer shown.
+TEST(HostKeys, KeysOnThePluginThread) {
+    Sandbox box("plugin-thread");
+    box.WriteIni(kNarrowChoice);
+    const PlayerRun run = box.Run(
+        "--plugin-thread --frames 60 --key 3:F7 --key 4:C --key 6:F1 --key 10:F2 --key 14:alt+Enter --key 20:Esc");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.FramesOf("stop requested after 19 frames"), std::vector<int>{20});
+    EXPECT_EQ(box.Ini("Prefered_Renderer"), 2);
+    EXPECT_EQ(box.Ini("Display_Mode"), 0);
+    const std::vector<std::string> received = run.TextsOf("key message 256 wparam 67 ");
+    EXPECT_EQ(received.size(), 1u);
+    const std::vector<std::string> counts = run.TextsOf("cursor count ");
+    ASSERT_EQ(counts.size(), 1u);
+    EXPECT_GE(std::atoi(counts[0].c_str() + 13), 0) << counts[0];
+}

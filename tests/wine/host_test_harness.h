@@ -201,6 +201,11 @@ public:
         }
     }
     void SetEnv(const std::string& name, const std::string& value) { environment.push_back({name, value}); }
+    // Back to the shared player on the system's DirectDraw.
+    void UseRealDirectDraw() {
+        hostExe.clear();
+        environment.clear();
+    }
 
     // Runs the player on the plug-in copy with a fixed 20 ms play clock.
     // `companion`: arguments of velune-intruder, started beside the player

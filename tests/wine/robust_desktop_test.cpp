@@ -30,35 +30,42 @@ void ExpectSurvived(const Sandbox& box, const PlayerRun& run, int frames, int mo
     EXPECT_GE(box.Ini("Resolution_Mode"), 0);
     const Capture late = box.CaptureAt(frames - 5);
     EXPECT_GT(Lit(late), late.width * late.height / 50) << "the picture did not come back";
+    const std::vector<std::string> counts = run.TextsOf("cursor count ");
+    ASSERT_EQ(counts.size(), 1u);
+    EXPECT_GE(std::atoi(counts[0].c_str() + 13), 0) << "the pointer stays hidden";
 }
 
 }  // namespace
 
-// Alt+Tab to another program and back during Full Screen.
+// Alt+Tab to another program and back during Full Screen, with the plug-in
+// on the player's thread and on a thread of its own, as real players run it.
 TEST(RobustDesktop, FocusTakenInFullScreen) {
-    Sandbox box("focus-full");
-    box.WriteIni("Display_Mode=0\r\n");
-    const PlayerRun run = box.Run("--songs 1 --frames 400 --capture 395", 180000, "--at-frame 100 --focus 1500 --return-focus");
-    EXPECT_EQ(run.companionExit, 0u) << "the second program did not get the focus";
-    ExpectSurvived(box, run, 400, 0);
+    for (const char* thread : {"", "--plugin-thread "}) {
+        Sandbox box("focus-full");
+        box.WriteIni("Display_Mode=0\r\n");
+        const PlayerRun run = box.Run(std::string(thread) + "--songs 1 --frames 300 --capture 295", 180000,
+                                      "--at-frame 80 --focus 1500 --return-focus");
+        EXPECT_EQ(run.companionExit, 0u) << "the second program did not get the focus";
+        ExpectSurvived(box, run, 300, 0);
+    }
 }
 
 // Another program switches the display to 800x600 for 1.5 s.
 TEST(RobustDesktop, ModeChangedInFullScreen) {
     Sandbox box("mode-full");
     box.WriteIni("Display_Mode=0\r\n");
-    const PlayerRun run = box.Run("--songs 1 --frames 400 --capture 395", 180000, "--at-frame 100 --mode 800x600x32 1500");
+    const PlayerRun run = box.Run("--songs 1 --frames 300 --capture 295", 180000, "--at-frame 80 --mode 800x600x32 1500");
     EXPECT_EQ(run.companionExit, 0u);
-    ExpectSurvived(box, run, 400, 0);
+    ExpectSurvived(box, run, 300, 0);
 }
 
 // Windowed follows the desktop to another depth and back.
 TEST(RobustDesktop, FocusAndDepthChangedInWindowed) {
     Sandbox box("windowed-desktop");
     box.WriteIni("Display_Mode=1\r\n");
-    PlayerRun run = box.Run("--songs 1 --frames 300 --capture 295", 180000, "--at-frame 60 --mode 800x600x16 1500");
+    PlayerRun run = box.Run("--songs 1 --frames 200 --capture 195", 180000, "--at-frame 50 --mode 800x600x16 1500");
     EXPECT_EQ(run.companionExit, 0u);
-    ExpectSurvived(box, run, 300, 1);
-    run = box.Run("--songs 1 --frames 300 --capture 295", 180000, "--at-frame 60 --focus 1500");
-    ExpectSurvived(box, run, 300, 1);
+    ExpectSurvived(box, run, 200, 1);
+    run = box.Run("--songs 1 --frames 200 --capture 195", 180000, "--at-frame 50 --focus 1500");
+    ExpectSurvived(box, run, 200, 1);
 }

@@ -35,6 +35,8 @@ int PresentedAfter(const std::string& log) {
     return at == std::string::npos ? -1 : std::atoi(log.c_str() + at + 15);
 }
 
+void ExpectCursorShown(const PlayerRun& run);
+
 void ExpectDrawsAgain(const Sandbox& box, const FaultRun& f, int frames, int mode) {
     ASSERT_TRUE(f.run.finished);
     EXPECT_EQ(f.run.exitCode, 0u);
@@ -43,15 +45,28 @@ void ExpectDrawsAgain(const Sandbox& box, const FaultRun& f, int frames, int mod
     EXPECT_TRUE(Has(f.proxyLog, "presenting again")) << f.proxyLog;
     EXPECT_GT(PresentedAfter(f.proxyLog), frames / 3) << f.proxyLog;
     EXPECT_EQ(box.Ini("Display_Mode"), mode);
+    ExpectCursorShown(f.run);
 }
 
-// One box with this text, then the plug-in stopped at once and Quit ran.
-void ExpectStoppedCleanly(const FaultRun& f, const std::string& text) {
+// The pointer shown again when the plug-in is gone.
+void ExpectCursorShown(const PlayerRun& run) {
+    const std::vector<std::string> counts = run.TextsOf("cursor count ");
+    ASSERT_EQ(counts.size(), 1u);
+    EXPECT_GE(std::atoi(counts[0].c_str() + 13), 0) << counts[0];
+}
+
+// One box with this text, then the plug-in stopped on that very frame (the
+// quit message, taken by the player's pump, or Render answering 1) and Quit ran.
+void ExpectStoppedCleanly(const FaultRun& f, const std::string& text, int failingFrame) {
     ASSERT_TRUE(f.run.finished);
     EXPECT_EQ(f.run.exitCode, 0u) << "the player should live on";
     EXPECT_EQ(f.run.boxes, std::vector<std::string>{text}) << f.proxyLog;
     EXPECT_TRUE(f.run.FramesOf("frame count reached").empty());
-    EXPECT_EQ(f.run.FramesOf("quit").size(), 1u);
+    std::vector<int> stopped = f.run.FramesOf("render returned 1");
+    for (int frame : f.run.FramesOf("stop requested")) stopped.push_back(frame);
+    EXPECT_EQ(stopped, std::vector<int>{failingFrame});
+    EXPECT_EQ(f.run.FramesOf("quit"), std::vector<int>{failingFrame});
+    ExpectCursorShown(f.run);
 }
 
 }  // namespace
@@ -62,10 +77,10 @@ TEST(RobustFaults, LostSurfacesAreRebuilt) {
     for (int mode : {0, 1}) {
         Sandbox box(mode == 0 ? "lost-full" : "lost-windowed");
         box.WriteIni("Display_Mode=" + std::to_string(mode) + "\r\n");
-        const FaultRun f = RunWithFault(box, "lost", 40, "--songs 1 --frames 200");
+        const FaultRun f = RunWithFault(box, "lost", 30, "--songs 1 --frames 120");
         EXPECT_TRUE(Has(f.proxyLog, "restore refused: wrong mode")) << f.proxyLog;
         EXPECT_TRUE(Has(f.proxyLog, "mode set again")) << f.proxyLog;
-        ExpectDrawsAgain(box, f, 200, mode);
+        ExpectDrawsAgain(box, f, 120, mode);
     }
 }
 
@@ -75,9 +90,9 @@ TEST(RobustFaults, DeactivatedAndActivatedAgain) {
     for (int mode : {0, 1}) {
         Sandbox box(mode == 0 ? "activate-full" : "activate-windowed");
         box.WriteIni("Display_Mode=" + std::to_string(mode) + "\r\n");
-        const FaultRun f = RunWithFault(box, "activate", 40, "--songs 1 --frames 250");
+        const FaultRun f = RunWithFault(box, "activate", 30, "--songs 1 --frames 160");
         EXPECT_TRUE(Has(f.proxyLog, "fault activate on")) << f.proxyLog;
-        ExpectDrawsAgain(box, f, 250, mode);
+        ExpectDrawsAgain(box, f, 160, mode);
     }
 }
 
@@ -86,9 +101,9 @@ TEST(RobustFaults, BusyBlitsAndLocksWait) {
     for (int mode : {0, 1}) {
         Sandbox box(mode == 0 ? "busy-full" : "busy-windowed");
         box.WriteIni("Display_Mode=" + std::to_string(mode) + "\r\n");
-        const FaultRun f = RunWithFault(box, "busy", 20, "--songs 1 --frames 150");
+        const FaultRun f = RunWithFault(box, "busy", 20, "--songs 1 --frames 100");
         EXPECT_FALSE(Has(f.proxyLog, "without the wait flag")) << f.proxyLog;
-        ExpectDrawsAgain(box, f, 150, mode);
+        ExpectDrawsAgain(box, f, 100, mode);
     }
 }
 
@@ -97,10 +112,21 @@ TEST(RobustFaults, BusyBlitsAndLocksWait) {
 TEST(RobustFaults, RefusedModeStopsOnlyThePlugin) {
     Sandbox box("setmode");
     box.WriteIni("Display_Mode=1\r\n");
-    const FaultRun f = RunWithFault(box, "setmode", 1, "--songs 1 --frames 200 --key 30:F1");
-    ExpectStoppedCleanly(f, "Error changing resolution - DDERR_INVALIDMODE");
+    const FaultRun f = RunWithFault(box, "setmode", 1, "--songs 1 --frames 60 --key 30:F1");
+    ExpectStoppedCleanly(f, "Error changing resolution - DDERR_INVALIDMODE", 30);
     EXPECT_EQ(box.Ini("Display_Mode"), 1);
     EXPECT_GE(box.Ini("Resolution_Mode"), 0);
+}
+
+// A blit that fails for good inside a frame: Render answers 1 at once, and a
+// player that reads it stops the plug-in on that frame.
+TEST(RobustFaults, FailedBlitStopsTheRunFromRender) {
+    Sandbox box("bltfail");
+    box.WriteIni("Display_Mode=0\r\n");
+    const FaultRun f = RunWithFault(box, "bltfail", 25, "--songs 1 --frames 60");
+    ExpectStoppedCleanly(f, "Video::Flip(), Error blitting backbuffer - DDERR_GENERIC", 25);
+    EXPECT_EQ(f.run.FramesOf("render returned 1"), std::vector<int>{25});
+    EXPECT_EQ(box.Ini("Display_Mode"), 0);
 }
 
 // The same refusal at start: Init answers 1 and saves "not chosen", so the
@@ -115,6 +141,7 @@ TEST(RobustFaults, FailedStartSavesNoDisplayAndTheNextStartWorks) {
     EXPECT_EQ(box.Ini("Display_Mode"), -1);
     EXPECT_EQ(box.Ini("Resolution_Mode"), -1);
     EXPECT_EQ(box.Ini("Frames_Per_Scene"), 77);
+    box.UseRealDirectDraw();
     const PlayerRun next = box.Run("--songs 1 --frames 20");
     EXPECT_EQ(next.TextsOf("init "), std::vector<std::string>{"init 0"});
     EXPECT_EQ(next.boxes, std::vector<std::string>{});
@@ -125,8 +152,8 @@ TEST(RobustFaults, FailedStartSavesNoDisplayAndTheNextStartWorks) {
 TEST(RobustFaults, OutOfVideoMemoryStopsOnlyThePlugin) {
     Sandbox box("vidmem");
     box.WriteIni("Display_Mode=1\r\n");
-    const FaultRun f = RunWithFault(box, "vidmem", 2, "--songs 1 --frames 200 --key 30:F1");
-    ExpectStoppedCleanly(f, "Error creating desktop surface - DDERR_OUTOFVIDEOMEMORY");
+    const FaultRun f = RunWithFault(box, "vidmem", 2, "--songs 1 --frames 60 --key 30:F1");
+    ExpectStoppedCleanly(f, "Error creating desktop surface - DDERR_OUTOFVIDEOMEMORY", 30);
     EXPECT_EQ(box.Ini("Display_Mode"), 1);
 }
 

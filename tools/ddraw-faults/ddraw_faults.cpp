@@ -5,7 +5,8 @@
 //
 // Put beside a copy of the player (never beside the shared one) and run with
 // WINEDLLOVERRIDES=ddraw=n,b. Environment:
-//   VELUNE_DDRAW_FAULT  lost | activate | busy | setmode | vidmem | nooverlay
+//   VELUNE_DDRAW_FAULT  lost | activate | busy | bltfail | setmode | vidmem |
+//                       nooverlay
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -20,7 +21,7 @@
 
 namespace {
 
-enum class Fault { kNone, kLost, kActivate, kBusy, kSetMode, kVidMem, kNoOverlay };
+enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay };
 
 struct State {
     Fault fault = Fault::kNone;
@@ -125,6 +126,10 @@ HRESULT WINAPI Blt(IDirectDrawSurface4* self, RECT* to, IDirectDrawSurface4* fro
     const bool toScreen = self == state.primary;
     if (toScreen) Present();
     if (state.lost) return DDERR_SURFACELOST;
+    if (toScreen && state.fault == Fault::kBltFail && state.presents >= state.at) {
+        Log("blit to the screen failed at presentation %d", state.presents);
+        return DDERR_GENERIC;
+    }
     if (StillDrawing((flags & DDBLT_WAIT) != 0)) return DDERR_WASSTILLDRAWING;
     const HRESULT result = realBlt(self, to, from, source, flags, effects);
     if (toScreen) NotePresented(result);
@@ -254,7 +259,7 @@ void ReadSettings() {
         const char* name;
         Fault fault;
     } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
-                 {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay}};
+                 {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
     Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
