@@ -103,12 +103,12 @@ void BenchDisplacement() {
 // --- 2. compose
 
 void BenchCompose() {
-    std::printf("\n== YUV compose at 640x480, ms (median of 31), against memcpy of the 2-byte frame\n");
+    std::printf("\n== YUV compose at 640x480, ms (median of 31), against memcpy of the frame's bytes\n");
     const int w = 640, h = 480;
     std::vector<uint32_t> frame(w * h);
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
-    std::vector<uint8_t> target(static_cast<size_t>(w) * h * 4 + 16), copy(target.size());
-    const double memcpyMs = MedianMs(31, [&] { memcpy(target.data(), copy.data(), static_cast<size_t>(w) * h * 2); });
+    std::vector<uint8_t> target(static_cast<size_t>(w) * h * 4 + 16);
+    const double memcpyMs = MedianMs(31, [&] { memcpy(target.data(), frame.data(), static_cast<size_t>(w) * h * 4); });
     for (int format : {kComposeUyvy, kComposeYuy2}) {
         const ComposeJob job{frame.data(), w, h, target.data(), 2 * w, format};
         const double mmx = MedianMs(31, [&] { ComposeMmx(job); });
@@ -160,7 +160,8 @@ public:
 
 void BenchSceneChanges() {
     std::printf("\n== scene changes: frame = scene step + compose (32-bit RGB) + flip\n");
-    std::printf("   steady = median of 20 frames before the change; worst = within 30 frames after it\n");
+    std::printf("   steady = median of 20 frames before the change, worst = the slowest of the 31 frames from the\n");
+    std::printf("   change on, each frame position at its fastest over 7 trials; -1 = map still pending after 30\n");
     uint8_t spectrum[2 * kAudioSamples], waveform[2 * kAudioSamples];
     for (int i = 0; i < 2 * kAudioSamples; ++i) {
         spectrum[i] = static_cast<uint8_t>(200 - (i % kAudioSamples) / 3);
@@ -186,26 +187,51 @@ void BenchSceneChanges() {
             display.SwapFrameBuffers();
             return Seconds(a, Clock::now()) * 1e3;
         };
-        double worstRatio = 0;
-        for (int index = 0; index < kTransformCount; ++index) {
+        // One trial: the median of 20 steady frames, then the worst of the 31
+        // frames from the change on (a change with index -1 is none: the
+        // control, which shows what the machine's load alone does).
+        auto trial = [&](int index, double* steadyMs, std::vector<double>* times, int* framesToMap) {
             for (int i = 0; i < 10; ++i) frame();  // settle, let any generation finish
+            display.transform->FinishGeneration();
             std::vector<double> steady;
             for (int i = 0; i < 20; ++i) steady.push_back(frame());
             std::sort(steady.begin(), steady.end());
-            const double steadyMs = steady[steady.size() / 2];
-            // The automatic switch, inside the next Frame: a real Choose.
-            scene.lockedTransform = index;
-            scene.framesPerScene = scene.frameCounter;
-            double worst = 0;
-            int framesToMap = -1;
-            for (int i = 0; i <= 30; ++i) {
-                worst = std::max(worst, frame());
-                if (i == 0) scene.framesPerScene = -1;
-                if (framesToMap < 0 && !display.transform->GenerationPending()) framesToMap = i;
+            *steadyMs = steady[steady.size() / 2];
+            if (index >= 0) {
+                // The automatic switch inside the next Frame: a real Choose.
+                scene.lockedTransform = index;
+                scene.framesPerScene = scene.frameCounter;
             }
-            worstRatio = std::max(worstRatio, worst / steadyMs);
-            std::printf("%2d %-30s %4dx%-4d steady %7.2f  worst %7.2f  %5.2fx  new map after %d frames\n", index,
-                        kTransformNames[index], s.width, s.height, steadyMs, worst, worst / steadyMs, framesToMap);
+            *framesToMap = -1;
+            for (int i = 0; i <= 30; ++i) {
+                times->push_back(frame());
+                scene.framesPerScene = -1;
+                if (*framesToMap < 0 && !display.transform->GenerationPending()) *framesToMap = i;
+            }
+        };
+        // The machine is shared: a frame that the system preempts takes far
+        // longer than its work. Preemption only ever adds time, so each frame
+        // position after the change is taken as its fastest over the trials,
+        // and the steady frame as the fastest trial's median.
+        constexpr int kTrials = 7;
+        double worstRatio = 0;
+        for (int index = -1; index < kTransformCount; ++index) {
+            std::vector<double> fastest(31, 1e30);
+            double steadyMs = 1e30;
+            int framesToMap = 0;
+            for (int k = 0; k < kTrials; ++k) {
+                double trialSteady;
+                std::vector<double> times;
+                trial(index, &trialSteady, &times, &framesToMap);
+                steadyMs = std::min(steadyMs, trialSteady);
+                for (int i = 0; i <= 30; ++i) fastest[i] = std::min(fastest[i], times[i]);
+            }
+            const double worstMs = *std::max_element(fastest.begin(), fastest.end());
+            const double ratio = worstMs / steadyMs;
+            if (index >= 0) worstRatio = std::max(worstRatio, ratio);
+            std::printf("%2d %-30s %4dx%-4d steady %7.3f  worst %7.3f  ratio %5.2fx  new map after %d frames\n", index,
+                        index >= 0 ? kTransformNames[index] : "(no change: the machine alone)", s.width, s.height,
+                        steadyMs, worstMs, ratio, framesToMap);
         }
         std::printf("  worst ratio at %dx%d: %.2fx\n", s.width, s.height, worstRatio);
     }

@@ -5,15 +5,21 @@
 // same bits, and both stay within an ulp or two of the correctly rounded value.
 #include <cmath>
 
+#include "transform/map_job.h"
+
 #if defined(__i386__) && !defined(__SSE2__)
 #define VELUNE_X87_ROUNDING 1
 #else
 #include <emmintrin.h>
 #endif
 
+// Every function is a template on the instruction set it is compiled for
+// (see map_job.h): the SSE2 build of the generators instantiates its own
+// copies, so the x87 code never links against an SSE2 copy or back.
 namespace fasttrig {
 
 // Nearest integer, ties to even, in the current rounding mode (never switched).
+template <class Isa>
 inline int RoundToInt(double v) {
 #if defined(VELUNE_X87_ROUNDING)
     int i;
@@ -35,6 +41,7 @@ constexpr double kReducedLimit = 1.0e5;
 
 // Minimax polynomials on |y| <= pi/4 (the classic fdlibm kernels), within an
 // ulp of the true values.
+template <class Isa>
 inline double SinKernel(double y) {
     const double z = y * y;
     const double r = 8.33333333332248946124e-03 + z * (-1.98412698298579493134e-04 + z * (2.75573137070700676789e-06 +
@@ -42,6 +49,7 @@ inline double SinKernel(double y) {
     return y + (z * y) * (-1.66666666666666324348e-01 + z * r);
 }
 
+template <class Isa>
 inline double CosKernel(double y) {
     const double z = y * y;
     const double r = z * (4.16666666666666019037e-02 + z * (-1.38888888888741095749e-03 + z * (2.48015872894767294178e-05 +
@@ -54,20 +62,22 @@ inline double CosKernel(double y) {
 
 // Short Taylor series for |y| <= 1/32, the small turns most pixels get: the
 // first omitted terms are below 1e-19 of the result.
+template <class Isa>
 inline void SinCosSmall(double y, double* s, double* c) {
     const double z = y * y;
     *s = y + (z * y) * (-1.0 / 6 + z * (1.0 / 120 + z * (-1.0 / 5040)));
     *c = 1.0 - 0.5 * z + (z * z) * (1.0 / 24 + z * (-1.0 / 720 + z * (1.0 / 40320)));
 }
 
+template <class Isa>
 inline void SinCos(double x, double* s, double* c) {
     if (std::fabs(x) <= 0.03125) {
-        SinCosSmall(x, s, c);
+        SinCosSmall<Isa>(x, s, c);
         return;
     }
     if (std::fabs(x) <= 0.7853981633974483) {
-        *s = SinKernel(x);
-        *c = CosKernel(x);
+        *s = SinKernel<Isa>(x);
+        *c = CosKernel<Isa>(x);
         return;
     }
     if (!(std::fabs(x) < kReducedLimit)) {  // huge or not a number
@@ -75,11 +85,11 @@ inline void SinCos(double x, double* s, double* c) {
         *c = std::cos(x);
         return;
     }
-    const int k = RoundToInt(x * kTwoOverPi);
+    const int k = RoundToInt<Isa>(x * kTwoOverPi);
     const double kd = k;
     const double y = ((x - kd * kHalfPi1) - kd * kHalfPi2) - kd * kHalfPi3;
-    const double sy = SinKernel(y);
-    const double cy = CosKernel(y);
+    const double sy = SinKernel<Isa>(y);
+    const double cy = CosKernel<Isa>(y);
     switch (k & 3) {
         case 0: *s = sy; *c = cy; break;
         case 1: *s = cy; *c = -sy; break;
@@ -88,15 +98,17 @@ inline void SinCos(double x, double* s, double* c) {
     }
 }
 
+template <class Isa>
 inline double Sin(double x) {
     double s, c;
-    SinCos(x, &s, &c);
+    SinCos<Isa>(x, &s, &c);
     return s;
 }
 
+template <class Isa>
 inline double Cos(double x) {
     double s, c;
-    SinCos(x, &s, &c);
+    SinCos<Isa>(x, &s, &c);
     return c;
 }
 

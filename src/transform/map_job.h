@@ -5,6 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
+// Instruction sets a generator's rows are compiled for: the x87 unit (the
+// DLL's default, for processors without SSE2) and SSE2 doubles. Natively both
+// are SSE2. Code templated on them is instantiated once per set, each in the
+// unit built for it.
+struct IsaX87 {};
+struct IsaSse2 {};
+
 // Where rows are written, and the one conversion of a source point into an
 // entry that every generator uses.
 struct MapTarget {
@@ -37,7 +44,8 @@ struct MapJob {
 // cast switches the rounding mode twice per conversion, which made map
 // generation several times slower in the DLL; rounding to nearest with the
 // current mode and stepping back gives the same integer.
-inline int TruncateToInt(double v) {
+template <class Isa>
+inline int TruncateT(double v) {
 #if defined(__i386__) && !defined(__SSE2__)
     int i;
     __asm__("fistl %0" : "=m"(i) : "t"(v));
@@ -48,24 +56,29 @@ inline int TruncateToInt(double v) {
 #endif
 }
 
-inline void MapTarget::Set(int n, double sx, double sy) const {
-    const double maxSx = static_cast<double>(width - 1);
-    const double maxSy = static_cast<double>(height - 1);
+inline int TruncateToInt(double v) { return TruncateT<IsaX87>(v); }
+
+template <class Isa>
+inline void SetEntryT(const MapTarget& t, int n, double sx, double sy) {
+    const double maxSx = static_cast<double>(t.width - 1);
+    const double maxSy = static_cast<double>(t.height - 1);
     // Written so that a NaN coordinate fails every comparison and lands out of range.
     const bool inRange = sx >= 0.0 && sx <= maxSx && sy >= 0.0 && sy <= maxSy;
-    uint8_t* w = weights + 4 * static_cast<size_t>(n);
+    uint8_t* w = t.weights + 4 * static_cast<size_t>(n);
     if (!inRange) {
-        offsets[n] = 0;
+        t.offsets[n] = 0;
         w[0] = w[1] = w[2] = w[3] = 0;
         return;
     }
-    const int ix = TruncateToInt(sx);
-    const int iy = TruncateToInt(sy);
-    offsets[n] = 4 * (iy * width + ix);
+    const int ix = TruncateT<Isa>(sx);
+    const int iy = TruncateT<Isa>(sy);
+    t.offsets[n] = 4 * (iy * t.width + ix);
     const double a = (1.0 - sx) + ix;
     const double b = (1.0 - sy) + iy;
-    w[0] = static_cast<uint8_t>(TruncateToInt((b * a) * 255.0));
-    w[2] = static_cast<uint8_t>(TruncateToInt(((1.0 - b) * a) * 255.0));
-    w[1] = static_cast<uint8_t>(TruncateToInt(((1.0 - a) * b) * 255.0));
-    w[3] = static_cast<uint8_t>(TruncateToInt(((1.0 - b) * (1.0 - a)) * 255.0));
+    w[0] = static_cast<uint8_t>(TruncateT<Isa>((b * a) * 255.0));
+    w[2] = static_cast<uint8_t>(TruncateT<Isa>(((1.0 - b) * a) * 255.0));
+    w[1] = static_cast<uint8_t>(TruncateT<Isa>(((1.0 - a) * b) * 255.0));
+    w[3] = static_cast<uint8_t>(TruncateT<Isa>(((1.0 - b) * (1.0 - a)) * 255.0));
 }
+
+inline void MapTarget::Set(int n, double sx, double sy) const { SetEntryT<IsaX87>(*this, n, sx, sy); }

@@ -30,33 +30,39 @@ struct Direction {
     double s;  // sin
 };
 
+// Everything here is a template on the instruction set (map_job.h).
+
 // The direction of atan2(dy, dx) for a pixel at distance d from the centre.
+template <class Isa>
 inline Direction DirectionOf(double dx, double dy, double d) {
     if (dy == 0.0) return dx < 0.0 ? Direction{-1.0, kSinOfPi} : Direction{1.0, 0.0};  // the centre too
     if (dx == 0.0) return Direction{kCosOfHalfPi, dy > 0.0 ? 1.0 : -1.0};
     return Direction{dx / d, dy / d};
 }
 
+template <class Isa>
 inline Direction Turn(Direction a, double delta) {
     if (delta == 0.0) return a;
     double s, c;
-    fasttrig::SinCos(delta, &s, &c);
+    fasttrig::SinCos<Isa>(delta, &s, &c);
     return Direction{a.c * c - a.s * s, a.s * c + a.c * s};
 }
 
+template <class Isa>
 inline Direction Times(Direction a, Direction b) { return Direction{a.c * b.c - a.s * b.s, a.s * b.c + a.c * b.s}; }
 
 // The direction of k θ (k from 1 to 15) by repeated squaring.
+template <class Isa>
 inline Direction Multiple(Direction a, int k) {
     Direction result{1.0, 0.0};
     bool first = true;
     while (k > 0) {
         if (k & 1) {
-            result = first ? a : Times(result, a);
+            result = first ? a : Times<Isa>(result, a);
             first = false;
         }
         k >>= 1;
-        if (k > 0) a = Times(a, a);
+        if (k > 0) a = Times<Isa>(a, a);
     }
     return result;
 }
@@ -65,9 +71,13 @@ struct Pixel {
     double dx, dy;
     double r;     // distance plus kRadiusBias
     Direction u;  // direction of θ
-    // θ itself, for the rare pixel computed as written.
-    double Theta() const { return std::atan2(dy, dx); }
 };
+
+// θ itself, for the rare pixel computed as written.
+template <class Isa>
+inline double ThetaOf(const Pixel& p) {
+    return std::atan2(p.dy, p.dx);
+}
 
 struct PolarSource {
     double rho;   // source radius
@@ -75,13 +85,14 @@ struct PolarSource {
 };
 
 // The source point of a pixel computed as written: angle φ through the library.
+template <class Isa>
 inline PolarSource ExactSource(double rho, double phi) {
     return PolarSource{rho, Direction{std::cos(phi), std::sin(phi)}};
 }
 
 // sourceOf(const Pixel&) -> PolarSource, called in raster order over rows
 // [firstRow, endRow). lift moves every source point up by a constant.
-template <typename SourceOf>
+template <class Isa, typename SourceOf>
 void FillPolarRows(const MapTarget& target, int firstRow, int endRow, double cx, double cy, SourceOf sourceOf,
                    double lift = 0.0) {
     for (int iy = firstRow; iy < endRow; ++iy) {
@@ -93,9 +104,9 @@ void FillPolarRows(const MapTarget& target, int firstRow, int endRow, double cx,
             p.dx = ix - cx;
             const double d = std::sqrt(p.dx * p.dx + dy2);
             p.r = d + kRadiusBias;
-            p.u = DirectionOf(p.dx, p.dy, d);
+            p.u = DirectionOf<Isa>(p.dx, p.dy, d);
             const PolarSource q = sourceOf(p);
-            target.Set(n, cx + q.rho * q.v.c, (cy + q.rho * q.v.s) - lift);
+            SetEntryT<Isa>(target, n, cx + q.rho * q.v.c, (cy + q.rho * q.v.s) - lift);
         }
     }
 }

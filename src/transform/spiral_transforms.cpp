@@ -11,6 +11,7 @@
 #include "scene/random.h"
 #include "transform/fast_trig.h"
 #include "transform/polar_map.h"
+#include "transform/spiral_rows.h"
 #include "transform/transform.h"
 
 namespace {
@@ -38,69 +39,6 @@ int DrawPetals() {
 
 }  // namespace
 
-namespace {
-
-void WavySpiralRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double scale = job.p[2], waveFrequency = job.p[3], twist = job.p[4], waveAmplitude = job.p[5];
-    const double w = target.width;
-    FillPolarRows(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
-        const double u = p.r / w;
-        const double rest = 1.0 - u;
-        const double turn = waveAmplitude * fasttrig::Cos(waveFrequency * u) + twist * (rest * rest);
-        return PolarSource{p.r * scale, Turn(p.u, turn)};
-    });
-}
-
-void TranslateAndSpinRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double spin = job.p[2];
-    const double w = target.width;
-    FillPolarRows(
-        target, firstRow, endRow, job.p[0], job.p[1],
-        [&](const Pixel& p) {
-            const double q = 1.0 - p.r / w;
-            const double q2 = q * q;
-            const double q4 = q2 * q2;
-            const double turn = spin * (q4 * q4);
-            // Far corners of tall windows: the power of the library, as written.
-            if (!(std::fabs(turn) <= kRotationLimit)) return ExactSource(p.r, spin * std::pow(q, 8.0) + p.Theta());
-            return PolarSource{p.r, Turn(p.u, turn)};
-        },
-        job.p[3]);
-}
-
-void FastReverseSpiralRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double strength = job.p[2], g = job.p[3];
-    FillPolarRows(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
-        const double q = 1.0 - std::fabs(p.r * g - 0.4);
-        const double turn = strength / (q * q);
-        // Near the ring where q reaches 0 the turn grows without bound.
-        if (!(std::fabs(turn) <= kRotationLimit)) return ExactSource(p.r, strength * std::pow(q, -2.0) + p.Theta());
-        return PolarSource{p.r, Turn(p.u, turn)};
-    });
-}
-
-void TypoRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const int petals = job.k[0], swirl = job.k[1];
-    const double a = job.p[2];
-    double accumulated = job.carried;
-    FillPolarRows(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
-        const double rho = p.r * (1.0 + 0.02 * Multiple(p.u, petals).c);
-        accumulated = accumulated + a * Multiple(p.u, swirl).s;
-        return PolarSource{rho, Turn(p.u, accumulated)};
-    });
-    job.carried = accumulated;
-}
-
-void FlowerRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double spin = job.p[2];
-    const int petals = job.k[0];
-    FillPolarRows(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
-        const Direction petal = Multiple(p.u, petals);
-        return PolarSource{p.r * (1.0 + 0.02 * petal.c), Turn(p.u, 0.0008 * petal.s + spin)};
-    });
-}
-
-}  // namespace
 
 // Turns most at the centre, fading with the square of the distance, with
 // concentric ripples of angle and a slight zoom.
@@ -113,7 +51,7 @@ void Transform::PrepareWavySpiral() {
     job.p[5] = (Random(10) - 5) * twist * 0.2;
     if (Random(5) == 0) twist = 5.0 * twist;  // the ripple keeps the plain twist
     job.p[4] = twist;
-    job.fill = WavySpiralRows;
+    job.fill = sse2Rows ? WavySpiralRows<IsaSse2> : WavySpiralRows<IsaX87>;
     job.noFade = (Random(4) != 0) ? 1 : 0;
     job.fadeHint = 0;
     job.centreHint = 0;
@@ -126,7 +64,7 @@ void Transform::PrepareTranslateAndSpin() {
     job.p[1] = (Random(height) / 2) + height * 0.25;
     job.p[2] = (5 * Random(6) - 14) * 0.02;
     job.p[3] = (Random(1) == 0) ? 0.9 : -0.9;
-    job.fill = TranslateAndSpinRows;
+    job.fill = sse2Rows ? TranslateAndSpinRows<IsaSse2> : TranslateAndSpinRows<IsaX87>;
     job.noFade = (Random(2) != 0) ? 1 : 0;
     job.fadeHint = 0;
     job.centreHint = 0;
@@ -140,7 +78,7 @@ void Transform::PrepareFastReverseSpiral() {
     job.p[1] = c.y;
     job.p[2] = (4 * Random(4) + 4) * 0.02;
     job.p[3] = (1.0 / width) * (2.0 / (2 * Random(1) + 1));
-    job.fill = FastReverseSpiralRows;
+    job.fill = sse2Rows ? FastReverseSpiralRows<IsaSse2> : FastReverseSpiralRows<IsaX87>;
     job.noFade = (Random(3) != 0) ? 1 : 0;
     job.fadeHint = 0;
     job.centreHint = 0;
@@ -156,7 +94,7 @@ void Transform::PrepareTypo() {
     job.k[1] = Random(8) + 6;
     job.p[2] = (8e-05 / width) * 320.0;
     job.carried = 0.0;
-    job.fill = TypoRows;
+    job.fill = sse2Rows ? TypoRows<IsaSse2> : TypoRows<IsaX87>;
     job.noFade = (Random(3) != 0) ? 1 : 0;
     job.fadeHint = 0;
     job.centreHint = 0;
@@ -169,7 +107,7 @@ void Transform::PrepareFlower() {
     job.p[1] = c.y;
     job.p[2] = (Random(4) - 1.5) * 4.0 * 0.002;
     job.k[0] = DrawPetals();
-    job.fill = FlowerRows;
+    job.fill = sse2Rows ? FlowerRows<IsaSse2> : FlowerRows<IsaX87>;
     job.noFade = (Random(3) != 0) ? 1 : 0;
     job.fadeHint = 0;
     job.centreHint = 0;

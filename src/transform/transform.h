@@ -45,6 +45,9 @@ public:
     // Completes a pending generation now.
     void FinishGeneration();
     bool spreadGeneration = false;
+    // Rows from the generators' SSE2 build (where CPUID reports SSE2) or the
+    // x87 one; both give the same maps.
+    bool sse2Rows;
     double generationBudgetSeconds = 0.0;  // per ContinueGeneration; set by Init
 
     int32_t* sourceOffsets = nullptr;

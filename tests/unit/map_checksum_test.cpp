@@ -1,5 +1,5 @@
 // The same maps in every build: checksums of generated maps, taken from the
-// native build, which the 32-bit build (x87 doubles at the 53-bit precision
+// native build (SSE2 rows where the processor has SSE2), which the 32-bit build (x87 doubles at the 53-bit precision
 // the DLL sets) must reproduce entry for entry. VELUNE_PRINT_MAP_HASHES=1
 // prints the table instead of checking it.
 #include <gtest/gtest.h>
@@ -27,8 +27,9 @@ uint64_t Fnv(uint64_t h, const void* data, size_t n) {
     return h;
 }
 
-uint64_t MapHash(int index, int width, int height, uint32_t seed) {
+uint64_t MapHash(int index, int width, int height, uint32_t seed, bool sse2Rows = true) {
     Transform t;
+    t.sse2Rows = sse2Rows;
     int lock = 3;
     t.lockedTransform = &lock;
     t.Init(width, height);
@@ -69,5 +70,17 @@ TEST(MapChecksum, EveryGeneratorGivesTheNativeMapsInThisBuild) {
         }
         EXPECT_EQ(a, c.hash640x480) << "index " << c.index << " seed " << c.seed << " at 640x480";
         EXPECT_EQ(b, c.hash333x201) << "index " << c.index << " seed " << c.seed << " at 333x201";
+    }
+}
+
+// The generators' x87 and SSE2 builds (the same code natively; in the 32-bit
+// build two different instruction sets) give the same maps.
+TEST(MapChecksum, X87AndSse2RowsGiveTheSameMaps) {
+    for (int index = 0; index < kTransformCount; ++index) {
+        for (uint32_t seed : {3u, 1234567u}) {
+            EXPECT_EQ(MapHash(index, 333, 201, seed, false), MapHash(index, 333, 201, seed, true))
+                << "index " << index << " seed " << seed;
+        }
+        EXPECT_EQ(MapHash(index, 1920, 1080, 99, false), MapHash(index, 1920, 1080, 99, true)) << "index " << index;
     }
 }
