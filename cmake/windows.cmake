@@ -111,7 +111,8 @@ set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/relea
 # The SIMD paths compiled for the shipped 32-bit target (real MMX registers, not
 # the SSE emulation a 64-bit compiler substitutes) against their references.
 set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/truncate_test.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/truncate_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/unit/map_checksum_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/transform_spread_test.cpp)
 add_executable(velune_simd_tests ${SIMD_TEST_SOURCES} ${ENGINE_DLL_SOURCES})
 target_include_directories(velune_simd_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
   ${CMAKE_SOURCE_DIR}/tests/unit)
@@ -137,3 +138,10 @@ target_compile_options(velune-intruder PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
 target_link_options(velune-intruder PRIVATE ${STATIC_RUNTIME})
 target_link_libraries(velune-intruder PRIVATE user32 gdi32)
 add_dependencies(velune_wine_tests ddraw_faults velune-intruder)
+
+# The 32-bit benchmark: the engine as the DLL builds it, as a console program
+# run under Wine (scripts/wine-run build/.../velune_bench32.exe [section]).
+add_executable(velune_bench32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/wine/bench32_main.cpp ${ENGINE_DLL_SOURCES})
+target_include_directories(velune_bench32 PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
+target_compile_options(velune_bench32 PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
+target_link_options(velune_bench32 PRIVATE ${STATIC_RUNTIME})
