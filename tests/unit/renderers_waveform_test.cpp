@@ -136,10 +136,13 @@ TEST(WavyCircle, TheRingFollowsTheMiddleWaveAroundTheCentre) {
         setUp();
         t.centreHint = 0;
         SeedWhere([&](Msvcrt& g) { return g.Draw(1) == mode; });
-        rig.scene.firstFrame = 1;
-        rig.scene.RenderWavyCircle();
-        EXPECT_EQ(rig.Lit(), ring) << mode;
-        EXPECT_EQ(rig.At(100 + 25 - 3, 80) == 0xFFFFFFu, mode == 1) << "white in mode 1 only";
+        for (int frame = 0; frame < 8; ++frame) {  // the mode holds for the scene
+            if (frame > 0) setUp();
+            rig.scene.firstFrame = frame == 0;
+            rig.scene.RenderWavyCircle();
+            EXPECT_EQ(rig.Lit(), ring) << mode;
+            EXPECT_EQ(rig.At(100 + 25 - 3, 80) == 0xFFFFFFu, mode == 1) << "white in mode 1 only";
+        }
     }
     std::set<std::pair<int, int>> star = {{99, 80}, {101, 80}, {100, 81}, {100, 79}};
     for (int frame = 0; frame < 3; ++frame) {  // the star may be black on a frame

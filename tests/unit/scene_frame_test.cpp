@@ -8,7 +8,7 @@
 
 #include "scene/random.h"
 #include "scene/scene.h"
-#include "test_display.h"
+#include "renderer_rig.h"
 
 namespace {
 
@@ -170,6 +170,47 @@ TEST_F(FrameFixture, TheRenderersSeeTheFirstFrameOfEveryScene) {
     EXPECT_EQ(scene.volumePeak, 1.0);
     Frame();
     EXPECT_EQ(scene.volumePeak, 1.0);
+}
+
+// Each active flag runs its own renderer: a frame with renderer r alone draws
+// what a direct call from the same draws does. Three renderers move on with
+// every call (a phase, a slide, a turn); their silent shapes are checked instead.
+TEST(FrameDispatch, EachFlagRunsItsOwnRenderer) {
+    using Render = void (Scene::*)();
+    const Render renderers[kRendererCount] = {
+        &Scene::RenderPlainVanillaWaveforms, &Scene::RenderWavyCircle, &Scene::RenderMovingVolumeCircle,
+        &Scene::RenderShiveringLines, &Scene::RenderSpectralSpheres, &Scene::RenderHypnotizer,
+        &Scene::RenderVolumeLines, &Scene::RenderSparkles, &Scene::RenderPaintDrops,
+        &Scene::RenderOrbitingParticlesBeat, &Scene::RenderOrbitingParticlesVolume, &Scene::RenderSnow,
+        &Scene::RenderSpectrumSplash, &Scene::RenderFloatingTriangle};
+    RendererRig direct(160, 120, false), framed(160, 120, false);
+    for (int i = 0; i < 576; ++i) framed.audio.spectrum[i] = direct.audio.spectrum[i] = 40;
+    for (int r = 0; r < kRendererCount; ++r) {
+        direct.Prime();
+        direct.scene.volumePeak = 8.0;  // as the frame's first poll leaves it
+        (direct.scene.*renderers[r])();  // the renderer's colours exist first
+        direct.Fill(0);
+        direct.scene.firstFrame = 1;
+        SeedRandom(40 + r);
+        (direct.scene.*renderers[r])();
+
+        ResetLastPlayPosition();
+        framed.scene.ChooseScene(2, 2);
+        for (int k = 0; k < kRendererCount; ++k) framed.scene.activeRenderers[k] = k == r;
+        framed.scene.applyTransform = 0;
+        SeedRandom(40 + r);
+        framed.scene.Frame(framed.audio.spectrum, framed.audio.waveform);
+        const auto lit = framed.Lit();
+        if (r == 0) {  // whole rows, columns 0..158
+            EXPECT_TRUE(!lit.empty() && lit.size() % 159 == 0) << lit.size();
+        } else if (r == 2) {  // one pixel on the middle row
+            EXPECT_TRUE(lit.size() == 1 && lit.begin()->second == 60);
+        } else if (r == 7) {  // two stars of one pixel
+            EXPECT_EQ(lit.size(), 2u);
+        } else {
+            EXPECT_EQ(framed.Lit(), direct.Lit()) << framed.scene.rendererNames[r];
+        }
+    }
 }
 
 TEST_F(FrameFixture, SurvivesHostileTitles) {
