@@ -57,6 +57,37 @@ TEST(PlainVanillaWaveforms, SilentStyleZeroDrawsThreeRowsWithTheMiddleOred) {
     EXPECT_TRUE(checked);
 }
 
+// The side curves drift apart and together by trunc(sin(phase) x 5/11 of the
+// height), the phase gaining 0.01 a frame; a sample moves a curve by
+// height / 1024 per unit, read at column x from sample trunc(x x 575 / width).
+TEST(PlainVanillaWaveforms, CurvesDriftSlowlyAndFollowTheirSamples) {
+    Rig rig(48, 64, false);
+    rig.Prime();
+    rig.scene.RenderPlainVanillaWaveforms();
+    SeedWhere([](Msvcrt& g) { return g.Draw(1) == 1; });  // three curves
+    rig.scene.firstFrame = 1;
+    std::vector<int> offsets;
+    for (int frame = 0; frame < 60; ++frame) {
+        rig.Fill(0);
+        rig.scene.RenderPlainVanillaWaveforms();
+        rig.scene.firstFrame = 0;
+        int lowest = 0;
+        for (const auto& p : rig.Lit()) lowest = std::max(lowest, p.second);
+        offsets.push_back(lowest - 32);
+    }
+    for (size_t i = 1; i < offsets.size(); ++i) EXPECT_LE(std::abs(offsets[i] - offsets[i - 1]), 1) << i;
+    EXPECT_NE(offsets.front(), offsets.back());
+
+    SeedWhere([](Msvcrt& g) { return g.Draw(1) == 0; });  // the middle curve alone
+    rig.scene.firstFrame = 1;
+    rig.Fill(0);
+    for (int i = 0; i < 576; ++i) rig.scene.waveMid[i] = i < 288 ? 64 : -64;  // 4 rows either way
+    rig.scene.RenderPlainVanillaWaveforms();
+    for (int x = 0; x <= 23; ++x) EXPECT_NE(rig.At(x, 36), 0u) << x;
+    for (int x = 26; x <= 46; ++x) EXPECT_NE(rig.At(x, 28), 0u) << x;
+    EXPECT_EQ(rig.At(10, 28) | rig.At(30, 36) | rig.At(47, 28), 0u);
+}
+
 TEST(ShiveringLines, StrokeCentresKeepThreePixelsFromTheBorders) {
     // A centre nearer the edge would reach row or column 0, or the spare row
     // (a vertical stroke past the right edge wraps into column 0).
