@@ -208,6 +208,11 @@ Video::Surfaces Video::EnterRequestedMode() {
         // DirectDraw minimises an exclusive window that loses the focus; a
         // rebuild must bring it back first, or the frames go to an icon.
         if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+        // SetActiveWindow alone leaves the foreground to a player whose main
+        // window lives on another thread; the exclusive display then waits on
+        // activation messages that come at no set time. A focus change during
+        // the entry is noted (displayLost) and rebuilt from.
+        SetForegroundWindow(window);
         SetActiveWindow(window);
     }
     if (displayMode != kBackground) PutBackWallpaper();

@@ -157,6 +157,26 @@ TEST(RobustFaults, OutOfVideoMemoryStopsOnlyThePlugin) {
     EXPECT_EQ(box.Ini("Display_Mode"), 1);
 }
 
+// A failure while Background's wallpaper is up (Alt+Enter rebuilds
+// Background in place): the box comes after the user's own wallpaper is
+// back, and it stays back.
+TEST(RobustFaults, FailureInBackgroundGivesTheWallpaperBack) {
+    Sandbox box("wallpaper-failure");
+    box.WriteIni("Display_Mode=2\r\n");
+    const std::string user = box.Path("user.bmp");
+    CopyFileA(VELUNE_RELEASE_DIR "\\vis_velune.bmp", user.c_str(), FALSE);
+    char kept[MAX_PATH] = {};
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof kept, kept, 0);
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(user.c_str()), SPIF_SENDCHANGE);
+    const FaultRun f = RunWithFault(box, "vidmem", 2, "--songs 1 --frames 60 --key 30:alt+Enter");
+    char after[MAX_PATH] = {};
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof after, after, 0);
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, kept, SPIF_SENDCHANGE);
+    ExpectStoppedCleanly(f, "Video::AllocateSurfaces, Error creating desktop surface - DDERR_OUTOFVIDEOMEMORY", 30);
+    EXPECT_EQ(std::string(after), user);
+    EXPECT_EQ(box.Ini("Display_Mode"), 2);
+}
+
 // A stored Background without overlay hardware opens Windowed, with a message,
 // and the settings then say Windowed.
 TEST(RobustFaults, BackgroundWithoutOverlayOpensWindowed) {

@@ -203,6 +203,7 @@ TEST_F(RobustSession, PositionOffEveryMonitorFallsBack) {
     EXPECT_EQ(rect.top, 0);
     session.Render(2);
     session.Quit();
+    EXPECT_FALSE(session.strayQuit);
     EXPECT_EQ(ReadSetting("Window_Pos_X", -1), 0);
 }
 

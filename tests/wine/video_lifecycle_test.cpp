@@ -126,6 +126,15 @@ TEST_F(VideoLifecycle, StoredValuesOutsideTheListsStillStart) {
     EXPECT_EQ(ReadSetting("Display_Mode", -1), 0);
 }
 
+namespace {
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+}
+}  // namespace
+
 TEST_F(VideoLifecycle, ResourcesAndConfigReturn) {
     PluginSession session;
     ASSERT_NE(session.module, nullptr);
@@ -133,7 +142,22 @@ TEST_F(VideoLifecycle, ResourcesAndConfigReturn) {
     HBITMAP picture = LoadBitmapA(session.dll, MAKEINTRESOURCEA(113));
     EXPECT_NE(picture, nullptr);
     DeleteObject(picture);
-    // With no About box to wait for, the configure command returns at once.
+    // The configure command shows the About box and returns once it is closed.
+    std::atomic<bool> closed{false};
+    const DWORD thread = GetCurrentThreadId();
+    std::thread user([&] {
+        for (int tries = 0; tries < 200 && !closed; ++tries) {
+            HWND box = nullptr;
+            EnumThreadWindows(thread, FindVisibleDialog, reinterpret_cast<LPARAM>(&box));
+            if (box != nullptr) {
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                closed = true;
+            }
+            Sleep(50);
+        }
+    });
     session.module->Config(session.module);
+    closed = true;
+    user.join();
     SUCCEED();
 }

@@ -153,8 +153,9 @@ public:
     void Quit() {
         module->Quit(module);
         running = false;
-        // Destroying the display window posts a quit request; it is not ours.
-        PumpMessages();
+        // Quit's own destruction of the display window must ask the player
+        // for nothing: a quit message now would end the player's next loop.
+        strayQuit = PumpMessages();
     }
 
     PlayerWindow player;
@@ -163,6 +164,7 @@ public:
     HWND display = nullptr;
     bool running = false;
     bool quitRequested = false;
+    bool strayQuit = false;
     int frame = 0;
 };
 
