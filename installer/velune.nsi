@@ -46,6 +46,8 @@ VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 !define MUI_ABORTWARNING
 !define MUI_DIRECTORYPAGE_TEXT_TOP "${DESCRIPTION}.$\r$\n$\r$\nChoose the folder where ${PLAYER} is installed: the one that holds ${PLAYER_EXE} and a Plugins folder. The plug-in goes into Plugins."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "${PLAYER} folder"
+!define MUI_PAGE_HEADER_TEXT "Choose the ${PLAYER} folder"
+!define MUI_PAGE_HEADER_SUBTEXT "${NAME} ${VERSION} goes into its Plugins folder."
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
