@@ -14,6 +14,8 @@ using release_test::RunProgram;
 
 const char kPlayerKey[] = "Software\\Winamp";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velune";
+// Older players record only their uninstaller, quoted.
+const char kPlayerUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp";
 
 // A folder laid out like an installed player: its program (the stand-in
 // player under the player's name) and a Plugins folder with another plug-in.
@@ -50,12 +52,13 @@ protected:
     void TearDown() override {
         RegDeleteKeyA(HKEY_CURRENT_USER, kPlayerKey);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPlayerUninstallKey);
     }
-    static void RecordPlayer(const std::string& dir) {
-        ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kPlayerKey, nullptr, REG_SZ, dir.c_str(),
-                                  static_cast<DWORD>(dir.size() + 1)),
+    static void Record(HKEY root, const char* key, const char* value, const std::string& text) {
+        ASSERT_EQ(RegSetKeyValueA(root, key, value, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1)),
                   ERROR_SUCCESS);
     }
+    static void RecordPlayer(const std::string& dir) { Record(HKEY_CURRENT_USER, kPlayerKey, nullptr, dir); }
 };
 
 }  // namespace
@@ -102,8 +105,8 @@ TEST_F(ReleaseInstaller, InstallsRunsAndUninstallsLeavingOnlyTheSettings) {
 }
 
 // A folder on the command line wins over the one the player recorded; without
-// one, the recorded folder is used. Asked to, the uninstaller removes the
-// settings too.
+// one, the recorded folder is used, or else the folder of the player's
+// uninstaller. Asked to, the uninstaller removes the settings too.
 TEST_F(ReleaseInstaller, CommandLineFolderWinsOverTheRegistryWhichIsTheFallback) {
     const std::string recorded = FakePlayer("recorded player"), given = FakePlayer("given player");
     RecordPlayer(recorded);
@@ -120,6 +123,13 @@ TEST_F(ReleaseInstaller, CommandLineFolderWinsOverTheRegistryWhichIsTheFallback)
     release_test::WriteText(recorded + "\\Plugins\\vis_velune.ini", "[Velune v1.06]\r\nFrames_Per_Scene=300\r\n");
     ASSERT_EQ(Uninstall(recorded + "\\Plugins", " /REMOVESETTINGS"), 0u);
     EXPECT_EQ(Listing(recorded), recordedBefore);
+
+    RegDeleteKeyA(HKEY_CURRENT_USER, kPlayerKey);
+    Record(HKEY_LOCAL_MACHINE, kPlayerUninstallKey, "UninstallString", "\"" + given + "\\UninstWA.exe\" /S");
+    ASSERT_EQ(Install(""), 0u);
+    EXPECT_TRUE(FileExists(given + "\\Plugins\\vis_velune.dll"));
+    ASSERT_EQ(Uninstall(given + "\\Plugins"), 0u);
+    EXPECT_EQ(Listing(given), givenBefore);
 }
 
 // A folder without the player's program, or without its Plugins folder, is
