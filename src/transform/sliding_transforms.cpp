@@ -95,8 +95,10 @@ void Transform::PrepareDiagonalFade() {
 void Transform::PreparePlainSineWave() {
     const double shift = Random(8) - 3.9;
     const double phase = Random(10000) * 0.01;
-    const double amplitude = ((Random(4) - 1.5) * 1280.0) / width;
-    const double frequency = 4.8 / width;
+    const double amplitudeFactor = (Random(4) - 1.5) * 1280.0;
+    // A map without columns has no table (and no division by its width).
+    const double amplitude = width > 0 ? amplitudeFactor / width : 0.0;
+    const double frequency = width > 0 ? 4.8 / width : 0.0;
     for (int ix = 0; ix < width; ++ix) {
         const double x = ix;
         columnTable[ix] = amplitude * std::cos(x * frequency + phase);

@@ -42,7 +42,8 @@ void TranslateAndSpinRows(MapJob& job, const MapTarget& target, int firstRow, in
 
 template <class Isa>
 void FastReverseSpiralRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double strength = job.p[2], g = job.p[3];
+    const double strength = job.p[2];
+    const double g = (1.0 / target.width) * job.p[3];
     FillPolarRows<Isa>(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
         const double q = 1.0 - std::fabs(p.r * g - 0.4);
         const double turn = strength / (q * q);
@@ -55,7 +56,7 @@ void FastReverseSpiralRows(MapJob& job, const MapTarget& target, int firstRow, i
 template <class Isa>
 void TypoRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
     const int petals = job.k[0], swirl = job.k[1];
-    const double a = job.p[2];
+    const double a = (8e-05 / target.width) * 320.0;
     double accumulated = job.carried;
     FillPolarRows<Isa>(target, firstRow, endRow, job.p[0], job.p[1], [&](const Pixel& p) {
         const double rho = p.r * (1.0 + 0.02 * Multiple<Isa>(p.u, petals).c);

@@ -77,7 +77,7 @@ void Transform::PrepareFastReverseSpiral() {
     job.p[0] = c.x;
     job.p[1] = c.y;
     job.p[2] = (4 * Random(4) + 4) * 0.02;
-    job.p[3] = (1.0 / width) * (2.0 / (2 * Random(1) + 1));
+    job.p[3] = 2.0 / (2 * Random(1) + 1);  // g = (1 / W) times this, in the rows
     job.fill = sse2Rows ? FastReverseSpiralRows<IsaSse2> : FastReverseSpiralRows<IsaX87>;
     job.noFade = (Random(3) != 0) ? 1 : 0;
     job.fadeHint = 0;
@@ -92,7 +92,7 @@ void Transform::PrepareTypo() {
     job.p[1] = c.y;
     job.k[0] = DrawPetals();
     job.k[1] = Random(8) + 6;
-    job.p[2] = (8e-05 / width) * 320.0;
+
     job.carried = 0.0;
     job.fill = sse2Rows ? TypoRows<IsaSse2> : TypoRows<IsaX87>;
     job.noFade = (Random(3) != 0) ? 1 : 0;

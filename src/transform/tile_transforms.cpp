@@ -95,8 +95,9 @@ void Transform::PrepareShinyTiles() {
 // Bands of rows slide sideways against each other, bands of columns up and
 // down; where they meet the picture turns in rectangular cells.
 void Transform::PrepareSpiralTiles() {
-    const double kx = InverseSquareScale(320.0, width);
-    job.p[0] = InverseSquareScale(240.0, height);
+    // An empty map has no rows or columns to scale (and no division by zero).
+    const double kx = width > 0 ? InverseSquareScale(320.0, width) : 0.0;
+    job.p[0] = height > 0 ? InverseSquareScale(240.0, height) : 0.0;
     const int fy = 8 * Random(8) + 32;
     const int fx = fy + 8 * Random(4) - 16;
     job.k[0] = fy;

@@ -138,7 +138,8 @@ void Transform::Generate() {
 
 void Transform::FillRows(const MapTarget& target, int endRow) {
     if (endRow > height) endRow = height;
-    if (job.nextRow < endRow) job.fill(job, target, job.nextRow, endRow);
+    // A map without columns has no entries: nothing to compute (and no 1 / width).
+    if (job.nextRow < endRow && width > 0) job.fill(job, target, job.nextRow, endRow);
     job.nextRow = endRow;
 }
 

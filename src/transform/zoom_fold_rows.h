@@ -45,7 +45,7 @@ void FastZoomerRows(MapJob& job, const MapTarget& target, int firstRow, int endR
 
 template <class Isa>
 void KaleidoscopeRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double s = job.p[0];
+    const double s = job.p[0] / target.width;
     const double w = target.width;
     const double h = target.height;
     const double halfWidth = w * 0.5;

@@ -53,7 +53,7 @@ void Transform::PrepareFastZoomer() {
 // Eight mirrored copies of one wedge: the source depends only on |X² − Y²|
 // and |X·Y|, and always lies in the lower right quarter.
 void Transform::PrepareKaleidoscope() {
-    job.p[0] = (Random(2) * 0.5 + 1.7) / width;
+    job.p[0] = Random(2) * 0.5 + 1.7;  // over the width, in the rows
     job.fill = sse2Rows ? KaleidoscopeRows<IsaSse2> : KaleidoscopeRows<IsaX87>;
     job.noFade = 0;
     job.fadeHint = 1;
