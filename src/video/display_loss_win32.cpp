@@ -60,9 +60,10 @@ bool Video::Rebuild() {
         displayLost = 1;
         return false;
     }
-    // A locked workstation has nobody in front: failures then are expected
-    // for as long as it lasts, and do not count towards giving up.
-    const bool counted = front == Front::kOurs || displayMode != kFullScreen;
+    // Only failures while the user is with us count towards giving up: a
+    // locked workstation, or a game holding the display exclusively while a
+    // Windowed plug-in waits behind it, fail for as long as they last.
+    const bool counted = front == Front::kOurs;
     requestedDisplayMode = displayMode;
     requestedResolution = resolution;
     bool rebuilt;

@@ -63,6 +63,7 @@ struct PlayerRun {
     std::vector<LogLine> log;
     // Texts of the "Error" boxes the player showed; each was answered with OK.
     std::vector<std::string> boxes;
+    std::vector<std::string> wallpaperAtBox;  // the desktop's, while each box was up
     DWORD companionExit = 99;  // the second program's status, when one ran
 
     // Frames of the lines whose text starts with `prefix`.
@@ -137,6 +138,23 @@ inline bool ReadCapture(const std::string& path, Capture& capture) {
         }
     }
     return true;
+}
+
+// The desktop wallpaper as a new process reads it (Wine caches the setting in
+// each process, so this one would only see its own changes).
+inline std::string DesktopWallpaper() {
+    const std::string file = BuildDir() + "\\wallpaper.txt";
+    DeleteFileA(file.c_str());
+    std::string command = "\"" + BuildDir() + "\\velune-intruder.exe\" --wallpaper \"" + file + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return "?";
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ReadFile(file);
 }
 
 // A folder under the build folder holding a private copy of the plug-in.
@@ -251,6 +269,7 @@ public:
                     char text[512] = {};
                     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
                     run.boxes.push_back(text);
+                    run.wallpaperAtBox.push_back(DesktopWallpaper());
                     PostMessageA(box, WM_COMMAND, IDOK, 0);
                     Sleep(500);
                 }

@@ -169,11 +169,11 @@ TEST(RobustFaults, FailureInBackgroundGivesTheWallpaperBack) {
     SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof kept, kept, 0);
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(user.c_str()), SPIF_SENDCHANGE);
     const FaultRun f = RunWithFault(box, "vidmem", 2, "--songs 1 --frames 60 --key 30:alt+Enter");
-    char after[MAX_PATH] = {};
-    SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof after, after, 0);
+    const std::string after = host_test::DesktopWallpaper();
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, kept, SPIF_SENDCHANGE);
     ExpectStoppedCleanly(f, "Video::AllocateSurfaces, Error creating desktop surface - DDERR_OUTOFVIDEOMEMORY", 30);
-    EXPECT_EQ(std::string(after), user);
+    EXPECT_EQ(f.run.wallpaperAtBox, std::vector<std::string>{user});
+    EXPECT_EQ(after, user);
     EXPECT_EQ(box.Ini("Display_Mode"), 2);
 }
 

@@ -4,6 +4,8 @@
 // Alt+Tab, a UAC prompt or a game would.
 //   velune-intruder --log PLAYERLOG --at-frame N --focus MS [--return-focus]
 //   velune-intruder --log PLAYERLOG --at-frame N --mode WxHxBITS MS
+//   velune-intruder --wallpaper FILE   (the desktop wallpaper as a fresh
+//                                       process sees it, written to FILE)
 // Exit status 0 when it did what was asked, 1 when it could not, 2 on usage.
 #include <windows.h>
 
@@ -84,7 +86,17 @@ int main(int argc, char** argv) {
     bool giveBack = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--log" && i + 1 < argc) {
+        if (a == "--wallpaper" && i + 1 < argc) {
+            // Wine caches the setting per process: only a new one reads what
+            // another program set last.
+            char path[MAX_PATH] = {};
+            SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof path, path, 0);
+            FILE* out = std::fopen(argv[i + 1], "wb");
+            if (!out) return 1;
+            std::fputs(path, out);
+            std::fclose(out);
+            return 0;
+        } else if (a == "--log" && i + 1 < argc) {
             log = argv[++i];
         } else if (a == "--at-frame" && i + 1 < argc) {
             atFrame = std::atoi(argv[++i]);
