@@ -187,6 +187,10 @@ TEST(FrameDispatch, EachFlagRunsItsOwnRenderer) {
     RendererRig direct(160, 120, false), framed(160, 120, false);
     for (int i = 0; i < 576; ++i) framed.audio.spectrum[i] = direct.audio.spectrum[i] = 40;
     for (int r = 0; r < kRendererCount; ++r) {
+        // Paint Drops needs a volume (at the peak of a new song: 115 drops).
+        const uint8_t level = r == 8 ? 8 : 0;
+        memset(direct.audio.waveform, level, sizeof direct.audio.waveform);
+        memset(framed.audio.waveform, level, sizeof framed.audio.waveform);
         direct.Prime();
         direct.scene.volumePeak = 8.0;  // as the frame's first poll leaves it
         (direct.scene.*renderers[r])();  // the renderer's colours exist first
