@@ -43,10 +43,10 @@ TEST(RobustDesktop, FocusTakenInFullScreen) {
     for (const char* thread : {"", "--plugin-thread "}) {
         Sandbox box("focus-full");
         box.WriteIni("Display_Mode=0\r\n");
-        const PlayerRun run = box.Run(std::string(thread) + "--songs 1 --frames 300 --capture 295", 180000,
-                                      "--at-frame 80 --focus 1500 --return-focus");
+        const PlayerRun run = box.Run(std::string(thread) + "--songs 1 --frames 220 --capture 215", 180000,
+                                      "--at-frame 60 --focus 1500 --return-focus");
         EXPECT_EQ(run.companionExit, 0u) << "the second program did not get the focus";
-        ExpectSurvived(box, run, 300, 0);
+        ExpectSurvived(box, run, 220, 0);
     }
 }
 
@@ -54,18 +54,18 @@ TEST(RobustDesktop, FocusTakenInFullScreen) {
 TEST(RobustDesktop, ModeChangedInFullScreen) {
     Sandbox box("mode-full");
     box.WriteIni("Display_Mode=0\r\n");
-    const PlayerRun run = box.Run("--songs 1 --frames 300 --capture 295", 180000, "--at-frame 80 --mode 800x600x32 1500");
+    const PlayerRun run = box.Run("--songs 1 --frames 220 --capture 215", 180000, "--at-frame 80 --mode 800x600x32 1500");
     EXPECT_EQ(run.companionExit, 0u);
-    ExpectSurvived(box, run, 300, 0);
+    ExpectSurvived(box, run, 220, 0);
 }
 
 // Windowed follows the desktop to another depth and back.
 TEST(RobustDesktop, FocusAndDepthChangedInWindowed) {
     Sandbox box("windowed-desktop");
     box.WriteIni("Display_Mode=1\r\n");
-    PlayerRun run = box.Run("--songs 1 --frames 200 --capture 195", 180000, "--at-frame 50 --mode 800x600x16 1500");
+    PlayerRun run = box.Run("--songs 1 --frames 150 --capture 145", 180000, "--at-frame 40 --mode 800x600x16 1500");
     EXPECT_EQ(run.companionExit, 0u);
-    ExpectSurvived(box, run, 200, 1);
-    run = box.Run("--songs 1 --frames 200 --capture 195", 180000, "--at-frame 50 --focus 1500");
-    ExpectSurvived(box, run, 200, 1);
+    ExpectSurvived(box, run, 150, 1);
+    run = box.Run("--songs 1 --frames 150 --capture 145", 180000, "--at-frame 40 --focus 1500");
+    ExpectSurvived(box, run, 150, 1);
 }
