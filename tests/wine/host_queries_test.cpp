@@ -64,26 +64,30 @@ TEST(HostQueries, TitleStaysHiddenWhenSwitchedOff) {
 // Full Screen whatever Use_Delay says. F1, F2 and Alt+Enter switch modes; the
 // last mode is saved, and the window comes back to its Windowed place, which
 // the trips through Full Screen leave stored. The player here answers the
-// title query with a null address, which the plug-in must survive.
+// title query with a null address, which the plug-in must survive. Once with
+// the plug-in on the player's thread, once on a thread of its own.
 TEST(HostQueries, DelayFollowsTheDisplayModeKeys) {
-    Sandbox box("delay");
-    box.WriteIni("Display_Mode=1\r\nUse_Delay=1\r\nWindow_Pos_X=50\r\nWindow_Pos_Y=60\r\n");
-    const PlayerRun run =
-        box.Run("--null-title --frames 25 --key 5:F1 --key 10:alt+enter --key 15:alt+enter --key 20:F2");
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 0u);
-    const std::vector<int> delays = run.Delays();
-    ASSERT_EQ(delays.size(), 26u);
-    for (int frame = 1; frame <= 25; ++frame) {
-        const bool windowed = frame < 5 || (frame >= 10 && frame < 15) || frame >= 20;
-        EXPECT_EQ(delays[frame], windowed ? 5 : 0) << "frame " << frame;
+    for (const char* thread : {"", "--plugin-thread "}) {
+        Sandbox box("delay");
+        box.WriteIni("Display_Mode=1\r\nUse_Delay=1\r\nWindow_Pos_X=50\r\nWindow_Pos_Y=60\r\n");
+        const PlayerRun run = box.Run(std::string(thread) +
+                                      "--null-title --frames 25 --key 5:F1 --key 10:alt+enter --key 15:alt+enter --key 20:F2");
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+        const std::vector<int> delays = run.Delays();
+        ASSERT_EQ(delays.size(), 26u);
+        for (int frame = 1; frame <= 25; ++frame) {
+            const bool windowed = frame < 5 || (frame >= 10 && frame < 15) || frame >= 20;
+            EXPECT_EQ(delays[frame], windowed ? 5 : 0) << thread << "frame " << frame;
+        }
+        EXPECT_EQ(box.Ini("Display_Mode"), 1);
+        EXPECT_EQ(box.Ini("Window_Pos_X"), 50);
+        EXPECT_EQ(box.Ini("Window_Pos_Y"), 60);
+        const std::vector<std::string> places = run.TextsOf("window ");
+        ASSERT_GE(places.size(), 3u);
+        EXPECT_EQ(places.front().compare(0, 13, "window 50 60 "), 0) << places.front();
+        EXPECT_EQ(places.back().compare(0, 13, "window 50 60 "), 0) << places.back();
+        EXPECT_EQ(run.TextsOf("query 212").front(), "query 212 wparam 0 result \"(null)\"");
+        EXPECT_EQ(run.TextsOf("cursor count "), std::vector<std::string>{"cursor count 0"});
     }
-    EXPECT_EQ(box.Ini("Display_Mode"), 1);
-    EXPECT_EQ(box.Ini("Window_Pos_X"), 50);
-    EXPECT_EQ(box.Ini("Window_Pos_Y"), 60);
-    const std::vector<std::string> places = run.TextsOf("window ");
-    ASSERT_GE(places.size(), 3u);
-    EXPECT_EQ(places.front().compare(0, 13, "window 50 60 "), 0) << places.front();
-    EXPECT_EQ(places.back().compare(0, 13, "window 50 60 "), 0) << places.back();
-    EXPECT_EQ(run.TextsOf("query 212").front(), "query 212 wparam 0 result \"(null)\"");
 }
