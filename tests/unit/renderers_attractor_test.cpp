@@ -124,12 +124,12 @@ TEST(OrbitingParticlesVolume, TheSwarmsTurnByTheirSpinTable) {
             rig.scene.RenderOrbitingParticlesVolume();
             rig.scene.firstFrame = 0;
             double sx = 0, sy = 0;
-            const auto lit = rig.Lit();
-            for (const auto& [x, y] : lit) sx += x + 0.5 - 160, sy += y + 0.5 - 120;
+            int lit = 0;
+            rig.EachLit([&](int x, int y, uint32_t) { sx += x + 0.5 - 160, sy += y + 0.5 - 120, ++lit; });
             const double a = std::atan2(sy, sx);
             if (frame > 150) {
                 turned += WrapAngle(a - previous);
-                distance += std::hypot(sx, sy) / lit.size();
+                distance += std::hypot(sx, sy) / lit;
             }
             previous = a;
         }

@@ -66,11 +66,7 @@ TEST(OrbitingFigures, TurnByTheirSpinTables) {
         },
         [&] {
             double sx = 0, sy = 0;
-            const auto lit = rings.Lit();
-            for (const auto& [x, y] : lit) {
-                sx += x + 0.5 - 200;
-                sy += y + 0.5 - 120;
-            }
+            rings.EachLit([&](int x, int y, uint32_t) { sx += x + 0.5 - 200, sy += y + 0.5 - 120; });
             return std::atan2(sy, sx);
         });
     CircleRig hand(400, 400);
@@ -81,10 +77,10 @@ TEST(OrbitingFigures, TurnByTheirSpinTables) {
         },
         [&] {
             double best = -1, angle = 0;
-            for (const auto& [x, y] : hand.Lit()) {
+            hand.EachLit([&](int x, int y, uint32_t) {
                 const double dx = x + 0.5 - 200, dy = y + 0.5 - 200;
-                if (std::hypot(dx, dy) > best) best = std::hypot(dx, dy), angle = std::atan2(dy, dx);
-            }
+                if (dx * dx + dy * dy > best) best = dx * dx + dy * dy, angle = std::atan2(dy, dx);
+            });
             return angle;
         });
     // Volume Lines' third draw: 0 gives the second hand the follower's colour,
@@ -99,7 +95,7 @@ TEST(OrbitingFigures, TurnByTheirSpinTables) {
             hand.scene.RenderVolumeLines();
             hand.scene.firstFrame = 0;
             std::set<uint32_t> colours;
-            for (const auto& [x, y] : hand.Lit()) colours.insert(hand.At(x, y));
+            hand.EachLit([&](int, int, uint32_t c) { colours.insert(c); });
             most = std::max(most, colours.size());
         }
         EXPECT_EQ(most, second == 0 ? 2u : 1u) << second;

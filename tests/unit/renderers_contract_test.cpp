@@ -120,10 +120,9 @@ TEST(RendererContract, FollowingColoursStayNearTheirLeaders) {
             (rig.scene.*kRenderers[r])();
             rig.scene.firstFrame = 0;
             std::vector<uint32_t> colours;
-            for (int i = 0; i < 64 * 48; ++i) {
-                const uint32_t c = rig.display.frameBuffer[i];
-                if (c != 0 && std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
-            }
+            rig.EachLit([&](int, int, uint32_t c) {
+                if (std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
+            });
             int widest = 0;
             for (uint32_t a : colours)
                 for (uint32_t b : colours)
