@@ -121,24 +121,28 @@ void BenchCompose() {
 // --- 3. generation
 
 void BenchGeneration() {
-    std::printf("\n== map generation, ms (median of 3): now | as first written | ratio\n");
+    std::printf("\n== map generation, ms (median of 3): SSE2 rows | x87 rows | as first written (x87) | ratios\n");
     for (const Size s : kSizes) {
         Transform t;
         int lock = 3;
         t.lockedTransform = &lock;
         t.Init(s.width, s.height);
         for (int index = 0; index < kTransformCount; ++index) {
-            const double now = MedianMs(3, [&] {
+            auto generate = [&] {
                 SeedRandom(20261207u);
                 t.currentIndex = index;
                 t.Generate();
-            });
+            };
+            t.sse2Rows = false;
+            const double x87 = MedianMs(3, generate);
+            t.sse2Rows = FeatureHasSse2(CpuFeatureWord());
+            const double now = MedianMs(3, generate);
             const double first = MedianMs(3, [&] {
                 SeedRandom(20261207u);
                 oracle::Generate(t, index);
             });
-            std::printf("%2d %-30s %4dx%-4d %8.2f %8.2f %6.2fx\n", index, kTransformNames[index], s.width, s.height,
-                        now, first, first / now);
+            std::printf("%2d %-30s %4dx%-4d %8.2f %8.2f %8.2f   %5.2fx %5.2fx\n", index, kTransformNames[index],
+                        s.width, s.height, now, x87, first, first / now, first / x87);
         }
     }
 }

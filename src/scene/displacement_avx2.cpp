@@ -100,6 +100,11 @@ void Run(const DisplacementJob& job) {
 
 }  // namespace
 
+// The DLL's caller may hand over a stack aligned to 4 bytes only; realign it
+// once here so the vector loops can keep their constants on it.
+#if defined(__i386__)
+__attribute__((force_align_arg_pointer))
+#endif
 void ApplyDisplacementAvx2(const DisplacementJob& job) {
     if (job.noFade) Run<true>(job);
     else Run<false>(job);
