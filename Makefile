@@ -7,7 +7,7 @@ BENCHDIR := build/bench
 RELEASE := build/release
 RELEASE_BUILD := build/release-build
 
-.PHONY: deps build native asan windows release test test-native test-asan test-wine test-release check-reproducible bench demo clean
+.PHONY: deps build native asan windows release test test-native test-asan test-wine test-release check-reproducible bench demo clean bench32
 
 deps:
 	@scripts/install-deps
@@ -52,6 +52,13 @@ bench: deps
 	@cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BENCHDIR) -j $(JOBS) --target velune_bench
 	@$(BENCHDIR)/velune_bench $(BENCH_ARGS)
+
+# The 32-bit bench under Wine: BENCH32_ARGS picks sections
+# (displacement, compose, generation, scene); all by default.
+bench32: windows
+	@cmake --build $(WINDOWS) -j $(JOBS) --target velune_bench32
+	@VELUNE_WINEPREFIX=$$PWD/$(WINDOWS)/wineprefix scripts/wine-run $(WINDOWS)/velune_bench32.exe $(BENCH32_ARGS); \
+	  rc=$$?; VELUNE_WINEPREFIX=$$PWD/$(WINDOWS)/wineprefix scripts/wine-stop; exit $$rc
 
 demo: windows
 	@scripts/demo
