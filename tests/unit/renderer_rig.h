@@ -9,6 +9,15 @@
 #include "scene/random.h"
 #include "test_display.h"
 
+using Render = void (Scene::*)();
+inline constexpr Render kRenderers[kRendererCount] = {
+    &Scene::RenderPlainVanillaWaveforms, &Scene::RenderWavyCircle,     &Scene::RenderMovingVolumeCircle,
+    &Scene::RenderShiveringLines,        &Scene::RenderSpectralSpheres, &Scene::RenderHypnotizer,
+    &Scene::RenderVolumeLines,           &Scene::RenderSparkles,        &Scene::RenderPaintDrops,
+    &Scene::RenderOrbitingParticlesBeat, &Scene::RenderOrbitingParticlesVolume,
+    &Scene::RenderSnow,                  &Scene::RenderSpectrumSplash,  &Scene::RenderFloatingTriangle,
+};
+
 // The C library's generator that Random draws from, for counting draws and
 // for knowing a seed's results ahead.
 struct Msvcrt {

@@ -11,15 +11,6 @@
 
 namespace {
 
-using Render = void (Scene::*)();
-constexpr Render kRenderers[kRendererCount] = {
-    &Scene::RenderPlainVanillaWaveforms, &Scene::RenderWavyCircle,     &Scene::RenderMovingVolumeCircle,
-    &Scene::RenderShiveringLines,        &Scene::RenderSpectralSpheres, &Scene::RenderHypnotizer,
-    &Scene::RenderVolumeLines,           &Scene::RenderSparkles,        &Scene::RenderPaintDrops,
-    &Scene::RenderOrbitingParticlesBeat, &Scene::RenderOrbitingParticlesVolume,
-    &Scene::RenderSnow,                  &Scene::RenderSpectrumSplash,  &Scene::RenderFloatingTriangle,
-};
-
 // noFade after a renderer ran on a map with noFade set: kept, cleared, or
 // cleared only under the map's fade hint.
 enum Fade { kKeeps, kClears, kClearsWhenHinted };

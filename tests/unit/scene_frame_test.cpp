@@ -177,13 +177,6 @@ TEST_F(FrameFixture, TheRenderersSeeTheFirstFrameOfEveryScene) {
 // every call (a phase, a slide, a turn) and Spectrum Splash's colours may draw
 // before its drops; their silent shapes are checked instead.
 TEST(FrameDispatch, EachFlagRunsItsOwnRenderer) {
-    using Render = void (Scene::*)();
-    const Render renderers[kRendererCount] = {
-        &Scene::RenderPlainVanillaWaveforms, &Scene::RenderWavyCircle, &Scene::RenderMovingVolumeCircle,
-        &Scene::RenderShiveringLines, &Scene::RenderSpectralSpheres, &Scene::RenderHypnotizer,
-        &Scene::RenderVolumeLines, &Scene::RenderSparkles, &Scene::RenderPaintDrops,
-        &Scene::RenderOrbitingParticlesBeat, &Scene::RenderOrbitingParticlesVolume, &Scene::RenderSnow,
-        &Scene::RenderSpectrumSplash, &Scene::RenderFloatingTriangle};
     RendererRig direct(160, 120, false), framed(160, 120, false);
     for (int i = 0; i < 576; ++i) framed.audio.spectrum[i] = direct.audio.spectrum[i] = 40;
     for (int r = 0; r < kRendererCount; ++r) {
@@ -193,11 +186,11 @@ TEST(FrameDispatch, EachFlagRunsItsOwnRenderer) {
         memset(framed.audio.waveform, level, sizeof framed.audio.waveform);
         direct.Prime();
         direct.scene.volumePeak = 8.0;  // as the frame's first poll leaves it
-        (direct.scene.*renderers[r])();  // the renderer's colours exist first
+        (direct.scene.*kRenderers[r])();  // the renderer's colours exist first
         direct.Fill(0);
         direct.scene.firstFrame = 1;
         SeedRandom(40 + r);
-        (direct.scene.*renderers[r])();
+        (direct.scene.*kRenderers[r])();
 
         ResetLastPlayPosition();
         framed.scene.ChooseScene(2, 2);
