@@ -1,0 +1,82 @@
+// The DLL draws what the native engine draws, whatever x87 precision the
+// player runs at, and every caller gets its own precision back: after each
+// call into the plug-in, and inside every query the plug-in sends it.
+#include <string>
+
+#include "../player_parity.h"
+#include "host_test_harness.h"
+
+using host_test::Capture;
+using host_test::PlayerRun;
+using host_test::Sandbox;
+
+namespace {
+
+// The client area's place in the display window: the frame fills the whole
+// window, and its border and caption cover the edges of it.
+bool ClientOffset(const PlayerRun& run, const Capture& capture, int* left, int* top) {
+    for (const std::string& line : run.TextsOf("window ")) {
+        int x = 0, y = 0, w = 0, h = 0;
+        if (std::sscanf(line.c_str(), "window %d %d %d %d", &x, &y, &w, &h) == 4 && w == parity::kWidth &&
+            h == parity::kHeight) {
+            *left = (w - capture.width) / 2;
+            *top = h - capture.height - *left;
+            return *left >= 0 && *top >= 0;
+        }
+    }
+    return false;
+}
+
+void ExpectNativeFrames(const Sandbox& box, const PlayerRun& run, const std::string& how) {
+    ASSERT_TRUE(run.finished) << how;
+    EXPECT_TRUE(run.TextsOf("fpu").empty()) << how << ": " << run.TextsOf("fpu").front();
+    for (const parity::Expected& expected : parity::kFrames) {
+        const Capture capture = box.CaptureAt(expected.frame);
+        int left = 0, top = 0;
+        ASSERT_TRUE(ClientOffset(run, capture, &left, &top)) << how;
+        const uint32_t sum = parity::Checksum([&](int x, int y) {
+            return capture.pixels[static_cast<size_t>(y - top) * capture.width + (x - left)];
+        });
+        EXPECT_TRUE(sum == expected.checksum || sum == expected.previous)
+            << how << ", frame " << expected.frame << std::hex << ": 0x" << sum;
+    }
+}
+
+std::string ParityArguments(int fpuBits) {
+    std::string arguments = "--fixed-time " + std::to_string(parity::kTime) + " --fpu " + std::to_string(fpuBits) +
+                            " --songs " + std::to_string(parity::kSongs) + " --seed " +
+                            std::to_string(parity::kSongSeed) + " --frames 45";
+    for (const parity::Expected& expected : parity::kFrames) arguments += " --capture " + std::to_string(expected.frame);
+    return arguments;
+}
+
+}  // namespace
+
+// A MinGW-built player runs at 64 bits, an MSVC-built one at 53; the plug-in
+// on its own thread, as in a real player, or on the player's.
+TEST(HostPrecision, SameFramesAsTheNativeEngineAtEitherPrecision) {
+    const struct {
+        int bits;
+        const char* extra;
+    } runs[] = {{64, ""}, {53, " --plugin-thread"}};
+    for (const auto& r : runs) {
+        Sandbox box("precision-" + std::to_string(r.bits));
+        box.WriteIni(parity::kSettings);
+        const PlayerRun run = box.Run(ParityArguments(r.bits) + r.extra);
+        ExpectNativeFrames(box, run, std::to_string(r.bits) + " bits" + r.extra);
+    }
+}
+
+// Keys, the configure command on another thread, a scene change and the
+// title queries of a new song, all at the player's 64 bits: no call hands the
+// player another precision, and no query reaches it at the plug-in's.
+TEST(HostPrecision, EveryCallerKeepsItsOwnPrecision) {
+    Sandbox box("precision-calls");
+    box.WriteIni("Display_Mode=1\r\nFrames_Per_Scene=100\r\n");
+    const PlayerRun run = box.Run(
+        "--fpu 64 --frames 130 --key 10:Space --key 20:F5 --key 30:F4 --key 40:B --config-thread 50 --key 60:Esc");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.FramesOf("config returned").size(), 1u);
+    EXPECT_FALSE(run.FramesOf("query 212").empty()) << "a new song should have been asked for its title";
+    for (const std::string& line : run.TextsOf("fpu")) ADD_FAILURE() << line;
+}
