@@ -50,8 +50,9 @@ test: test-native test-asan test-wine test-release
 
 bench: deps
 	@cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BENCHDIR) -j $(JOBS) --target velune_bench
+	@cmake --build $(BENCHDIR) -j $(JOBS) --target velune_bench velune_render_bench
 	@$(BENCHDIR)/velune_bench $(BENCH_ARGS)
+	@$(BENCHDIR)/tools/render/velune_render_bench $(BENCH_ARGS)
 
 # The 32-bit bench under Wine: BENCH32_ARGS picks sections
 # (displacement, compose, generation, scene); all by default.
