@@ -340,6 +340,12 @@ void RunOnPluginThread(Session& session) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    for (int i = 1; i < __argc; ++i) {
+        if (lstrcmpA(__argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     HostOptions options;
     std::string error;
     if (!ParseHostOptions(__argc, __argv, options, error)) return Fail(error, 2);
