@@ -13,7 +13,9 @@
 
 namespace {
 
-constexpr int kPrefetchDistance = 256;
+// Far enough ahead to hide memory latency at 1920x1080; neighbouring pixels
+// mostly read the same lines, so every second pixel's rows are fetched.
+constexpr int kPrefetchDistance = 512;
 
 inline __m128i LoadTwo(const uint8_t* a, const uint8_t* b) {
     const __m128i lo = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a));
@@ -69,7 +71,7 @@ void Run(const DisplacementJob& job) {
     const int prefetchEnd = count - kPrefetchDistance - 3;
     int i = 0;
     for (; i < prefetchEnd; i += 4) {
-        for (int j = 0; j < 4; ++j) {
+        for (int j = 0; j < 4; j += 2) {
             const char* ahead = reinterpret_cast<const char*>(base + offsets[i + kPrefetchDistance + j]);
             _mm_prefetch(ahead, _MM_HINT_T0);
             _mm_prefetch(ahead + pitch, _MM_HINT_T0);
