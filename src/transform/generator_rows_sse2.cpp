@@ -3,7 +3,9 @@
 // unit at 53-bit precision, which rounds every operation as SSE2 does, so
 // both builds give the same maps; only the time differs. Natively this is
 // the same code twice.
+#include "transform/sliding_rows.h"
 #include "transform/spiral_rows.h"
+#include "transform/tile_rows.h"
 #include "transform/zoom_fold_rows.h"
 
 template void WavySpiralRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
@@ -15,3 +17,9 @@ template void ParabolicZoomerRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
 template void BubbleRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
 template void FastZoomerRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
 template void KaleidoscopeRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
+template void ColumnTableRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
+template void DiagonalFadeRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
+template void PlainSineWaveRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
+template void FuzzyFadeRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
+template void ShinyTilesRows<IsaSse2>(MapJob&, const MapTarget&, int, int);
+template void SpiralTilesRows<IsaSse2>(MapJob&, const MapTarget&, int, int);

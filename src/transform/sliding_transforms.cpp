@@ -2,6 +2,7 @@
 // 4 Undulating Slider, 7 Diagonal Fade, 14 Plain Sine Wave.
 #include <cmath>
 #include "scene/random.h"
+#include "transform/sliding_rows.h"
 #include "transform/transform.h"
 
 namespace {
@@ -9,41 +10,6 @@ namespace {
 constexpr int kWrapBand = 11;
 }  // namespace
 
-namespace {
-
-// Rows whose source column comes from the job's column table and whose source
-// row is the row plus a constant.
-void ColumnTableRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double rowShift = job.p[0];
-    for (int iy = firstRow; iy < endRow; ++iy) {
-        int n = iy * target.width;
-        const double sy = iy + rowShift;
-        for (int ix = 0; ix < target.width; ++ix, ++n) target.Set(n, job.columns[ix], sy);
-    }
-}
-
-void DiagonalFadeRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double dx = job.p[0], dy = job.p[1];
-    for (int iy = firstRow; iy < endRow; ++iy) {
-        int n = iy * target.width;
-        const double sy = iy + dy;
-        for (int ix = 0; ix < target.width; ++ix, ++n) target.Set(n, ix + dx, sy);
-    }
-}
-
-void PlainSineWaveRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double shift = job.p[0];
-    for (int iy = firstRow; iy < endRow; ++iy) {
-        int n = iy * target.width;
-        const double y = iy;
-        for (int ix = 0; ix < target.width; ++ix, ++n) {
-            const double x = ix;
-            target.Set(n, x - shift, y + job.columns[ix]);
-        }
-    }
-}
-
-}  // namespace
 
 // Rows slide sideways at a speed that varies across the width; what leaves on
 // one side comes back on the other through the wrap band.
@@ -67,7 +33,7 @@ void Transform::PrepareUndulatingSlider() {
     }
     job.columns = columnTable;
     job.p[0] = 0.0;
-    job.fill = ColumnTableRows;
+    job.fill = sse2Rows ? ColumnTableRows<IsaSse2> : ColumnTableRows<IsaX87>;
     job.fadeHint = 1;
     job.centreHint = 1;
     job.noFade = (Random(2) != 0) ? 1 : 0;
@@ -84,7 +50,7 @@ void Transform::PrepareDiagonalFade() {
     if (Random(1) != 0) dy = -dy;
     job.p[0] = dx;
     job.p[1] = dy;
-    job.fill = DiagonalFadeRows;
+    job.fill = sse2Rows ? DiagonalFadeRows<IsaSse2> : DiagonalFadeRows<IsaX87>;
     job.noFade = 1;
     job.fadeHint = 0;
     job.centreHint = 0;
@@ -105,7 +71,7 @@ void Transform::PreparePlainSineWave() {
     }
     job.columns = columnTable;
     job.p[0] = shift;
-    job.fill = PlainSineWaveRows;
+    job.fill = sse2Rows ? PlainSineWaveRows<IsaSse2> : PlainSineWaveRows<IsaX87>;
     job.noFade = 1;
     job.fadeHint = 0;
     job.centreHint = 0;

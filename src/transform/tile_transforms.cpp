@@ -4,64 +4,10 @@
 #include <cstdint>
 
 #include "scene/random.h"
+#include "transform/tile_rows.h"
 #include "transform/transform.h"
 
 namespace {
-
-void FuzzyFadeRows(MapJob&, const MapTarget& target, int firstRow, int endRow) {
-    for (int iy = firstRow; iy < endRow; ++iy) {
-        int n = iy * target.width;
-        const double y = iy;
-        for (int ix = 0; ix < target.width; ++ix, ++n) {
-            const double x = ix;
-            const int k = static_cast<int>(x + y);
-            const double d = (k % 2 == 0) ? 0.5 : -0.5;
-            target.Set(n, x + d, y + d);
-        }
-    }
-}
-
-void ShinyTilesRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double tile = job.p[0];
-    const double backward = 0.5 - (tile + tile);
-    const double forward = (tile + tile) - 0.5;
-    for (int iy = firstRow; iy < endRow; ++iy) {
-        int n = iy * target.width;
-        const double y = iy;
-        const int j = static_cast<int>(y / tile);
-        const double sy = y + ((j % 2 == 0) ? backward : forward);
-        for (int ix = 0; ix < target.width; ++ix, ++n) {
-            const double x = ix;
-            const int i = static_cast<int>(x / tile);
-            target.Set(n, x + ((i % 2 == 0) ? backward : forward), sy);
-        }
-    }
-}
-
-void SpiralTilesRows(MapJob& job, const MapTarget& target, int firstRow, int endRow) {
-    const double ky = job.p[0];
-    const int fy = job.k[0];
-    const int variant = job.k[1];
-    const double* columnWave = job.columns;
-    for (int iy = firstRow; iy < endRow; ++iy) {
-        int n = iy * target.width;
-        const double y = iy;
-        const double rowWave = std::cos((y * fy) * ky);
-        if (variant == 0) {
-            // A cosine of exactly 0, or NaN, moves the positive way.
-            const double sx0 = (rowWave > 0.0) ? -0.8 : 0.8;
-            for (int ix = 0; ix < target.width; ++ix, ++n) {
-                const double x = ix;
-                target.Set(n, x + sx0, y + ((columnWave[ix] > 0.0) ? -0.8 : 0.8));
-            }
-        } else {
-            for (int ix = 0; ix < target.width; ++ix, ++n) {
-                const double x = ix;
-                target.Set(n, x + rowWave, y + columnWave[ix]);
-            }
-        }
-    }
-}
 
 // 320 / W² and 240 / H² use the integer squares. Formed in 64 bits: a 32-bit
 // square overflows beyond 46340 pixels, and every smaller size gives the same
@@ -76,7 +22,7 @@ double InverseSquareScale(double numerator, int size) {
 // Half-pixel checkerboard shift: each pixel takes the average of the 2 x 2
 // block below-right (even squares) or above-left (odd squares).
 void Transform::PrepareFuzzyFade() {
-    job.fill = FuzzyFadeRows;
+    job.fill = sse2Rows ? FuzzyFadeRows<IsaSse2> : FuzzyFadeRows<IsaX87>;
     job.noFade = 0;
     job.fadeHint = 0;
     job.centreHint = 1;
@@ -86,7 +32,7 @@ void Transform::PrepareFuzzyFade() {
 // half pixel averages 2 x 2 blocks on every frame.
 void Transform::PrepareShinyTiles() {
     job.p[0] = Random(3) * 5.0 + 1.0;
-    job.fill = ShinyTilesRows;
+    job.fill = sse2Rows ? ShinyTilesRows<IsaSse2> : ShinyTilesRows<IsaX87>;
     job.noFade = 1;
     job.fadeHint = 0;
     job.centreHint = 0;
@@ -109,7 +55,7 @@ void Transform::PrepareSpiralTiles() {
         columnTable[ix] = std::cos((x * fx) * kx);
     }
     job.columns = columnTable;
-    job.fill = SpiralTilesRows;
+    job.fill = sse2Rows ? SpiralTilesRows<IsaSse2> : SpiralTilesRows<IsaX87>;
     job.noFade = 1;
     job.fadeHint = 0;
     job.centreHint = 0;

@@ -7,10 +7,10 @@
 //   zoom_fold_transforms.cpp  1 Parabolic Zoomer, 2 Bubble, 3 Fast Zoomer, 9 Kaleidoscope
 //   sliding_transforms.cpp    4 Undulating Slider, 7 Diagonal Fade, 14 Plain Sine Wave
 //   tile_transforms.cpp       5 Fuzzy Fade, 6 Shiny tiles, 13 Spiral Tiles
-// Each draws its parameters into a MapJob (map_job.h); the rows of the first
-// two families live in spiral_rows.h and zoom_fold_rows.h, built once for the
-// x87 unit and once for SSE2 (generator_rows_sse2.cpp), on the shared polar
-// loop (polar_map.h) and polynomial sine and cosine (fast_trig.h).
+// Each draws its parameters into a MapJob (map_job.h); the rows of each family
+// live in <family>_rows.h, built once for the x87 unit and once for SSE2
+// (generator_rows_sse2.cpp); the centred ones on the shared polar loop
+// (polar_map.h) and polynomial sine and cosine (fast_trig.h).
 #include <cstddef>
 #include <cstdint>
 
