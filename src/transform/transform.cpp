@@ -26,22 +26,14 @@ Transform::Transform() : sse2Rows(FeatureHasSse2(CpuFeatureWord())), enabled(new
 
 Transform::~Transform() {
     delete[] enabled;
-    free(sourceOffsets);
-    free(weights);
-    free(pendingOffsets);
-    free(pendingWeights);
-    free(columnTable);
+    FreeMaps();
 }
 
-void Transform::Init(int newWidth, int newHeight) {
+bool Transform::Init(int newWidth, int newHeight) {
     width = newWidth & 0xFFFF;
     height = newHeight & 0xFFFF;
     pixelCount = width * height;
-    free(sourceOffsets);
-    free(weights);
-    free(pendingOffsets);
-    free(pendingWeights);
-    free(columnTable);
+    FreeMaps();
     job = MapJob();
     // One spare entry so an empty map still has a valid address. The second
     // pair receives a map generated over several frames.
@@ -51,6 +43,12 @@ void Transform::Init(int newWidth, int newHeight) {
     pendingOffsets = static_cast<int32_t*>(calloc(entries, 4));
     pendingWeights = static_cast<uint8_t*>(calloc(entries, 4));
     columnTable = static_cast<double*>(calloc(static_cast<size_t>(width) + 1, sizeof(double)));
+    if (!sourceOffsets || !weights || !pendingOffsets || !pendingWeights || !columnTable) {
+        // Out of memory: an empty map, which no generator or frame reads past.
+        FreeMaps();
+        width = height = pixelCount = 0;
+        return false;
+    }
     // Half a steady frame's cost on an SSE2 machine (about 2 ns a pixel for
     // displacement, renderer and compose): 0.31 ms at 640x480, 2.1 ms at
     // 1920x1080, so a frame that also generates stays well under twice.
@@ -61,6 +59,20 @@ void Transform::Init(int newWidth, int newHeight) {
     spreadGeneration = false;
     Choose(0);
     spreadGeneration = spread;
+    return true;
+}
+
+void Transform::FreeMaps() {
+    free(sourceOffsets);
+    free(weights);
+    free(pendingOffsets);
+    free(pendingWeights);
+    free(columnTable);
+    sourceOffsets = nullptr;
+    weights = nullptr;
+    pendingOffsets = nullptr;
+    pendingWeights = nullptr;
+    columnTable = nullptr;
 }
 
 void Transform::FillIdentity() {

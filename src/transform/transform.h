@@ -25,7 +25,9 @@ public:
     Transform(const Transform&) = delete;
     Transform& operator=(const Transform&) = delete;
 
-    void Init(int newWidth, int newHeight);
+    // False when the maps cannot be allocated; the map is then empty.
+    bool Init(int newWidth, int newHeight);
+    void FreeMaps();
     void Choose(int mode);  // 0 random enabled, 1 next, 2 keep
     void Generate();
     void FillIdentity();

@@ -290,7 +290,10 @@ Video::Surfaces Video::EnterRequestedMode() {
     }
     transform->lockedTransform = theScene != nullptr ? &theScene->lockedTransform : nullptr;
     transform->SetEnabledMask(transformMask);
-    transform->Init(width, height);
+    if (!transform->Init(width, height)) {
+        ReportError("Video::ChangeRes, Error allocating the displacement map", 1);
+        return Surfaces::kFailed;
+    }
     transformReady = 1;
 
     workingDisplayMode = displayMode;
