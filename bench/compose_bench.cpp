@@ -61,8 +61,9 @@ const char* const kFormatNames[] = {"Rgb32", "Rgb24", "Rgb565", "Rgb555", "Uyvy"
 std::string SizeName(Size s) { return std::to_string(s.width) + "x" + std::to_string(s.height); }
 
 // Compose/<format>/<W>x<H> is the MMX path; ComposeSse2/... the path the DLL
-// takes where the processor has SSE2; ComposeReference/... the plain C++ one;
-// Compose/Memcpy/<W>x<H> the yardstick.
+// takes where the processor has SSE2, ComposeAvx2/... its YUV where AVX2 is
+// usable; ComposeReference/... the plain C++ one; Compose/Memcpy/<W>x<H> the
+// yardstick.
 const int registered = [] {
     for (const Size size : kSizes) {
         const std::string dims = SizeName(size);
@@ -76,6 +77,11 @@ const int registered = [] {
         for (int format = kCompose32; format <= kComposeYuy2; ++format) {
             benchmark::RegisterBenchmark(("ComposeSse2/" + std::string(kFormatNames[format]) + "/" + dims).c_str(),
                                          RunCompose, size, ComposeSse2, format)
+                ->Unit(benchmark::kMicrosecond);
+        }
+        for (int format = kComposeUyvy; format <= kComposeYuy2 && CpuHasAvx2(); ++format) {
+            benchmark::RegisterBenchmark(("ComposeAvx2/" + std::string(kFormatNames[format]) + "/" + dims).c_str(),
+                                         RunCompose, size, ComposeAvx2, format)
                 ->Unit(benchmark::kMicrosecond);
         }
         for (int format = kCompose32; format <= kComposeYuy2; ++format) {

@@ -27,10 +27,15 @@ struct ComposeJob {
 void ComposeReference(const ComposeJob& job);
 void ComposeMmx(const ComposeJob& job);
 void ComposeSse2(const ComposeJob& job);  // only where CPUID reports SSE2
-// The path the DLL uses: SSE2 where the processor has it, MMX otherwise.
+void ComposeAvx2(const ComposeJob& job);  // only where CpuHasAvx2
+// The path the DLL uses: AVX2 where the processor and system allow it, then
+// SSE2, then MMX.
 inline void ComposeFrame(const ComposeJob& job) {
+    static const bool avx2 = CpuHasAvx2();
     static const bool sse2 = FeatureHasSse2(CpuFeatureWord());
-    if (sse2) {
+    if (avx2) {
+        ComposeAvx2(job);
+    } else if (sse2) {
         ComposeSse2(job);
     } else {
         ComposeMmx(job);

@@ -28,6 +28,7 @@ struct Path {
 std::vector<Path> SimdPaths() {
     std::vector<Path> paths = {{"MMX", ComposeMmx}, {"ComposeFrame", ComposeFrame}};
     if (FeatureHasSse2(CpuFeatureWord())) paths.push_back({"SSE2", ComposeSse2});
+    if (CpuHasAvx2()) paths.push_back({"AVX2", ComposeAvx2});
     return paths;
 }
 
