@@ -54,10 +54,11 @@ int liveTransforms = 0;
 int lastInitWidth = 0;
 Transform::Transform() : enabled(nullptr) { ++liveTransforms; }
 Transform::~Transform() { --liveTransforms; }
-void Transform::Init(int newWidth, int newHeight) {
+bool Transform::Init(int newWidth, int newHeight) {
     width = newWidth;
     height = newHeight;
     lastInitWidth = newWidth;
+    return true;
 }
 int Transform::GetEnabledMask() const { return currentIndex; }
 void Transform::SetEnabledMask(int mask) { currentIndex = mask; }
