@@ -45,7 +45,9 @@ Scene* theScene = nullptr;
 void ClearPixels(uint32_t* pixels, int count) { memset(pixels, 0, sizeof(uint32_t) * static_cast<size_t>(count)); }
 void ComposeMmx(const ComposeJob& job) { ComposeReference(job); }
 void ComposeSse2(const ComposeJob& job) { ComposeReference(job); }
+void ComposeAvx2(const ComposeJob& job) { ComposeReference(job); }
 uint32_t CpuFeatureWord() { return 0; }
+bool CpuHasAvx2() { return false; }
 void Video::ShowInfo() {}
 void Video::ShowMessage() {}
 
