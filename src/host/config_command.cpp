@@ -24,7 +24,7 @@ namespace {
 
 // How long Quit waits for another thread to close the About box before it
 // saves anyway.
-constexpr DWORD kCloseWaitMs = 3000;
+constexpr DWORD kCloseWaitMs = 10000;
 // A box of another thread gives no sign when it closes: look again this often.
 constexpr DWORD kOtherThreadPollMs = 50;
 

@@ -144,7 +144,7 @@ private:
 // library must not be unloaded under them.
 Player::~Player() {
     for (HANDLE thread : configThreads) {
-        if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0) state.log.Line(state.frame, "config thread still running");
+        if (WaitForSingleObject(thread, 30000) != WAIT_OBJECT_0) state.log.Line(state.frame, "config thread still running");
         CloseHandle(thread);
     }
 }
