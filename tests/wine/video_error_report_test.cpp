@@ -15,6 +15,7 @@ using namespace videotest;
 
 namespace presentbuild {
 void ReportDirectDrawError(const char* message, HRESULT result, int endProcess);
+bool EnterWindowedWithoutMapMemory();
 bool PluginStopped();
 void ResetPluginStop();
 }
@@ -115,6 +116,11 @@ TEST(VideoErrorReportChild, Run) {
             presentbuild::ReportDirectDrawError("Video::ReleaseResources, Error setting cooperative level", DDERR_GENERIC, 1);
         EXPECT_FALSE(QuitPosted());
         presentbuild::ResetPluginStop();
+    } else if (which == "map") {
+        EXPECT_FALSE(presentbuild::EnterWindowedWithoutMapMemory());
+        EXPECT_TRUE(presentbuild::PluginStopped());
+        QuitPosted();
+        presentbuild::ResetPluginStop();
     } else if (which == "numbered") {
         presentbuild::ReportDirectDrawError("Error changing resolution", static_cast<HRESULT>(0x88760096u), 1);
         EXPECT_TRUE(presentbuild::PluginStopped());
@@ -161,6 +167,15 @@ TEST_F(VideoErrorReport, DirectDrawFailureNamesTheResult) {
     seen = RunChild("twice");
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.exitCode, 0u) << "a second box, or the stop not reported";
+}
+
+// Without memory for the displacement map the display stops with a report
+// instead of writing through a null map.
+TEST_F(VideoErrorReport, NoMemoryForTheMapStopsWithAReport) {
+    const BoxSeen seen = RunChild("map");
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.text, "Video::ChangeRes, Error allocating the displacement map");
+    EXPECT_EQ(seen.exitCode, 0u);
 }
 
 TEST_F(VideoErrorReport, BusySurfaceReturnsWithoutABox) {

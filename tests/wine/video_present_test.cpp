@@ -54,20 +54,43 @@ void Video::ShowMessage() {}
 // Only what the Video asks of its Transform, and a count of the live ones.
 int liveTransforms = 0;
 int lastInitWidth = 0;
+bool failTransformInit = false;  // as when the map cannot be allocated
 Transform::Transform() : enabled(nullptr) { ++liveTransforms; }
 Transform::~Transform() { --liveTransforms; }
 bool Transform::Init(int newWidth, int newHeight) {
     width = newWidth;
     height = newHeight;
     lastInitWidth = newWidth;
-    return true;
+    return !failTransformInit;
 }
 int Transform::GetEnabledMask() const { return currentIndex; }
 void Transform::SetEnabledMask(int mask) { currentIndex = mask; }
+bool EnterWindowedWithoutMapMemory();
 }  // namespace presentbuild
 
 using namespace presentbuild;
 using namespace videotest;
+
+// For the error report's child process: Windowed entered with no memory for
+// the displacement map. True when the display nevertheless counts as ready.
+bool presentbuild::EnterWindowedWithoutMapMemory() {
+    failTransformInit = true;
+    PlayerWindow player;
+    HWND host = player.window;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    int delayMs = 0;
+    Video* video = new Video;
+    bool ready = false;
+    if (video->CheckDirectDraw()) {
+        video->requestedDisplayMode = kWindowed;
+        video->delayMsRef = &delayMs;
+        video->Create("VeluneMapMemoryTest", DefWindowProcA, &host, &instance);
+        ready = video->transformReady != 0;
+    }
+    delete video;
+    failTransformInit = false;
+    return ready;
+}
 
 namespace {
 // Every pixel different from its neighbours, all channels used, and a fourth
