@@ -102,24 +102,39 @@ public:
     bool started = false;
 };
 
+// A player that stops answering (Wine's GL can deadlock a process that
+// presents while its windows move) fails the test within seconds instead of
+// holding the whole suite: every call to it is bounded.
+inline LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 20000, &result)) {
+        ADD_FAILURE() << "the player did not answer message " << message;
+        return 0;
+    }
+    return static_cast<LRESULT>(result);
+}
+inline LRESULT SendDlgItemBounded(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendBounded(GetDlgItem(dialog, id), message, wParam, lParam);
+}
+
 inline std::string Text(HWND dialog, int id) {
     static char text[32768];
     text[0] = '\0';
-    SendDlgItemMessageA(dialog, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    SendDlgItemBounded(dialog, id, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
-inline bool Checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-inline void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
-inline int Ask(HWND dialog, int id, UINT message) { return static_cast<int>(SendDlgItemMessageA(dialog, id, message, 0, 0)); }
+inline bool Checked(HWND dialog, int id) { return SendDlgItemBounded(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+inline void Click(HWND dialog, int id) { SendDlgItemBounded(dialog, id, BM_CLICK, 0, 0); }
+inline int Ask(HWND dialog, int id, UINT message) { return static_cast<int>(SendDlgItemBounded(dialog, id, message, 0, 0)); }
 
 // The slider dragged to a position and let go; a list item clicked.
 inline void MoveSlider(HWND dialog, int position) {
-    SendDlgItemMessageA(dialog, 1020, TBM_SETPOS, TRUE, position);
-    SendMessageA(dialog, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1020)));
+    SendDlgItemBounded(dialog, 1020, TBM_SETPOS, TRUE, position);
+    SendBounded(dialog, WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1020)));
 }
 inline void PickItem(HWND dialog, int index) {
-    SendDlgItemMessageA(dialog, 1004, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1004, LBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1004)));
+    SendDlgItemBounded(dialog, 1004, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendBounded(dialog, WM_COMMAND, MAKEWPARAM(1004, LBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1004)));
 }
 
 // The window's pixels off the screen, saved as a 24-bit BMP.
