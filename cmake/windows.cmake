@@ -105,7 +105,7 @@ if(TARGET velune-host)
 endif()
 add_test(NAME wine COMMAND velune_wine_tests)
 # One Wine prefix (and one Xvfb) per build folder, so two builds never share a desktop.
-set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 2400
+set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 1200
   ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
 
 # The SIMD paths compiled for the shipped 32-bit target (real MMX registers, not
