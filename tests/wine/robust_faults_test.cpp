@@ -90,7 +90,8 @@ TEST(RobustFaults, DeactivatedAndActivatedAgain) {
     for (int mode : {0, 1}) {
         Sandbox box(mode == 0 ? "activate-full" : "activate-windowed");
         box.WriteIni("Display_Mode=" + std::to_string(mode) + "\r\n");
-        const FaultRun f = RunWithFault(box, "activate", 30, "--songs 1 --frames 160");
+        // Paced, so the activation a second later comes while the player still runs.
+        const FaultRun f = RunWithFault(box, "activate", 30, "--songs 1 --frames 160 --min-frame-ms 20");
         EXPECT_TRUE(Has(f.proxyLog, "fault activate on")) << f.proxyLog;
         ExpectDrawsAgain(box, f, 160, mode);
     }
