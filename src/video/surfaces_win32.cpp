@@ -41,6 +41,14 @@ bool DisplayTaken(HRESULT result) {
            result == DDERR_EXCLUSIVEMODEALREADYSET;
 }
 
+// The client area in screen coordinates: where the frame goes, clear of the
+// caption and the borders. False when it is empty.
+bool ClientOnScreen(HWND window, RECT* rect) {
+    if (!GetClientRect(window, rect)) return false;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(rect), 2);
+    return !IsRectEmpty(rect);
+}
+
 }  // namespace
 
 Video::Surfaces Video::AllocateSurfaces() {
@@ -223,7 +231,7 @@ void Video::Flip(bool present) {
     if (displayMode == kFullScreen) {
         lastResult = primarySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);
     } else if (displayMode == kWindowed) {
-        GetWindowRect(window, &windowRect);
+        if (!ClientOnScreen(window, &windowRect)) return;  // minimised: nothing to show
         lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, DDBLT_WAIT, nullptr);
     } else {
         if (composeSurfaceOwned) overlaySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);

@@ -14,6 +14,7 @@
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
+//   window_size_win32.cpp    the Windowed window's size for the frame
 #include <windows.h>
 #include <ddraw.h>
 
@@ -83,6 +84,11 @@ public:
     void InstallWallpaper();
     void PutBackWallpaper();
     void KeepWindowOnAMonitor();
+
+    // --- the window (window_size_win32.cpp)
+    // Outer size of the Windowed window: its client area is the frame, scaled
+    // by the window's DPI, so the picture is as large on screen as at 100 %.
+    SIZE WindowedSize() const;
 
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;

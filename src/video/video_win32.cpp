@@ -131,7 +131,8 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
         ReportError("Error creating window", 1);
         return;
     }
-    SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER);
+    const SIZE outer = WindowedSize();
+    SetWindowPos(window, nullptr, windowX, windowY, outer.cx, outer.cy, SWP_NOZORDER);
     ShowWindow(window, SW_SHOWNORMAL);
 
     DDCAPS caps;
@@ -252,7 +253,8 @@ Video::Surfaces Video::EnterRequestedMode() {
             windowY = keptY;
             KeepWindowOnAMonitor();
         }
-        SetWindowPos(window, nullptr, windowX, windowY, width, height,
+        const SIZE outer = WindowedSize();
+        SetWindowPos(window, nullptr, windowX, windowY, outer.cx, outer.cy,
                      SWP_NOZORDER | (windowed ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         SetActiveWindow(window);
         lastResult = directDraw->RestoreDisplayMode();
