@@ -3,8 +3,8 @@
 // the player's own windows aware. Awareness belongs to the thread, and a
 // window keeps the one its thread had when it was made, so every call from
 // the player sets it on the way in and gives the player's back on the way
-// out. The calls came with Windows 10 (1607, v2 with 1703): on an older
-// system nothing changes and everything is sized at 96 DPI, as before.
+// out. The calls came with Windows 10 1607: on an older system nothing
+// changes and everything is sized at 96 DPI, as before.
 #include <windows.h>
 
 namespace dpi {
@@ -19,6 +19,18 @@ inline DPI_AWARENESS_CONTEXT SetThreadContext(DPI_AWARENESS_CONTEXT context) {
     using Fn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
     static const Fn set = FromUser32<Fn>("SetThreadDpiAwarenessContext");
     return set != nullptr ? set(context) : nullptr;
+}
+
+// Per-monitor v2 where the system knows it; Windows 10 1607 and Wine know
+// only the first per-monitor awareness, which still sizes the display window
+// for its monitor and blits at real pixels.
+inline DPI_AWARENESS_CONTEXT PluginContext() {
+    using Fn = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    static const Fn valid = FromUser32<Fn>("IsValidDpiAwarenessContext");
+    static const DPI_AWARENESS_CONTEXT context = valid != nullptr && valid(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)
+                                                     ? DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+                                                     : DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE;
+    return context;
 }
 
 // The window's DPI; 96 for an unaware window or before Windows 10.
@@ -39,7 +51,7 @@ inline void AdjustForDpi(RECT* rect, DWORD style, DWORD exStyle, UINT value) {
 
 class PluginDpiAwareness {
 public:
-    PluginDpiAwareness() : callers(dpi::SetThreadContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {}
+    PluginDpiAwareness() : callers(dpi::SetThreadContext(dpi::PluginContext())) {}
     ~PluginDpiAwareness() {
         if (callers != nullptr) dpi::SetThreadContext(callers);
     }

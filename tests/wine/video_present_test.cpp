@@ -225,6 +225,12 @@ TEST_F(VideoPresent, WindowedShowsTheWholeFrameInTheClientArea) {
     PresentPattern();
     client = ClientOnScreen();
     EXPECT_EQ(Mismatches(client.left, client.top, 0, 0, 300, 200, 8, 8, 8), 0);
+    // Partly off the screen: the part on it is drawn.
+    SetWindowPos(video->window, nullptr, 700, 500, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    PumpMessages();
+    PresentPattern();
+    client = ClientOnScreen();
+    EXPECT_EQ(Mismatches(client.left, client.top, 0, 0, 1024 - client.left, 768 - client.top, 8, 8, 8), 0);
     ShowWindow(video->window, SW_MINIMIZE);
     PumpMessages();
     PresentPattern();
