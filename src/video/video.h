@@ -43,6 +43,9 @@ public:
     // Background without a usable overlay enters Windowed instead.
     bool ChangeRes();
     void ReleaseResources();
+    // The stored size, when the requested mode's list has it, wins over the
+    // stored index.
+    void FindRequestedSize();
 
     // --- modes (video_modes_win32.cpp)
     // The display's present mode; a failure is reported with the given text.
@@ -109,6 +112,12 @@ public:
     int requestedDisplayMode = -1;
     int resolution = 0;
     int requestedResolution = -1;
+    // Settings "Resolution": the size and depth that requestedResolution
+    // stands for, looked up in the lists when they are made (they change
+    // with drivers and monitors); 0 when none is stored.
+    int requestedWidth = 0;
+    int requestedHeight = 0;
+    int requestedBits = 0;
     int displayWidth = 0;
     int displayHeight = 0;
     IDirectDraw4* directDraw = nullptr;

@@ -103,6 +103,7 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     if (directDraw == nullptr) return;
     GetTotalVideoMemory();
     EnumerateModes();
+    FindRequestedSize();
 
     ModeRequest request = ResolveModeRequest(requestedDisplayMode, requestedResolution, modeCounts, RecordHeight, this);
     if (request.resolution < 0) {
@@ -148,6 +149,12 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     overlaySupported = ProbeOverlay() ? 1 : 0;
 
     ChangeRes();
+}
+
+void Video::FindRequestedSize() {
+    const int list = ValidDisplayMode(requestedDisplayMode) >= 0 ? requestedDisplayMode : kFullScreen;
+    const int found = SameModeIn(*this, list, requestedWidth, requestedHeight, requestedBits);
+    if (found >= 0) requestedResolution = found;
 }
 
 namespace {
