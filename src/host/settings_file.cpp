@@ -55,6 +55,7 @@ void LoadSettings(VisModule* module) {
     scene.SetEnabledMask(ReadInt(path, "Renderer_Choice", scene.GetAllEnabledMask()));
     const int allTransforms = video.transform ? video.transform->GetAllEnabledMask() : (1 << kTransformCount) - 1;
     video.transformMask = ReadInt(path, "Transform_Choice", allTransforms);
+    video.SetMaxFrameRate(ReadInt(path, "Max_Frame_Rate", kDefaultMaxFrameRate));
 }
 
 void SaveSettings(VisModule* module) {
@@ -76,4 +77,5 @@ void SaveSettings(VisModule* module) {
     WriteInt(path, "Window_Pos_Y", video.windowY);
     WriteInt(path, "Renderer_Choice", scene.GetEnabledMask());
     WriteInt(path, "Transform_Choice", video.transform ? video.transform->GetEnabledMask() : video.transformMask);
+    WriteInt(path, "Max_Frame_Rate", video.maxFrameRate);
 }
