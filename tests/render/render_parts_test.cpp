@@ -53,6 +53,8 @@ TEST(ProgressLine, ShowsFramesSpeedAndTimeLeft) {
     EXPECT_EQ(FormatProgress(120, 900, 2.0, 30.0), "[##------------------] 120/900 frames  2.0x real time  0:13 left");
     EXPECT_EQ(FormatProgress(900, 900, 10.0, 30.0), "[####################] 900/900 frames  3.0x real time  0:00 left");
     EXPECT_EQ(FormatProgress(0, 900, 0.0, 30.0), "[--------------------]   0/900 frames  --x real time  -- left");
+    EXPECT_EQ(FormatSummary(300, 30.0, 4.0, 5123456), "300 frames (0:10) in 4.0 s, 2.5x real time, 5.1 MB");
+    EXPECT_EQ(FormatSummary(9000, 30.0, 75.0, 81234), "9000 frames (5:00) in 1:15, 4.0x real time, 81.2 kB");
     EXPECT_EQ(FormatDuration(59.6), "1:00");
     EXPECT_EQ(FormatDuration(3725.0), "1:02:05");
 }
@@ -79,7 +81,8 @@ TEST(RenderOptionsParsing, InputsVideoAndQuality) {
     EXPECT_EQ(png.every, 0);  // without a video the last frame is written
 
     for (const auto& bad : {std::vector<std::string>{"--crf", "64"}, {"--bitrate", "0"}, {"--input", ""},
-                            {"--renderer", "all", "--video", "v.mp4"}}) {
+                            {"--renderer", "all", "--video", "v.mp4"}, {"--input-dir", "songs"},
+                            {"--input-dir", "songs", "--video-dir", "videos", "--video", "v.mp4"}}) {
         RenderOptions b;
         EXPECT_FALSE(Parse(bad, &b, &message)) << bad[0];
     }
