@@ -260,7 +260,8 @@ int RenderBatch(const BatchOptions& o, const SongRenderer& render) {
     }
     if (Interrupted()) summary += ", interrupted";
     if (rendered > 0) summary += ": " + FormatSummary(frames, o.fps, elapsed(), bytes);
-    std::fprintf(Interrupted() || !failed.empty() ? stderr : stdout, "velune-render: %s\n", summary.c_str());
+    const bool trouble = Interrupted() || !failed.empty();
+    if (trouble || !o.quiet) std::fprintf(trouble ? stderr : stdout, "velune-render: %s\n", summary.c_str());
     if (Interrupted()) return 130;
     return failed.empty() ? 0 : 1;
 }

@@ -28,9 +28,10 @@ const char* const kRenderUsage =
     "  --jobs N           songs of a batch rendered at once (default: one per core)\n"
     "  --crf N            video quality, lower is better (0-63; default 23 for H.264, 32 for VP9)\n"
     "  --bitrate KBPS     video bit rate instead of --crf\n"
-    "  --preset NAME      encoder speed: x264's ultrafast..placebo (default veryfast), VP9's 0-9 (default 8)\n"
+    "  --preset NAME      encoder speed: x264's ultrafast..placebo (default superfast), VP9's 0-9 (default 8)\n"
     "  --vcodec NAME      video encoder, e.g. libx264, libvpx-vp9, ffv1\n"
     "  --acodec NAME      audio encoder, e.g. aac, libopus, flac (default: copy the song when it fits)\n"
+    "  --threads N        encoder threads (default: one per core)\n"
     "  --queue N          frames rendered ahead of the encoder (default 4; 0 encodes on the same thread)\n"
     "  --quiet            no progress lines or bar\n";
 
@@ -104,6 +105,8 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
             ok = value[0] != '\0';
         } else if (std::strcmp(arg, "--jobs") == 0) {
             ok = ParseInt(value, 1, 256, &o->jobs);
+        } else if (std::strcmp(arg, "--threads") == 0) {
+            ok = ParseInt(value, 1, 256, &o->threads);
         } else if (std::strcmp(arg, "--queue") == 0) {
             ok = ParseInt(value, 0, 64, &o->queue);
         } else if (std::strcmp(arg, "--preset") == 0) {

@@ -237,7 +237,7 @@ int main(int argc, char** argv) {
         RenderOptions one = o;
         one.inputs = {song};
         one.video = video;
-        one.threads = threads;
+        one.threads = o.threads > 0 ? o.threads : threads;
         return RenderSong(one, progress);
     });
 }

@@ -13,7 +13,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-const char* const kDefaultX264Preset = "veryfast";
+const char* const kDefaultX264Preset = "superfast";
 
 namespace {
 
