@@ -121,6 +121,10 @@ int RenderBatch(const BatchOptions& o, const SongRenderer& render) {
     }
     mkdir(o.videoDir.c_str(), 0777);  // an existing folder is fine
     const std::vector<std::string> paths = SongsIn(o.inputDir);
+    if (paths.empty()) {
+        std::fprintf(stderr, "velune-render: no songs in %s\n", o.inputDir.c_str());
+        return 1;
+    }
     const std::vector<std::string> names = VideoNames(paths, o.extension);
     std::vector<Song> todo;
     int skipped = 0;
