@@ -2,6 +2,7 @@
 // skipped, a broken one is reported while the others are rendered, and
 // Ctrl+C leaves only finished, playable videos under their names.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 #include "audio/synth.h"
 #include "media_fixtures.h"
@@ -80,6 +82,44 @@ TEST(RenderBatch, CtrlCKeepsTheFinishedVideosAndNoHalfWrittenOne) {
     EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a.mp4", "b.mp4"}));
     ExpectPlayable(out + "/a.mp4", 10);
     ExpectPlayable(out + "/b.mp4", 10);
+}
+
+TEST(RenderBatch, ATerminalSeesOneLineForTheBatchAndItsCtrlCStopsEverySong) {
+    const std::string in = fixtures::TempFolder("tty-in"), out = fixtures::TempFolder("tty-out");
+    ASSERT_TRUE(fixtures::WriteSong(in + "/a.wav", audio::MakeSong(0, 0.5, 1), ""));
+    for (const char* name : {"/b.wav", "/c.wav"})
+        ASSERT_TRUE(fixtures::WriteSong(in + name, audio::MakeSong(1, 30.0, 2), ""));
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(VELUNE_RENDER_EXE, VELUNE_RENDER_EXE, "--input-dir", in.c_str(), "--video-dir", out.c_str(), "--size",
+              "160x120", "--fps", "10", "--jobs", "2", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string screen;
+    char buffer[4096];
+    bool pressed = false;
+    for (ssize_t n; (n = read(terminal, buffer, sizeof(buffer))) > 0;) {
+        screen.append(buffer, static_cast<size_t>(n));
+        // Ctrl+C as a user types it: the terminal signals every process of the batch.
+        if (!pressed && screen.find("1/3 songs") != std::string::npos &&
+            fixtures::FileSize(out + "/c.mp4.part") > 0) {
+            const char ctrlC = 3;
+            ASSERT_EQ(write(terminal, &ctrlC, 1), 1);
+            pressed = true;
+        }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(terminal);
+    EXPECT_TRUE(pressed) << screen;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << screen;
+    EXPECT_NE(screen.find("] 0/3 songs  "), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("frame 1:"), std::string::npos) << screen;  // no song's own lines
+    EXPECT_EQ(screen.find("failed"), std::string::npos) << screen;
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a.mp4"}));
+    ExpectPlayable(out + "/a.mp4", 5);
 }
 
 }  // namespace

@@ -2,8 +2,12 @@
 // progress line, the options, and decoding songs back to the player's PCM.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "audio/synth.h"
 #include "audio_decoder.h"
+#include "batch_render.h"
 #include "media_fixtures.h"
 #include "playlist_clock.h"
 #include "progress_bar.h"
@@ -86,6 +90,17 @@ TEST(RenderOptionsParsing, InputsVideoAndQuality) {
         RenderOptions b;
         EXPECT_FALSE(Parse(bad, &b, &message)) << bad[0];
     }
+}
+
+TEST(BatchSongs, AudioFilesOnlyAndOneVideoNameEach) {
+    const std::string dir = fixtures::TempFolder("songs");
+    for (const char* name : {"b.mp3", "A.FLAC", "b.ogg", "cover.jpg", ".hidden.mp3", "notes.txt", "c.wav.part"})
+        std::ofstream(dir + "/" + name) << "x";
+    std::filesystem::create_directory(dir + "/folder.mp3");
+    const std::vector<std::string> songs = SongsIn(dir);
+    EXPECT_EQ(songs, (std::vector<std::string>{dir + "/A.FLAC", dir + "/b.mp3", dir + "/b.ogg"}));
+    // Two songs named alike must not write one video.
+    EXPECT_EQ(VideoNames(songs, ".mp4"), (std::vector<std::string>{"A.mp4", "b-mp3.mp4", "b-ogg.mp4"}));
 }
 
 TEST(SongDecoding, LosslessFilesGiveBackEverySampleAndTheirTitle) {

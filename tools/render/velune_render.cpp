@@ -161,7 +161,8 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
     }
     const auto start = std::chrono::steady_clock::now();
     VideoPipeline pipeline(video, o.queue);
-    if (!pipeline.Start(&error) || !Run(o, o.renderer, frames, tracks, &pipeline, progress) || !pipeline.Drain(&error)) {
+    if (!pipeline.Start(&error) || !Run(o, o.renderer, frames, tracks, &pipeline, progress) ||
+        !pipeline.Drain(&error)) {
         if (!error.empty()) std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;  // the writer removes its file
     }

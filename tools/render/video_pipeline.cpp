@@ -2,7 +2,8 @@
 
 #include "video_writer.h"
 
-VideoPipeline::VideoPipeline(VideoWriter& w, int depth) : writer(w), queue(depth), pictures(static_cast<size_t>(depth)) {}
+VideoPipeline::VideoPipeline(VideoWriter& w, int depth)
+    : writer(w), queue(depth), pictures(static_cast<size_t>(depth)) {}
 
 VideoPipeline::~VideoPipeline() { Stop(); }
 

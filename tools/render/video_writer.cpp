@@ -120,7 +120,8 @@ bool SetSpeed(AVCodecContext* e, const AVCodec* codec, const std::string& preset
         char* end = nullptr;
         if (!preset.empty()) speed = static_cast<int>(std::strtol(preset.c_str(), &end, 10));
         if (!preset.empty() && (end == preset.c_str() || *end != '\0' || speed < 0 || speed > 9))
-            return Fail(error, "the " + std::string(codec->name) + " encoder takes a speed from 0 (slowest) to 9 as --preset, not " + preset);
+            return Fail(error, "the " + std::string(codec->name) +
+                                   " encoder takes a speed from 0 (slowest) to 9 as --preset, not " + preset);
         av_opt_set_int(e->priv_data, "cpu-used", speed, 0);
         return true;
     }
@@ -131,7 +132,8 @@ bool SetSpeed(AVCodecContext* e, const AVCodec* codec, const std::string& preset
     bool known = !IsX264(codec);
     for (const char* name : kX264Presets) known = known || chosen == name;
     if (!known)
-        return Fail(error, "unknown x264 preset " + chosen + " (ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow, placebo)");
+        return Fail(error, "unknown x264 preset " + chosen +
+                               " (ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow, placebo)");
     if (av_opt_set(e->priv_data, "preset", chosen.c_str(), 0) < 0)
         return Fail(error, "the " + std::string(codec->name) + " encoder has no speed preset; leave out --preset");
     return true;
