@@ -56,7 +56,7 @@ check-reproducible: deps
 # The browser build: build/web holds index.html, velune.js and velune.wasm.
 web: deps
 	@$(EMENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@$(EMENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target velune
+	@$(EMENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target velune -- --no-print-directory
 	@mkdir -p $(WEB) && cp $(WEB_BUILD)/index.html $(WEB_BUILD)/velune.js $(WEB_BUILD)/velune.wasm $(WEB)/
 
 web-demo: web
@@ -66,14 +66,14 @@ web-demo: web
 # The pixel kernels' shared tests under Node, then the page in headless Chromium
 # against velune-render's PNGs.
 test-web: web native
-	@$(EMENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target velune_pixel_tests
+	@$(EMENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target velune_pixel_tests -- --no-print-directory
 	@node --no-experimental-fetch $(WEB_BUILD)/velune_pixel_tests.js
 	@python3 tests/web/run_web_tests.py $(WEB) $(NATIVE)/tools/render/velune-render
 
 # Engine frame time in Chromium (simd128 and scalar builds) against native.
 bench-web: web native
 	@$(EMENV) emcmake cmake -S . -B $(WEB_SCALAR)-build -DCMAKE_BUILD_TYPE=Release -DVELUNE_SIMD128=OFF >/dev/null
-	@$(EMENV) cmake --build $(WEB_SCALAR)-build -j $(JOBS) --target velune
+	@$(EMENV) cmake --build $(WEB_SCALAR)-build -j $(JOBS) --target velune -- --no-print-directory
 	@mkdir -p $(WEB_SCALAR) && cp $(WEB_SCALAR)-build/index.html $(WEB_SCALAR)-build/velune.js $(WEB_SCALAR)-build/velune.wasm $(WEB_SCALAR)/
 	@cmake --build $(NATIVE) -j $(JOBS) --target velune_web_bench_native
 	@python3 tests/web/bench_web.py $(WEB) $(WEB_SCALAR) $(NATIVE)/velune_web_bench_native

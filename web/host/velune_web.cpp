@@ -110,6 +110,9 @@ EMSCRIPTEN_KEEPALIVE unsigned char* velune_audio() { return &host.audio[0][0][0]
 // characters and a terminator.
 EMSCRIPTEN_KEEPALIVE void velune_set_position(int positionMs, int songIndex) {
     if (!host.live) return;
+    // A song started while nothing played begins at the position the idle
+    // page reported, 0, which the scene would not take for a new song.
+    if (songIndex != host.live->songIndex) ResetLastPlayPosition();
     host.live->positionMs = positionMs;
     host.live->songIndex = songIndex;
 }
