@@ -76,7 +76,7 @@ bench-web: web native
 	@$(EMENV) cmake --build $(WEB_SCALAR)-build -j $(JOBS) --target velune -- --no-print-directory
 	@mkdir -p $(WEB_SCALAR) && cp $(WEB_SCALAR)-build/index.html $(WEB_SCALAR)-build/velune.js $(WEB_SCALAR)-build/velune.wasm $(WEB_SCALAR)/
 	@cmake --build $(NATIVE) -j $(JOBS) --target velune_web_bench_native
-	@python3 tests/web/bench_web.py $(WEB) $(WEB_SCALAR) $(NATIVE)/velune_web_bench_native
+	@python3 bench/web/compare_frame_time.py $(WEB) $(WEB_SCALAR) $(NATIVE)/velune_web_bench_native
 
 test: test-native test-asan test-wine test-release test-web
 
