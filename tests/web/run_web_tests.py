@@ -154,6 +154,35 @@ def test_song_file_picture_follows_the_beat(browser, base, scratch, web_dir):
     assert title.startswith("beats"), f"song title from the file name: {title!r}"
 
 
+def press(browser, key, code):
+    browser.send("Input.dispatchKeyEvent", {"type": "keyDown", "code": key, "key": key,
+                                            "windowsVirtualKeyCode": code})
+    browser.send("Input.dispatchKeyEvent", {"type": "keyUp", "code": key, "key": key, "windowsVirtualKeyCode": code})
+
+
+def test_keys_act_as_in_the_plugin(browser, base):
+    browser.open_page(800, 600)
+    browser.goto(f"{base}/index.html?size=320x240&sceneframes=-1")
+    browser.wait_for("window.veluneStatus && veluneStatus.state === 'running' && veluneStatus.frames > 2")
+    browser.evaluate("window.sameDocument = true")
+    label = lambda: browser.evaluate("document.getElementById('now').textContent").split(" · ")
+    _, renderer, transform = label()
+    press(browser, "F5", 116)
+    time.sleep(0.2)
+    assert label()[1:] != [renderer, transform] and label()[2] == transform, f"F5: {label()}"
+    press(browser, "F6", 117)
+    time.sleep(0.2)
+    assert label()[2] != transform, f"F6 kept {transform}"
+    locked = "document.getElementById('k118').getAttribute('aria-pressed')"
+    press(browser, "F7", 118)
+    time.sleep(0.2)
+    assert browser.evaluate(locked) == "true", "F7 did not lock the renderer"
+    press(browser, "F7", 118)
+    time.sleep(0.2)
+    assert browser.evaluate(locked) == "false", "F7 again did not unlock it"
+    assert browser.evaluate("window.sameDocument === true"), "F5 reloaded the page"
+
+
 def test_errors_are_said_on_the_page(browser, base, scratch):
     # A file the browser cannot decode: a message, and the picture keeps running.
     bad = os.path.join(scratch, "broken.mp3")
@@ -201,6 +230,7 @@ def main():
         tests = [
             ("deterministic frames equal velune-render", lambda: test_deterministic_frames_equal_velune_render(browser, base, render, scratch)),
             ("song file picture follows the beat", lambda: test_song_file_picture_follows_the_beat(browser, base, scratch, web)),
+            ("keys act as in the plug-in", lambda: test_keys_act_as_in_the_plugin(browser, base)),
             ("errors are said on the page", lambda: test_errors_are_said_on_the_page(browser, base, scratch)),
         ]
         only = os.environ.get("VELUNE_WEB_TEST", "")
