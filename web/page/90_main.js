@@ -20,7 +20,6 @@ function hasWasmSimd() {
   let M = null;
   let running = false;
   let title = '';
-  let shown = '';
 
   picture.bare = A.bare;
   if (A.bare) document.body.classList.add('bare');
@@ -53,6 +52,7 @@ function hasWasmSimd() {
     M = module;
     if (A.deterministic) return startDeterministic();
     const seed = (Date.now() % 2147483647) | 0;
+    if (!A.sizeGiven) rememberedSize();
     const [w, h] = A.sizeGiven ? [A.width, A.height] : chosenSize();
     if (A.sizeGiven) addSizeOption(w, h);
     if (!M._velune_start(w, h, A.renderer, A.transform, seed, A.sceneFrames, 0)) {
@@ -100,14 +100,17 @@ function hasWasmSimd() {
   }
 
   let last = -1e9;
+  let audioView = null;
   function liveFrame(now) {
     requestAnimationFrame(liveFrame);
     // At most 60 engine frames a second, also on faster screens; a little
     // slack keeps a 60 Hz screen from skipping frames on timer jitter.
     if (now - last < 1000 / 60 - 2) return;
     last = now;
-    const audio = M.HEAPU8.subarray(M._velune_audio(), M._velune_audio() + 2304);
-    feed.fill(audio);
+    if (!audioView || audioView.buffer !== M.HEAPU8.buffer) {
+      audioView = M.HEAPU8.subarray(M._velune_audio(), M._velune_audio() + 2304);
+    }
+    feed.fill(audioView);
     veluneStatus.positionMs = feed.positionMs();
     M._velune_set_position(veluneStatus.positionMs, feed.songIndex);
     const t0 = performance.now();
@@ -121,12 +124,20 @@ function hasWasmSimd() {
     updateLabels();
   }
 
+  // The names are the engine's constant strings: their addresses tell when
+  // the label needs new text, so a frame builds none.
+  const labelled = { renderer: 0, transform: 0, title: null };
   function updateLabels() {
     const r = M._velune_renderer_name(), t = M._velune_transform_name();
-    const text = `${title || 'No song'} · ${M.UTF8ToString(r)} · ${M.UTF8ToString(t)}`;
-    if (text === shown) return;
-    shown = text;
-    $('now').textContent = text;
+    if (r === labelled.renderer && t === labelled.transform && title === labelled.title) return;
+    labelled.renderer = r;
+    labelled.transform = t;
+    labelled.title = title;
+    refreshLabels();
+  }
+  function refreshLabels() {
+    const r = labelled.renderer, t = labelled.transform;
+    $('now').textContent = `${title || 'No song'} · ${M.UTF8ToString(r)} · ${M.UTF8ToString(t)}`;
     $('k118').setAttribute('aria-pressed', String(!!M._velune_renderer_locked()));
     $('k119').setAttribute('aria-pressed', String(!!M._velune_transform_locked()));
   }
@@ -134,7 +145,6 @@ function hasWasmSimd() {
   function setSong(name) {
     title = name;
     M.stringToUTF8(name, M._velune_title(), 256);
-    shown = '';
   }
 
   // --- sources
@@ -189,7 +199,15 @@ function hasWasmSimd() {
   const keyCodes = { Space: 32, F4: 115, F5: 116, F6: 117, F7: 118, F8: 119, F9: 120 };
 
   function press(code) {
-    if (M._velune_key(code)) shown = '';
+    if (M._velune_key(code) && labelled.renderer) refreshLabels();
+  }
+
+  // The size choice outlives the page, as the plug-in keeps its resolution.
+  function rememberedSize() {
+    try {
+      const v = localStorage.getItem('velune.size');
+      if (v && [...$('size').options].some((o) => o.value === v)) $('size').value = v;
+    } catch (e) { /* storage may be off */ }
   }
 
   function chosenSize() {
@@ -207,6 +225,7 @@ function hasWasmSimd() {
   }
 
   function applySize() {
+    try { localStorage.setItem('velune.size', $('size').value); } catch (e) { /* storage may be off */ }
     const [w, h] = chosenSize();
     if (w === M._velune_width() && h === M._velune_height()) return picture.layout();
     if (!M._velune_resize(w, h)) showError(`There is not enough memory for a ${w} × ${h} picture.`);
