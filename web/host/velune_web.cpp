@@ -7,7 +7,6 @@
 // Everything the page reads lives here and is allocated once per size.
 #include <emscripten/emscripten.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
