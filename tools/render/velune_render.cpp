@@ -166,8 +166,10 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
         if (!error.empty()) std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;  // the writer removes its file
     }
-    if (Interrupted() && progress != nullptr) return 130;  // the writer removes its file
-    if (Interrupted() && video.FramesWritten() == 0) {
+    // Read once: a Ctrl+C while the file is finished changes nothing of it.
+    const bool stopped = Interrupted();
+    if (stopped && progress != nullptr) return 130;  // the writer removes its file
+    if (stopped && video.FramesWritten() == 0) {
         std::fprintf(stderr, "velune-render: interrupted before the first frame; nothing written\n");
         return 130;
     }
@@ -178,7 +180,7 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const int64_t written = video.FramesWritten();
     const std::string length = FormatDuration(static_cast<double>(written) / o.fps);
-    if (Interrupted()) {
+    if (stopped) {
         std::fprintf(stderr, "velune-render: interrupted; %s holds the first %lld frames (%s)\n", o.video.c_str(),
                      static_cast<long long>(written), length.c_str());
         return 130;
