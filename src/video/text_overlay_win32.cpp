@@ -6,6 +6,7 @@
 
 #include <climits>
 
+#include "host/dpi_awareness.h"
 #include "host/plugin.h"
 #include "scene/scene.h"
 #include "video/error_report_win32.h"
@@ -35,22 +36,25 @@ void ShadowedText(HDC dc, int x, int y, int shadow, const char* text, int length
     TextOutW(dc, x, y, wide, units);
 }
 
-// The display window's DPI, from Windows 10 1607 on; 96 before.
-int WindowDpi(HWND window) {
-    using DpiForWindow = UINT(WINAPI*)(HWND);
-    static const DpiForWindow query = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-    const UINT dpi = query != nullptr && window != nullptr ? query(window) : 0;
-    return dpi != 0 ? static_cast<int>(dpi) : kBaseDpi;
-}
-
 int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, kBaseDpi); }
 int ShadowOffset(int dpi) { return dpi >= 2 * kBaseDpi ? dpi / kBaseDpi : 1; }
 
 }  // namespace
 
+// The DPI to size text for in frame pixels: the window's, less the stretch
+// that the Windowed blit already gives the frame (its client area is the
+// frame at the window's scale), so the text is as large on screen as the
+// system's own at that DPI; never smaller than at 96.
+int Video::TextDpi() const {
+    int dpi = static_cast<int>(dpi::ForWindow(window));
+    RECT client;
+    if (displayMode == kWindowed && window != nullptr && width > 0 && GetClientRect(window, &client) && client.right > 0)
+        dpi = MulDiv(dpi, width, client.right);
+    return dpi > kBaseDpi ? dpi : kBaseDpi;
+}
+
 int Video::PrepareFont() {
-    const int dpi = WindowDpi(window);
+    const int dpi = TextDpi();
     if (font == nullptr || dpi != fontDpi) {
         // Any character set: titles come in every script, and DEFAULT_CHARSET
         // lets GDI's font linking find the glyphs Arial lacks.
