@@ -11,7 +11,8 @@
 //   surfaces_win32.cpp       Allocate/Release/RestoreSurfaces, overlay, Flip
 //   frame_clock_win32.cpp    the frame-rate cap: waits and the player's delayMs
 //   video_compose_win32.cpp  Compose: lock, convert, unlock
-//   text_overlay_win32.cpp   ShowInfo, ShowMessage
+//   text_overlay_win32.cpp   ShowInfo, ShowMessage, the overlay font
+//   song_title_win32.cpp     the song title query, Unicode first
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
@@ -78,6 +79,8 @@ public:
     bool Compose();  // false: the frame is skipped (busy, lost)
     void ShowInfo();
     void ShowMessage();
+    int TextDpi() const;
+    int PrepareFont();  // the overlay font for TextDpi; returns that DPI
 
     // --- display loss (display_loss_win32.cpp)
     // Start of a frame: false while the display is lost (the frame's display
@@ -105,6 +108,7 @@ public:
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;
     int QueryPlaylistIndex() override;
+    // UTF-8, at most 255 bytes, in titleText; null when the player has none.
     const char* QueryTitle(int index) override;
 
     // Fields, in the order the rest of the plug-in knows them. width, height,
@@ -159,6 +163,7 @@ public:
     DWORD infoTime = 0;
     int showInfo = 0;
     HFONT font = nullptr;
+    int fontDpi = 96;
     int transformReady = 0;
     int transformMask = 0;
     HWND* hostWindowRef = nullptr;
@@ -184,6 +189,7 @@ public:
     int cursorLowered = 0;    // ShowCursor(FALSE) calls to give back
     int wallpaperReplaced = 0;
     char userWallpaper[MAX_PATH] = {};
+    char titleText[256] = {};
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

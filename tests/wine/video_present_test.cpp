@@ -41,6 +41,7 @@ namespace presentbuild {
 #include "video/surfaces_win32.cpp"
 #include "video/video_compose_win32.cpp"
 #include "video/video_modes_win32.cpp"
+#include "video/song_title_win32.cpp"
 #include "video/video_win32.cpp"
 #include "video/window_size_win32.cpp"
 

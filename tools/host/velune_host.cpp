@@ -285,13 +285,15 @@ void Player::Run() {
 
 const char kUsage[] =
     "usage: velune-host [--dll PATH] [--wav FILE]... [--songs N] [--silent-songs N] [--song-seconds S]\n"
-    "         [--seed N] [--null-title] [--frames N] [--frame-ms MS] [--min-frame-ms MS] [--log FILE]\n"
+    "         [--seed N] [--null-title] [--ansi-titles] [--title TEXT]... [--frames N] [--frame-ms MS]\n"
+    "         [--min-frame-ms MS] [--log FILE]\n"
     "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]...\n"
     "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
     "         [--common-controls] [--dialog-messages] [--plugin-thread] [--config FRAME]...\n"
     "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS]\n"
     "         [--exit FRAME] [--exit-pump-ms MS]\n"
     "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
+    "  TEXT: the title of the next playlist entry, from the first; \\uXXXX for any UTF-16 unit.\n"
     "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n"
     "  --exit: the player closes at FRAME as Winamp does, answering messages for MS\n"
     "  (2000), then waiting for the plug-in without answering.\n";
@@ -400,10 +402,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     PlayerState state;
     state.nullTitle = options.nullTitle;
+    state.ansiTitles = options.ansiTitles;
     state.fpuBits = options.fpuBits;
     state.exitPumpMs = options.exitPumpMs;
     if (!options.logPath.empty() && !state.log.Open(options.logPath)) return Fail("cannot write " + options.logPath, 2);
     if (!FillPlaylist(options, state.playlist, error)) return Fail(error, 2);
+    for (size_t i = 0; i < options.titles.size(); ++i) state.playlist.Rename(static_cast<int>(i), options.titles[i]);
 
     HWND window = CreatePlayerWindow(instance, &state);
     if (!window) return Fail("cannot create the player window", 3);
