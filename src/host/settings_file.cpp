@@ -78,6 +78,7 @@ void LoadSettings(VisModule* module) {
     const int allTransforms = video.transform ? video.transform->GetAllEnabledMask() : (1 << kTransformCount) - 1;
     video.transformMask = ReadInt(path, "Transform_Choice", allTransforms);
     ReadResolution(path, video);
+    GetPrivateProfileStringA(kSection, "Monitor", "", video.monitorName, sizeof video.monitorName, path);
 }
 
 void SaveSettings(VisModule* module) {
@@ -100,4 +101,5 @@ void SaveSettings(VisModule* module) {
     WriteInt(path, "Renderer_Choice", scene.GetEnabledMask());
     WriteInt(path, "Transform_Choice", video.transform ? video.transform->GetEnabledMask() : video.transformMask);
     WriteResolution(path, video);
+    WritePrivateProfileStringA(kSection, "Monitor", video.monitorName, path);
 }

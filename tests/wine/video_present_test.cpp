@@ -36,6 +36,7 @@ namespace presentbuild {
 #include "video/error_report_win32.cpp"
 #include "video/error_text.cpp"
 #include "video/mode_filter.cpp"
+#include "video/monitor_choice_win32.cpp"
 #include "video/surfaces_win32.cpp"
 #include "video/video_compose_win32.cpp"
 #include "video/video_modes_win32.cpp"
