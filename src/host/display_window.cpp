@@ -4,6 +4,7 @@
 #include "host/x87_precision.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+#include "video/error_report_win32.h"
 #include "video/video.h"
 
 namespace {
@@ -27,6 +28,10 @@ void ToggleDisplayMode() {
     } else if (theVideo->displayMode == kWindowed) {
         ClosePanelBeforeFullScreen();
         theVideo->requestedDisplayMode = kFullScreen;
+    } else if (theVideo->requestedDisplayMode == kFullScreen) {
+        // From Background the panel's pick applies: to Full Screen, where
+        // the panel could not be seen.
+        ClosePanelBeforeFullScreen(true);
     }
     theVideo->ChangeRes();
 }
@@ -159,6 +164,9 @@ UINT TaskbarCreatedMessage() {
 
 LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     PluginPrecision guard;
+    // An error report's box runs its own loop, which still delivers keys and
+    // tray clicks: none acts until it is answered (Esc's quit would end it).
+    if (ReportShowing() && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == kTrayCallback)) return 0;
     switch (message) {
     case WM_CREATE:
     case WM_ERASEBKGND:

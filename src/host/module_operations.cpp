@@ -61,7 +61,14 @@ int VIS_CDECL PluginInit(VisModule* module) {
     }
     ResetPluginStop();
     theVideo = new Video;
-    if (!theVideo->CheckDirectDraw()) {
+    bool directX6;
+    {
+        // Without DirectDraw the warning below is the one box, and Init's
+        // result the answer: no report, no quit message.
+        QuietReports quiet;
+        directX6 = theVideo->CheckDirectDraw() != 0;
+    }
+    if (!directX6) {
         delete theVideo;
         theVideo = nullptr;
         MessageBoxA(nullptr, "This plugin requires DirectX 6 or greater", "Warning", MB_OK);
@@ -113,8 +120,12 @@ int VIS_CDECL PluginRender(VisModule* module) {
 void VIS_CDECL PluginQuit(VisModule* module) {
     PluginEntry guard;
     NoStopRequest stopping;
-    // The configuration panel and the About box close first, before the
-    // settings are read.
+    // A player that is closing answers messages only for a moment, and
+    // giving the desktop its mode back notifies every window it has: that
+    // comes first, with the pointer.
+    if (theVideo != nullptr) theVideo->LeaveDisplayForReport();
+    // The configuration panel and the About box close before the settings
+    // are read.
     CloseDialogs();
     if (theVideo != nullptr && theScene != nullptr) SaveWorkingSettings(module);
     Shell_NotifyIconA(NIM_DELETE, &trayIcon);

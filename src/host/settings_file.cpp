@@ -99,7 +99,10 @@ void SaveSettings(VisModule* module) {
     WriteInt(path, "Window_Pos_X", video.windowX);
     WriteInt(path, "Window_Pos_Y", video.windowY);
     WriteInt(path, "Renderer_Choice", scene.GetEnabledMask());
-    WriteInt(path, "Transform_Choice", video.transform ? video.transform->GetEnabledMask() : video.transformMask);
+    // Until a display mode was entered the Transform has not been handed the
+    // loaded choice (a failed start): the loaded value is the one to keep.
+    const bool applied = video.transformReady && video.transform;
+    WriteInt(path, "Transform_Choice", applied ? video.transform->GetEnabledMask() : video.transformMask);
     WriteResolution(path, video);
     WritePrivateProfileStringA(kSection, "Monitor", video.monitorName, path);
 }

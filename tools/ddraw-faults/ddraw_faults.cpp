@@ -6,7 +6,7 @@
 // Put beside a copy of the player (never beside the shared one) and run with
 // WINEDLLOVERRIDES=ddraw=n,b. Environment:
 //   VELUNE_DDRAW_FAULT  lost | activate | busy | bltfail | setmode | vidmem |
-//                       nooverlay
+//                       nooverlay | create (DirectDrawCreate refused)
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -29,7 +29,7 @@
 
 namespace {
 
-enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay };
+enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate };
 
 enum class Modes { kAsIs, kReverse, kInsert };
 
@@ -315,7 +315,8 @@ void ReadSettings() {
         const char* name;
         Fault fault;
     } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
-                 {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay}};
+                 {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay},
+                 {"create", Fault::kCreate}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
     Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
@@ -400,6 +401,11 @@ extern "C" HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, L
 }
 
 extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnknown* outer) {
+    if (state.fault == Fault::kCreate) {
+        Log("DirectDrawCreate refused");
+        if (out) *out = nullptr;
+        return DDERR_NODIRECTDRAWHW;
+    }
     using Create = HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown*);
     static Create create = nullptr;
     LogDevice(guid);
