@@ -14,10 +14,14 @@
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
+//   desktop_background_win32.cpp  Background behind the desktop icons, where
+//                            no overlay exists (desktop_layer_win32.cpp)
 #include <windows.h>
 #include <ddraw.h>
 
 #include "scene/scene_display.h"
+
+class DesktopLayer;
 
 enum DisplayMode {
     kFullScreen = 0,
@@ -83,6 +87,15 @@ public:
     void InstallWallpaper();
     void PutBackWallpaper();
     void KeepWindowOnAMonitor();
+
+    // --- Background behind the desktop icons (desktop_background_win32.cpp)
+    bool BackgroundAvailable() const;  // an overlay, or a shell to go behind
+    RECT DesktopMonitor() const;
+    // After AllocateSurfaces found no usable overlay; rgbFormat: the compose
+    // format of the display.
+    Surfaces EnterDesktopBackground(int rgbFormat);
+    bool PresentOnDesktop(const RECT& source);  // false: nothing shown this frame
+    void StopDesktopLayer();
 
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;
@@ -158,6 +171,12 @@ public:
     int cursorLowered = 0;    // ShowCursor(FALSE) calls to give back
     int wallpaperReplaced = 0;
     char userWallpaper[MAX_PATH] = {};
+    // Background shown behind the desktop icons instead of in an overlay.
+    int backgroundOnDesktop = 0;
+    DesktopLayer* desktopLayer = nullptr;
+    IDirectDrawClipper* desktopClipper = nullptr;  // on the primary surface
+    LONG desktopGeneration = -1;                   // of the window it is bound to
+    RECT desktopRect = {0, 0, 0, 0};               // the monitor covered
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

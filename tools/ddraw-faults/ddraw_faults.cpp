@@ -6,7 +6,7 @@
 // Put beside a copy of the player (never beside the shared one) and run with
 // WINEDLLOVERRIDES=ddraw=n,b. Environment:
 //   VELUNE_DDRAW_FAULT  lost | activate | busy | bltfail | setmode | vidmem |
-//                       nooverlay
+//                       nooverlay | overlay (reported in the caps, and made)
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -21,7 +21,7 @@
 
 namespace {
 
-enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay };
+enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kOverlay };
 
 struct State {
     Fault fault = Fault::kNone;
@@ -29,6 +29,7 @@ struct State {
     char logPath[MAX_PATH] = {};
     int presents = 0;            // presentations attempted (primary blits, overlay updates)
     int presentedAfter = 0;      // that succeeded after the fault began
+    int overlayUpdates = 0;      // that succeeded
     int setModes = 0;
     int primaries = 0;
     int busyLeft = 0;
@@ -57,6 +58,7 @@ decltype(IDirectDraw4Vtbl::CreateSurface) realCreateSurface;
 decltype(IDirectDraw4Vtbl::SetCooperativeLevel) realSetCooperativeLevel;
 decltype(IDirectDraw4Vtbl::SetDisplayMode) realSetDisplayMode;
 decltype(IDirectDraw4Vtbl::RestoreDisplayMode) realRestoreDisplayMode;
+decltype(IDirectDraw4Vtbl::GetCaps) realGetCaps;
 decltype(IDirectDrawSurface4Vtbl::Blt) realBlt;
 decltype(IDirectDrawSurface4Vtbl::Lock) realLock;
 decltype(IDirectDrawSurface4Vtbl::IsLost) realIsLost;
@@ -141,6 +143,7 @@ HRESULT WINAPI UpdateOverlay(IDirectDrawSurface4* self, RECT* source, IDirectDra
     Present();
     if (state.lost) return DDERR_SURFACELOST;
     const HRESULT result = realUpdateOverlay(self, source, to, target, flags, effects);
+    if (SUCCEEDED(result)) ++state.overlayUpdates;
     NotePresented(result);
     return result;
 }
@@ -200,6 +203,17 @@ HRESULT WINAPI CreateSurface(IDirectDraw4* self, DDSURFACEDESC2* desc, IDirectDr
     return result;
 }
 
+// Overlay hardware as a card that has it reports it.
+HRESULT WINAPI GetCaps(IDirectDraw4* self, DDCAPS* driver, DDCAPS* emulation) {
+    const HRESULT result = realGetCaps(self, driver, emulation);
+    if (SUCCEEDED(result) && driver && state.fault == Fault::kOverlay) {
+        driver->dwCaps |= DDCAPS_OVERLAY;
+        driver->dwMaxVisibleOverlays = 1;
+        driver->dwCurrVisibleOverlays = 0;
+    }
+    return result;
+}
+
 HRESULT WINAPI SetCooperativeLevel(IDirectDraw4* self, HWND window, DWORD flags) {
     state.window = window;
     return realSetCooperativeLevel(self, window, flags);
@@ -240,6 +254,8 @@ HRESULT WINAPI QueryInterface(IDirectDraw* self, REFIID riid, void** out) {
             realSetCooperativeLevel = t->SetCooperativeLevel;
             realSetDisplayMode = t->SetDisplayMode;
             realRestoreDisplayMode = t->RestoreDisplayMode;
+            realGetCaps = t->GetCaps;
+            t->GetCaps = GetCaps;
             t->CreateSurface = CreateSurface;
             t->SetCooperativeLevel = SetCooperativeLevel;
             t->SetDisplayMode = SetDisplayMode;
@@ -259,7 +275,7 @@ void ReadSettings() {
         const char* name;
         Fault fault;
     } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
-                 {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay}};
+                 {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay}, {"overlay", Fault::kOverlay}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
     Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
@@ -298,7 +314,7 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnkno
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) ReadSettings();
     if (reason == DLL_PROCESS_DETACH)
-        Log("end: %d presentations, %d presented after the fault began, %d mode sets", state.presents,
-            state.presentedAfter, state.setModes);
+        Log("end: %d presentations, %d presented after the fault began, %d mode sets, %d overlay updates",
+            state.presents, state.presentedAfter, state.setModes, state.overlayUpdates);
     return TRUE;
 }
