@@ -238,6 +238,34 @@ TEST(BackgroundDesktop, OverlayPathStaysWhereAnOverlayExists) {
     EXPECT_EQ(box.Ini("Display_Mode"), 2);
 }
 
+// A full-screen program in front: nothing of the desktop is seen, so nothing
+// is presented; afterwards the frames are presented again.
+TEST(BackgroundDesktop, NothingPresentedUnderAFullScreenProgram) {
+    Shell shell(false);
+    Sandbox box("desktop-covered");
+    box.WriteIni(kDesktopSettings);
+    UseDirectDraw(box, "nooverlay");
+    BackgroundRun background(box, "--silent-songs 1 --frames 100000 --min-frame-ms 20 --key 300:Esc");
+    ASSERT_TRUE(WaitFor([&] { return LogHas(box, "frame 50 "); }, 60000));
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(cover);
+    WaitFor([&] {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        return LogHas(box, "frame 250 ");
+    }, 60000);
+    DestroyWindow(cover);
+    const PlayerRun run = background.Finish();
+    ASSERT_TRUE(run.finished);
+    const std::string log = host_test::ReadFile(box.Path("ddraw.log"));
+    const size_t at = log.find("end: ");
+    ASSERT_NE(at, std::string::npos) << log;
+    const int presented = std::atoi(log.c_str() + at + 5);
+    EXPECT_LT(presented, 200) << "presented while covered";
+    EXPECT_GT(presented, 70) << "not presented again after";
+}
+
 // Explorer restarting: the shell is killed and started again (its new windows
 // broadcast "TaskbarCreated"), and ours is back behind the new icons. The goal
 // is a second; the bound here is loose for a loaded machine.
