@@ -67,20 +67,33 @@ AboutBox::AboutBox(VisModule* module) {
 }
 
 AboutBox::~AboutBox() {
-    SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
     aboutBoxDialog = nullptr;
     AboutBox* self = this;
     theAboutBox.compare_exchange_strong(self, nullptr);
-    DestroyWindow(dialog);
+    // Null when the window is gone already or belongs to a thread that is
+    // not pumping (a player shutting down): it is left to that thread.
+    if (dialog != nullptr) {
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+        DestroyWindow(dialog);
+    }
     aboutBoxOpen = 0;
+}
+
+bool ClaimAboutBox(AboutBox* box) {
+    AboutBox* expected = box;
+    return box != nullptr && theAboutBox.compare_exchange_strong(expected, nullptr);
 }
 
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     PluginPrecision guard;
     // Only OK closes the box: it has no close box, and Esc's cancel is ignored.
+    // Destroyed by its owner, the object goes with the window.
     const bool close = (message == WM_COMMAND && LOWORD(wParam) == IDOK) || message == kCloseAboutBox;
-    if (!close) return FALSE;
+    if (!close && message != WM_DESTROY) return FALSE;
     AboutBox* box = reinterpret_cast<AboutBox*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    // Quit on another thread may be taking the box at this very moment.
+    if (!ClaimAboutBox(box)) return close ? TRUE : FALSE;
+    if (message == WM_DESTROY) box->dialog = nullptr;
     delete box;
-    return TRUE;
+    return close ? TRUE : FALSE;
 }

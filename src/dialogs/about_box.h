@@ -29,6 +29,10 @@ public:
 // The open box's dialog, or null: what other threads may touch of it.
 extern std::atomic<HWND> aboutBoxDialog;
 
+// Takes the open box out of theAboutBox; true for the one caller that may
+// delete it (the box's own thread and Quit can race for it).
+bool ClaimAboutBox(AboutBox* box);
+
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Reads at most bufferBytes - 1 bytes of the file into buffer and ends them

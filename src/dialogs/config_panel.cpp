@@ -7,6 +7,7 @@
 #include "host/x87_precision.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+#include "video/error_report_win32.h"
 #include "video/video.h"
 
 namespace {
@@ -87,8 +88,11 @@ ConfigPanel::ConfigPanel() : video(theVideo) {
 }
 
 ConfigPanel::~ConfigPanel() {
-    SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
-    DestroyWindow(dialog);
+    // Null when the dialog is gone already (its owner destroyed it).
+    if (dialog != nullptr) {
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+        DestroyWindow(dialog);
+    }
     if (theConfigPanel == this) theConfigPanel = nullptr;
     configPanelOpen = 0;
 }
@@ -190,7 +194,9 @@ bool Command(ConfigPanel& panel, int id, int notification) {
         return true;
     case IDC_DONE:
         video.ChangeRes();
-        delete &panel;
+        // A failed change may already have stopped the plug-in and closed
+        // the panel with it.
+        if (theConfigPanel == &panel) delete &panel;
         return true;
     case IDC_MINIMIZE_HOST:
         video.minimizeHost = Checked(dialog, id);
@@ -232,7 +238,16 @@ INT_PTR CALLBACK ConfigPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     ConfigPanel* panel = reinterpret_cast<ConfigPanel*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
     if (panel == nullptr) return FALSE;
     switch (message) {
+    case WM_DESTROY:
+        // Destroyed by its owner, not by the panel: the object and the open
+        // flag go with the window, or Quit would wait on a dead handle.
+        panel->dialog = nullptr;
+        delete panel;
+        return FALSE;
     case WM_COMMAND: {
+        // An error report's box is up (its loop still reaches the panel):
+        // nothing may close the panel or rebuild the display under it.
+        if (ReportShowing()) return TRUE;
         const int id = LOWORD(wParam);
         // The close box, Esc, or another thread closing the panel: what was
         // picked but not applied is dropped; everything else already holds.
@@ -245,7 +260,7 @@ INT_PTR CALLBACK ConfigPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return Command(*panel, id, HIWORD(wParam)) ? TRUE : FALSE;
     }
     case WM_HSCROLL:
-        if (reinterpret_cast<HWND>(lParam) != panel->sceneLengthSlider) return FALSE;
+        if (reinterpret_cast<HWND>(lParam) != panel->sceneLengthSlider || ReportShowing()) return FALSE;
         panel->SliderMoved();
         return TRUE;
     default:

@@ -30,7 +30,8 @@ public:
     HWND overlayNote = nullptr;
     HWND rendererLabel = nullptr;
     HWND transformLabel = nullptr;
-    char numberText[8] = {};
+    // Any int: a hand-edited settings file can hold "-2147483648".
+    char numberText[16] = {};
 
     // --- used by the dialog procedure
     void FillResolutionList(int mode);

@@ -11,7 +11,7 @@
 #include "dialogs/about_box.h"
 #include "dialogs/config_panel.h"
 #include "host/plugin.h"
-#include "host/x87_precision.h"
+#include "host/plugin_entry.h"
 #include "scene/scene.h"
 #include "video/video.h"
 
@@ -22,9 +22,10 @@ std::atomic<int> aboutBoxOpen{0};
 
 namespace {
 
-// How long Quit waits for another thread to close the About box before it
-// saves anyway.
-constexpr DWORD kCloseWaitMs = 10000;
+// A dialog of another thread is asked to close and given this long. A player
+// that is shutting down stops pumping that thread and waits for ours, so
+// nothing here may wait longer, or send to it.
+constexpr DWORD kCloseWaitMs = 250;
 // A box of another thread gives no sign when it closes: look again this often.
 constexpr DWORD kOtherThreadPollMs = 50;
 
@@ -57,7 +58,8 @@ void RunUntilAboutBoxCloses() {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
-                if (OwnedByThisThread(AboutBoxWindow())) delete theAboutBox.load();
+                AboutBox* open = theAboutBox.load();
+                if (OwnedByThisThread(AboutBoxWindow()) && ClaimAboutBox(open)) delete open;
                 PostQuitMessage(static_cast<int>(message.wParam));
                 return;
             }
@@ -69,8 +71,8 @@ void RunUntilAboutBoxCloses() {
     }
 }
 
-// Waits for another thread to clear `flag`, answering messages sent to this
-// thread meanwhile (the closing dialog may send some to its owner here).
+// Waits a moment for another thread to clear `flag`, answering messages sent
+// to this thread meanwhile (the closing dialog may send some to its owner here).
 void WaitForOtherThread(const std::atomic<int>& flag) {
     const DWORD start = GetTickCount();
     while (flag && GetTickCount() - start < kCloseWaitMs) {
@@ -80,15 +82,47 @@ void WaitForOtherThread(const std::atomic<int>& flag) {
     }
 }
 
+// A dialog whose thread did not close it: none of its messages reach the
+// plug-in any more (the library may be unloaded before that thread pumps
+// again), and it is hidden. Neither call waits for that thread.
+void CutLoose(HWND dialog) {
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+    SetWindowLongPtrA(dialog, DWLP_DLGPROC, 0);
+    ShowWindowAsync(dialog, SW_HIDE);
+}
+
 void CloseAboutBox() {
-    if (!aboutBoxOpen || theAboutBox.load() == nullptr) return;
+    AboutBox* open = theAboutBox.load();
+    if (!aboutBoxOpen || open == nullptr) return;
     const HWND box = AboutBoxWindow();
-    if (OwnedByThisThread(box)) {
-        delete theAboutBox.load();
-        return;
+    if (box != nullptr && IsWindow(box) && !OwnedByThisThread(box)) {
+        PostMessageA(box, kCloseAboutBox, 0, 0);
+        WaitForOtherThread(aboutBoxOpen);
+        open = theAboutBox.load();
+        if (!ClaimAboutBox(open)) return;
+        CutLoose(box);
+        open->dialog = nullptr;
+    } else {
+        if (!ClaimAboutBox(open)) return;
+        if (box != nullptr && !IsWindow(box)) open->dialog = nullptr;
     }
-    PostMessageA(box, kCloseAboutBox, 0, 0);
-    WaitForOtherThread(aboutBoxOpen);
+    delete open;
+}
+
+void ClosePanel() {
+    ConfigPanel* panel = theConfigPanel;
+    if (!configPanelOpen || panel == nullptr) return;
+    const HWND dialog = panel->dialog;
+    if (dialog != nullptr && IsWindow(dialog) && !OwnedByThisThread(dialog)) {
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        WaitForOtherThread(configPanelOpen);
+        if (!configPanelOpen || theConfigPanel != panel) return;
+        CutLoose(dialog);
+        panel->dialog = nullptr;
+    } else if (dialog != nullptr && !IsWindow(dialog)) {
+        panel->dialog = nullptr;
+    }
+    delete panel;
 }
 
 void RefreshOpenPanel() {
@@ -105,7 +139,7 @@ bool OpenAboutBox(VisModule* module) {
 }
 
 void VIS_CDECL PluginConfig(VisModule* module) {
-    PluginPrecision guard;
+    PluginEntry guard;
     // A box already open (from an earlier Config or the panel) is brought to
     // the front and waited for instead of being orphaned by a second one.
     if (!OpenAboutBox(module)) {
@@ -124,19 +158,12 @@ void OpenConfigPanel() {
 }
 
 void CloseDialogs() {
-    if (configPanelOpen && theConfigPanel != nullptr) {
-        if (OwnedByThisThread(theConfigPanel->dialog)) {
-            delete theConfigPanel;
-        } else {
-            PostMessageA(theConfigPanel->dialog, WM_COMMAND, IDCANCEL, 0);
-            WaitForOtherThread(configPanelOpen);
-        }
-    }
+    ClosePanel();
     CloseAboutBox();
 }
 
-void ClosePanelBeforeFullScreen() {
+void ClosePanelBeforeFullScreen(bool keepPick) {
     if (!configPanelOpen || theConfigPanel == nullptr) return;
-    theConfigPanel->DiscardPendingMode();
+    if (!keepPick) theConfigPanel->DiscardPendingMode();
     delete theConfigPanel;
 }

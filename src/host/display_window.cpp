@@ -4,6 +4,7 @@
 #include "host/x87_precision.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+#include "video/error_report_win32.h"
 #include "video/video.h"
 
 namespace {
@@ -27,6 +28,10 @@ void ToggleDisplayMode() {
     } else if (theVideo->displayMode == kWindowed) {
         ClosePanelBeforeFullScreen();
         theVideo->requestedDisplayMode = kFullScreen;
+    } else if (theVideo->requestedDisplayMode == kFullScreen) {
+        // From Background the panel's pick applies: to Full Screen, where
+        // the panel could not be seen.
+        ClosePanelBeforeFullScreen(true);
     }
     theVideo->ChangeRes();
 }
@@ -140,6 +145,15 @@ void NoteWindowPosition(HWND window, const WINDOWPOS* position) {
     theVideo->windowY = position->y;
 }
 
+// Moved to a monitor of another scale: the system suggests the rectangle
+// that keeps the picture's size on screen. Full Screen and Background size
+// their window themselves.
+void FollowDpiChange(HWND window, const RECT* suggested) {
+    if (!theVideo || theVideo->displayMode != kWindowed || !suggested) return;
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Explorer announces a restart with this; the tray icon is then gone.
 UINT TaskbarCreatedMessage() {
     static const UINT message = RegisterWindowMessageA("TaskbarCreated");
@@ -150,6 +164,9 @@ UINT TaskbarCreatedMessage() {
 
 LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     PluginPrecision guard;
+    // An error report's box runs its own loop, which still delivers keys and
+    // tray clicks: none acts until it is answered (Esc's quit would end it).
+    if (ReportShowing() && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == kTrayCallback)) return 0;
     switch (message) {
     case WM_CREATE:
     case WM_ERASEBKGND:
@@ -173,6 +190,9 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_WINDOWPOSCHANGED:
         NoteWindowPosition(window, reinterpret_cast<const WINDOWPOS*>(lParam));
+        return 0;
+    case WM_DPICHANGED:
+        FollowDpiChange(window, reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_KEYDOWN:
         return KeyCommand(window, message, wParam, lParam);

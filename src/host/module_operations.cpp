@@ -7,7 +7,7 @@
 #include "host/display_window.h"
 #include "host/plugin.h"
 #include "host/settings_file.h"
-#include "host/x87_precision.h"
+#include "host/plugin_entry.h"
 #include "scene/cpu_features.h"
 #include "scene/scene.h"
 #include "video/error_report_win32.h"
@@ -54,14 +54,21 @@ void AddTrayIcon() {
 }
 
 int VIS_CDECL PluginInit(VisModule* module) {
-    PluginPrecision guard;
+    PluginEntry guard;
     if (!FeatureHasMmx(CpuFeatureWord())) {
         MessageBoxA(nullptr, "MMX not detected, Velune won't work.", "Warning", MB_OK);
         return 1;
     }
     ResetPluginStop();
     theVideo = new Video;
-    if (!theVideo->CheckDirectDraw()) {
+    bool directX6;
+    {
+        // Without DirectDraw the warning below is the one box, and Init's
+        // result the answer: no report, no quit message.
+        QuietReports quiet;
+        directX6 = theVideo->CheckDirectDraw() != 0;
+    }
+    if (!directX6) {
         delete theVideo;
         theVideo = nullptr;
         MessageBoxA(nullptr, "This plugin requires DirectX 6 or greater", "Warning", MB_OK);
@@ -92,7 +99,7 @@ int VIS_CDECL PluginInit(VisModule* module) {
 }
 
 int VIS_CDECL PluginRender(VisModule* module) {
-    PluginPrecision guard;
+    PluginEntry guard;
     if (theVideo == nullptr || theScene == nullptr) return 0;
     // Stopped by a fatal report: the player that reads the result stops at
     // once; the others take the quit message the report posted.
@@ -111,10 +118,14 @@ int VIS_CDECL PluginRender(VisModule* module) {
 }
 
 void VIS_CDECL PluginQuit(VisModule* module) {
-    PluginPrecision guard;
+    PluginEntry guard;
     NoStopRequest stopping;
-    // The configuration panel and the About box close first, before the
-    // settings are read.
+    // A player that is closing answers messages only for a moment, and
+    // giving the desktop its mode back notifies every window it has: that
+    // comes first, with the pointer.
+    if (theVideo != nullptr) theVideo->LeaveDisplayForReport();
+    // The configuration panel and the About box close before the settings
+    // are read.
     CloseDialogs();
     if (theVideo != nullptr && theScene != nullptr) SaveWorkingSettings(module);
     Shell_NotifyIconA(NIM_DELETE, &trayIcon);

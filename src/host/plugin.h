@@ -17,10 +17,12 @@ void VIS_CDECL PluginQuit(VisModule* module);
 // The dialogs (config_command.cpp): the Tab key and the tray icon open the
 // panel; Quit closes both dialogs before the settings are saved; entering Full
 // Screen closes the panel as its close box would, so it is never hidden
-// behind the exclusive display.
+// behind the exclusive display. Quit never waits on another thread's dialog
+// for more than a moment: a player shutting down may not pump it again.
 void OpenConfigPanel();
 void CloseDialogs();
-void ClosePanelBeforeFullScreen();
+// keepPick: the display mode and resolution picked in the panel still apply.
+void ClosePanelBeforeFullScreen(bool keepPick = false);
 // The About box for this module unless one is open; true when it opened one.
 bool OpenAboutBox(VisModule* module);
 

@@ -64,6 +64,9 @@ bool Video::Rebuild() {
     // locked workstation, or a game holding the display exclusively while a
     // Windowed plug-in waits behind it, fail for as long as they last.
     const bool counted = front == Front::kOurs;
+    // What the panel shows as picked stays pending for its "Done".
+    const int pendingMode = requestedDisplayMode;
+    const int pendingResolution = requestedResolution;
     requestedDisplayMode = displayMode;
     requestedResolution = resolution;
     bool rebuilt;
@@ -73,6 +76,8 @@ bool Video::Rebuild() {
         QuietReports quiet;
         rebuilt = ChangeRes() && quiet.Failures() == 0;
     }
+    requestedDisplayMode = pendingMode;
+    requestedResolution = pendingResolution;
     if (rebuilt && !displayLost) {
         failedRebuilds = 0;
         lostFrames = 0;

@@ -41,6 +41,24 @@ bool DisplayTaken(HRESULT result) {
            result == DDERR_EXCLUSIVEMODEALREADYSET;
 }
 
+// Where the frame goes: the client area in screen coordinates, clear of the
+// caption and the borders, cut to the screen (a blit reaching past it is
+// refused whole), and the part of the frame that lands there. False when
+// nothing of it is on the screen (minimised, or moved off).
+bool WindowedBlit(HWND window, RECT* to, RECT* from) {
+    RECT client;
+    if (!GetClientRect(window, &client) || IsRectEmpty(&client)) return false;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT screen = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!IntersectRect(to, &client, &screen)) return false;
+    const int w = client.right - client.left, h = client.bottom - client.top;
+    const int frameW = from->right, frameH = from->bottom;
+    *from = {MulDiv(to->left - client.left, frameW, w), MulDiv(to->top - client.top, frameH, h),
+             MulDiv(to->right - client.left, frameW, w), MulDiv(to->bottom - client.top, frameH, h)};
+    return !IsRectEmpty(from);
+}
+
 }  // namespace
 
 Video::Surfaces Video::AllocateSurfaces() {
@@ -237,7 +255,7 @@ void Video::Flip(bool present) {
     if (displayMode == kFullScreen) {
         lastResult = primarySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);
     } else if (displayMode == kWindowed) {
-        GetWindowRect(window, &windowRect);
+        if (!WindowedBlit(window, &windowRect, &source)) return;
         lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, DDBLT_WAIT, nullptr);
     } else if (backgroundOnDesktop) {
         if (!PresentOnDesktop(source)) return;

@@ -16,6 +16,7 @@
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
 //   desktop_background_win32.cpp  Background behind the desktop icons, where
 //                            no overlay exists (desktop_layer_win32.cpp)
+//   window_size_win32.cpp    the Windowed window's size for the frame
 #include <windows.h>
 #include <ddraw.h>
 
@@ -46,6 +47,9 @@ public:
     // Background without a usable overlay enters Windowed instead.
     bool ChangeRes();
     void ReleaseResources();
+    // The stored size, when the requested mode's list has it, wins over the
+    // stored index.
+    void FindRequestedSize();
 
     // --- modes (video_modes_win32.cpp)
     // The display's present mode; a failure is reported with the given text.
@@ -97,6 +101,11 @@ public:
     bool PresentOnDesktop(const RECT& source);  // false: nothing shown this frame
     void StopDesktopLayer();
 
+    // --- the window (window_size_win32.cpp)
+    // Outer size of the Windowed window: its client area is the frame, scaled
+    // by the window's DPI, so the picture is as large on screen as at 100 %.
+    SIZE WindowedSize() const;
+
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;
     int QueryPlaylistIndex() override;
@@ -116,6 +125,12 @@ public:
     int requestedDisplayMode = -1;
     int resolution = 0;
     int requestedResolution = -1;
+    // Settings "Resolution": the size and depth that requestedResolution
+    // stands for, looked up in the lists when they are made (they change
+    // with drivers and monitors); 0 when none is stored.
+    int requestedWidth = 0;
+    int requestedHeight = 0;
+    int requestedBits = 0;
     int displayWidth = 0;
     int displayHeight = 0;
     IDirectDraw4* directDraw = nullptr;

@@ -104,6 +104,7 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     if (directDraw == nullptr) return;
     GetTotalVideoMemory();
     EnumerateModes();
+    FindRequestedSize();
 
     ModeRequest request = ResolveModeRequest(requestedDisplayMode, requestedResolution, modeCounts, RecordHeight, this);
     if (request.resolution < 0) {
@@ -132,7 +133,8 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
         ReportError("Error creating window", 1);
         return;
     }
-    SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER);
+    const SIZE outer = WindowedSize();
+    SetWindowPos(window, nullptr, windowX, windowY, outer.cx, outer.cy, SWP_NOZORDER);
     ShowWindow(window, SW_SHOWNORMAL);
 
     DDCAPS caps;
@@ -148,6 +150,12 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     overlaySupported = ProbeOverlay() ? 1 : 0;
 
     ChangeRes();
+}
+
+void Video::FindRequestedSize() {
+    const int list = ValidDisplayMode(requestedDisplayMode) >= 0 ? requestedDisplayMode : kFullScreen;
+    const int found = SameModeIn(*this, list, requestedWidth, requestedHeight, requestedBits);
+    if (found >= 0) requestedResolution = found;
 }
 
 namespace {
@@ -253,7 +261,8 @@ Video::Surfaces Video::EnterRequestedMode() {
             windowY = keptY;
             KeepWindowOnAMonitor();
         }
-        SetWindowPos(window, nullptr, windowX, windowY, width, height,
+        const SIZE outer = WindowedSize();
+        SetWindowPos(window, nullptr, windowX, windowY, outer.cx, outer.cy,
                      SWP_NOZORDER | (windowed ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         SetActiveWindow(window);
         lastResult = directDraw->RestoreDisplayMode();

@@ -15,12 +15,9 @@ constexpr char kAbout[] = "About Velune";
 class RunningPlayer {
 public:
     RunningPlayer(const host_test::Sandbox& box, const std::string& arguments) : box(box) {
-        std::string command = "\"" + host_test::BuildDir() + "\\velune-host.exe\" --dll \"" + box.dll + "\" --log \"" +
-                              box.Path("host.log") + "\" --frame-ms 20 --frames -1 " + arguments;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, box.dir.c_str(), &startup,
-                                 &process) != FALSE;
+        started = box.StartPlayer("--dll \"" + box.dll + "\" --log \"" + box.Path("host.log") +
+                                      "\" --frame-ms 20 --frames -1 " + arguments,
+                                  &process);
         EXPECT_TRUE(started) << "cannot start the player";
     }
     ~RunningPlayer() {

@@ -138,3 +138,90 @@ TEST(DialogsPanel, DoneAppliesCloseBoxAndEscDiscard) {
     EXPECT_EQ(box.Ini("Display_Mode"), 0);
     EXPECT_EQ(box.Ini("Resolution_Mode"), start);
 }
+
+// A pick survives a rebuild of the display (here a change of the desktop's
+// mode): "Done" applies what the panel shows. From Background, Alt+Enter to a
+// Full Screen pick closes the panel, which Tab then opens again.
+TEST(DialogsPanel, PickSurvivesARebuildAndFullScreenClosesThePanel) {
+    Sandbox box("panel-rebuild");
+    box.WriteIni("Display_Mode=1\r\nFrames_Per_Scene=-1\r\n");
+    RunningPlayer player(box, "");
+    // Hidden in Background, where the player's search no longer finds it.
+    const HWND display = player.Display();
+    auto tab = [&] { PostMessageA(display, WM_KEYDOWN, VK_TAB, 1 | MapVirtualKeyA(VK_TAB, 0) << 16); };
+    tab();
+    HWND panel = player.Dialog(kPanel);
+    ASSERT_TRUE(panel);
+    const int start = Ask(panel, 1004, LB_GETCURSEL);
+    const int picked = start == 0 ? 1 : 0;
+    PickItem(panel, picked);
+    PostMessageA(display, WM_DISPLAYCHANGE, 8, MAKELPARAM(320, 200));
+    Sleep(1500);
+    EXPECT_EQ(Ask(panel, 1004, LB_GETCURSEL), picked);
+    Click(panel, 1009);
+    ASSERT_TRUE(player.Gone(kPanel));
+    Sleep(300);
+    tab();
+    panel = player.Dialog(kPanel);
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(Ask(panel, 1004, LB_GETCURSEL), picked) << "Done applied the pick";
+
+    if (!IsWindowEnabled(GetDlgItem(panel, 1008))) GTEST_SKIP() << "no overlay for Background";
+    Click(panel, 1008);
+    Click(panel, 1009);
+    ASSERT_TRUE(player.Gone(kPanel));
+    Sleep(300);
+    tab();
+    panel = player.Dialog(kPanel);
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(Checked(panel, 1008));
+    Click(panel, 1061);
+    PostMessageA(display, WM_SYSKEYDOWN, VK_RETURN, 1 | 1 << 29);
+    EXPECT_TRUE(player.Gone(kPanel)) << "the panel would hide behind Full Screen";
+    Sleep(500);
+    tab();
+    panel = player.Dialog(kPanel);
+    ASSERT_TRUE(panel) << "Tab opens the panel again";
+    EXPECT_TRUE(Checked(panel, 1006)) << "over Full Screen the panel opens Windowed";
+    Click(panel, 1011);
+    ASSERT_TRUE(player.Finish().finished);
+    EXPECT_EQ(box.Ini("Display_Mode"), 1);
+}
+
+// "Done" whose display change fails: while its error box is up, the panel's
+// close box and the display window's keys act on nothing (no second delete
+// of the panel, no toggled settings, no quit message ending the box); after
+// OK the plug-in stops cleanly and saves what held before.
+TEST(DialogsPanel, NothingActsWhileAFailedDoneReports) {
+    Sandbox box("panel-done-fails");
+    box.WriteIni("Display_Mode=1\r\nFrames_Per_Scene=300\r\n");
+    box.UseFaultyDirectDraw();
+    box.SetEnv("VELUNE_DDRAW_FAULT", "setmode");
+    box.SetEnv("VELUNE_DDRAW_AT", "1");
+    RunningPlayer player(box, "");
+    player.Key(VK_TAB);
+    const HWND panel = player.Dialog(kPanel);
+    ASSERT_TRUE(panel);
+    Click(panel, 1061);
+    PostMessageA(panel, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(panel, 1009)));
+    const HWND error = player.Dialog("Error");
+    ASSERT_TRUE(error);
+    const HWND display = player.Display();
+    for (unsigned key : {VK_F9, VK_F7, VK_SPACE, VK_F5, VK_TAB, VK_ESCAPE})
+        PostMessageA(display, WM_KEYDOWN, key, 1 | MapVirtualKeyA(key, 0) << 16);
+    PostMessageA(display, WM_SYSKEYDOWN, VK_RETURN, 1 | 1 << 29);
+    PostMessageA(panel, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(panel, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(panel, 1011)));
+    Sleep(1500);
+    EXPECT_TRUE(IsWindowVisible(error)) << "Esc's quit message ended the box";
+    PostMessageA(error, WM_COMMAND, IDOK, 0);
+    const PlayerRun run = player.Finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.FramesOf("stop requested").size(), 1u);
+    EXPECT_EQ(run.TextsOf("quit in").size(), 1u);
+    EXPECT_EQ(box.Ini("Display_Mode"), 1);
+    EXPECT_EQ(box.Ini("Show_Song_Title"), 1) << "F9 acted";
+    EXPECT_EQ(box.Ini("Prefered_Renderer"), -1) << "F7 acted";
+    EXPECT_EQ(box.Ini("Frames_Per_Scene"), 300);
+}

@@ -10,7 +10,7 @@ namespace {
 const char* const kKeysInOrder[] = {"Display_Mode",     "Resolution_Mode",    "Frames_Per_Scene", "Minimize_Winamp",
                                     "Use_Delay",        "Prefered_Renderer",  "Prefered_Transform",
                                     "Show_Song_Title",  "Window_Pos_X",       "Window_Pos_Y",     "Renderer_Choice",
-                                    "Transform_Choice"};
+                                    "Transform_Choice", "Resolution"};
 
 std::vector<std::string> KeyNames(const std::vector<std::string>& entries) {
     std::vector<std::string> names;
@@ -18,12 +18,18 @@ std::vector<std::string> KeyNames(const std::vector<std::string>& entries) {
     return names;
 }
 
+std::string Text(const Sandbox& box, const std::string& key) {
+    for (const std::string& e : box.IniEntries())
+        if (e.compare(0, key.size() + 1, key + "=") == 0) return e.substr(key.size() + 1);
+    return "(none)";
+}
+
 }  // namespace
 
 // Without a settings file the plug-in starts on its defaults, and Init followed
-// at once by Quit writes all twelve keys, in order, beside the library: the
+// at once by Quit writes every key, in order, beside the library: the
 // library's own name does not matter.
-TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesTwelveKeysInOrder) {
+TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesEveryKeyInOrder) {
     Sandbox box("defaults", "vis_renamed.dll");
     const PlayerRun run = box.Run("--frames 0");
     ASSERT_TRUE(run.finished);
@@ -46,6 +52,7 @@ TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesTwelveKeysInOrder) {
     EXPECT_EQ(box.Ini("Window_Pos_Y"), 0);
     EXPECT_EQ(box.Ini("Renderer_Choice"), 16383);
     EXPECT_EQ(box.Ini("Transform_Choice"), 32767);
+    EXPECT_EQ(Text(box, "Resolution").compare(0, 8, "640x480x"), 0) << Text(box, "Resolution");
 }
 
 // Locks, both masks, a scene length of -1 and the other values come back
@@ -61,7 +68,7 @@ TEST(HostSettings, ValuesAndTheWindowPositionSurviveARestart) {
     ASSERT_TRUE(first.finished);
     const std::vector<std::string> opened = first.TextsOf("window ");
     ASSERT_FALSE(opened.empty());
-    EXPECT_EQ(opened.front().compare(0, 16, "window 40 30 640"), 0) << opened.front();
+    EXPECT_EQ(opened.front().compare(0, 13, "window 40 30 "), 0) << opened.front();
 
     const int resolution = box.Ini("Resolution_Mode");
     for (int run = 0; run < 2; ++run) {
@@ -83,7 +90,7 @@ TEST(HostSettings, ValuesAndTheWindowPositionSurviveARestart) {
             ASSERT_TRUE(second.finished);
             const std::vector<std::string> reopened = second.TextsOf("window ");
             ASSERT_FALSE(reopened.empty());
-            EXPECT_EQ(reopened.front().compare(0, 17, "window 120 90 640"), 0) << reopened.front();
+            EXPECT_EQ(reopened.front().compare(0, 14, "window 120 90 "), 0) << reopened.front();
         }
     }
 }
@@ -145,4 +152,27 @@ TEST(HostSettings, APathTooLongForTheFileNameWritesNothing) {
     EXPECT_EQ(run.FramesOf("init 0").size(), 1u);
     EXPECT_FALSE(host_test::FileExists(dir + "\\vis_velune.ini"));
     EXPECT_FALSE(host_test::FileExists(base.IniPath()));
+}
+
+// The mode is remembered by its size as well as its index: a driver or a
+// monitor that lists three more modes first does not change the picture's size.
+TEST(HostSettings, TheResolutionIsFoundBySizeInANewModeList) {
+    Sandbox box("resolution");
+    box.UseFaultyDirectDraw();
+    box.WriteIni("Display_Mode=1\r\nResolution=800x600x32\r\n");
+    int index = -1;
+    for (const char* modes : {"", "insert"}) {
+        SCOPED_TRACE(modes);
+        box.SetEnv("VELUNE_DDRAW_MODES", modes);
+        const PlayerRun run = box.Run("--frames 3 --capture 2");
+        ASSERT_TRUE(run.finished);
+        const host_test::Capture capture = box.CaptureAt(2);
+        EXPECT_EQ(capture.width, 800);
+        EXPECT_EQ(capture.height, 600);
+        EXPECT_EQ(Text(box, "Resolution"), "800x600x32");
+        if (index >= 0) {
+            EXPECT_EQ(box.Ini("Resolution_Mode"), index + 3);
+        }
+        index = box.Ini("Resolution_Mode");
+    }
 }

@@ -232,23 +232,14 @@ public:
         PlayerRun run;
         const std::string logPath = Path("host.log");
         DeleteFileA(logPath.c_str());
-        const std::string exe = hostExe.empty() ? BuildDir() + "\\velune-host.exe" : hostExe;
-        std::string command = "\"" + exe + "\" --dll \"" + dll + "\" --log \"" + logPath +
-                              "\" --frame-ms 20 --capture-prefix \"" + Path("capture") + "\" " + arguments;
-        std::vector<std::pair<std::string, std::string>> kept;
-        for (const auto& variable : environment) {
-            char old[1024] = {};
-            const DWORD n = GetEnvironmentVariableA(variable.first.c_str(), old, sizeof old);
-            kept.push_back({variable.first, n > 0 && n < sizeof old ? std::string(old) : std::string("\x01")});
-            SetEnvironmentVariableA(variable.first.c_str(), variable.second.c_str());
-        }
         PROCESS_INFORMATION process = {};
-        const bool started = Start(command, &process);
+        const bool started = StartPlayer("--dll \"" + dll + "\" --log \"" + logPath + "\" --frame-ms 20 --capture-prefix \"" +
+                                             Path("capture") + "\" " + arguments,
+                                         &process);
+        const std::string command = arguments;
         PROCESS_INFORMATION intruder = {};
         if (started && !companion.empty())
             Start("\"" + BuildDir() + "\\velune-intruder.exe\" --log \"" + logPath + "\" " + companion, &intruder);
-        for (const auto& variable : kept)
-            SetEnvironmentVariableA(variable.first.c_str(), variable.second == "\x01" ? nullptr : variable.second.c_str());
         if (!started) {
             ADD_FAILURE() << "cannot start the player: " << GetLastError();
             return run;
@@ -258,17 +249,21 @@ public:
         std::thread watcher([&] {
             while (!done) {
                 HWND box = nullptr;
-                for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", "Error"); w != nullptr;
-                     w = FindWindowExA(nullptr, w, "#32770", "Error")) {
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(w, &pid);
-                    if (pid == process.dwProcessId) box = w;
-                }
+                std::string prefix;
+                for (const char* caption : {"Error", "Warning"})
+                    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", caption); w != nullptr;
+                         w = FindWindowExA(nullptr, w, "#32770", caption)) {
+                        DWORD pid = 0;
+                        GetWindowThreadProcessId(w, &pid);
+                        if (pid != process.dwProcessId) continue;
+                        box = w;
+                        prefix = caption[0] == 'W' ? "Warning: " : "";
+                    }
                 if (box != nullptr) {
                     Sleep(300);
                     char text[512] = {};
                     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                    run.boxes.push_back(text);
+                    run.boxes.push_back(prefix + text);
                     run.wallpaperAtBox.push_back(DesktopWallpaper());
                     PostMessageA(box, WM_COMMAND, IDOK, 0);
                     Sleep(500);
@@ -303,6 +298,23 @@ public:
             }
         }
         return run;
+    }
+
+    // The player (this folder's copy when it has one) with these arguments
+    // and this sandbox's environment.
+    bool StartPlayer(const std::string& arguments, PROCESS_INFORMATION* process) const {
+        const std::string exe = hostExe.empty() ? BuildDir() + "\\velune-host.exe" : hostExe;
+        std::vector<std::pair<std::string, std::string>> kept;
+        for (const auto& variable : environment) {
+            char old[1024] = {};
+            const DWORD n = GetEnvironmentVariableA(variable.first.c_str(), old, sizeof old);
+            kept.push_back({variable.first, n > 0 && n < sizeof old ? std::string(old) : std::string("\x01")});
+            SetEnvironmentVariableA(variable.first.c_str(), variable.second.c_str());
+        }
+        const bool started = Start("\"" + exe + "\" " + arguments, process);
+        for (const auto& variable : kept)
+            SetEnvironmentVariableA(variable.first.c_str(), variable.second == "\x01" ? nullptr : variable.second.c_str());
+        return started;
     }
 
     Capture CaptureAt(int frame) const {

@@ -130,11 +130,13 @@ TEST(RobustFaults, FailedBlitStopsTheRunFromRender) {
     EXPECT_EQ(box.Ini("Display_Mode"), 0);
 }
 
-// The same refusal at start: Init answers 1 and saves "not chosen", so the
-// next start (with a display that works) succeeds.
+// The same refusal at start: Init answers 1 and saves "not chosen" for the
+// display, every other key as it was, so the next start (with a display that
+// works) succeeds with the user's choices.
 TEST(RobustFaults, FailedStartSavesNoDisplayAndTheNextStartWorks) {
     Sandbox box("setmode-start");
-    box.WriteIni("Display_Mode=0\r\nResolution_Mode=3\r\nFrames_Per_Scene=77\r\n");
+    box.WriteIni("Display_Mode=0\r\nResolution_Mode=3\r\nFrames_Per_Scene=77\r\nRenderer_Choice=2048\r\n"
+                 "Transform_Choice=1024\r\n");
     const FaultRun f = RunWithFault(box, "setmode", 1, "--songs 1 --frames 50");
     ASSERT_TRUE(f.run.finished);
     EXPECT_EQ(f.run.boxes, std::vector<std::string>{"Error changing resolution - DDERR_INVALIDMODE"});
@@ -142,11 +144,25 @@ TEST(RobustFaults, FailedStartSavesNoDisplayAndTheNextStartWorks) {
     EXPECT_EQ(box.Ini("Display_Mode"), -1);
     EXPECT_EQ(box.Ini("Resolution_Mode"), -1);
     EXPECT_EQ(box.Ini("Frames_Per_Scene"), 77);
+    EXPECT_EQ(box.Ini("Renderer_Choice"), 2048);
+    EXPECT_EQ(box.Ini("Transform_Choice"), 1024);
     box.UseRealDirectDraw();
     const PlayerRun next = box.Run("--songs 1 --frames 20");
     EXPECT_EQ(next.TextsOf("init "), std::vector<std::string>{"init 0"});
     EXPECT_EQ(next.boxes, std::vector<std::string>{});
     EXPECT_EQ(box.Ini("Display_Mode"), 0);
+    EXPECT_EQ(box.Ini("Transform_Choice"), 1024);
+}
+
+// No DirectDraw at all: the DirectX warning is the one box, Init answers 1,
+// and no quit message is left for the player.
+TEST(RobustFaults, NoDirectDrawGivesOneWarning) {
+    Sandbox box("no-directdraw");
+    const FaultRun f = RunWithFault(box, "create", 1, "--songs 1 --frames 20");
+    ASSERT_TRUE(f.run.finished);
+    EXPECT_EQ(f.run.boxes, std::vector<std::string>{"Warning: This plugin requires DirectX 6 or greater"});
+    EXPECT_EQ(f.run.TextsOf("init "), std::vector<std::string>{"init 1"});
+    EXPECT_EQ(f.run.TextsOf("stray quit"), std::vector<std::string>{});
 }
 
 // Out of video memory for the new primary surface on F1.

@@ -55,7 +55,10 @@ TEST_F(VideoLifecycle, WindowedAtTheStoredSizeAndPlace) {
     GetWindowRect(session.display, &rect);
     EXPECT_EQ(rect.left, 40);
     EXPECT_EQ(rect.top, 30);
-    EXPECT_EQ(rect.bottom - rect.top, 480);
+    RECT client = {};
+    GetClientRect(session.display, &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 480);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), desktop.right - desktop.left);  // the desktop keeps its mode
     EXPECT_EQ(session.module->delayMs, 5);
     std::vector<uint32_t> inside = GrabScreen(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);

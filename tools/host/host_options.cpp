@@ -142,6 +142,10 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
                 error = "--fpu takes 53 or 64";
                 return false;
             }
+        } else if (flag == "--exit") {
+            if (!intValue(options.exitFrame, 1)) return false;
+        } else if (flag == "--exit-pump-ms") {
+            if (!intValue(options.exitPumpMs, 0)) return false;
         } else if (flag == "--fixed-time") {
             if (!intValue(options.fixedTimeValue, 0)) return false;
             options.fixedTime = true;

@@ -38,6 +38,8 @@ struct HostOptions {
     std::vector<int> configFrames;        // Config on the player's main thread at these frames
     std::vector<int> configThreadFrames;  // Config on a new thread at these frames
     int fpuBits = 64;               // x87 precision of every thread that calls the plug-in
+    int exitFrame = 0;              // the player closes at this frame (0: never)
+    int exitPumpMs = 2000;          // ...answering messages this long, then waiting without
     bool fixedTime = false;         // the plug-in's clock (its random seed) fixed at fixedTimeValue
     int fixedTimeValue = 0;
 };

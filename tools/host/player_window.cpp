@@ -1,6 +1,7 @@
 #include "player_window.h"
 
 #include "host/x87_precision.h"
+#include "player_exit.h"
 #include "plugin_calls.h"
 
 namespace {
@@ -63,6 +64,9 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_USER:
         return state ? AnswerQuery(*state, wParam, lParam) : 0;
+    case kPlayerExit:
+        if (state) PlayerExit(window, *state);
+        return 0;
     case kRunConfig:
         if (state && state->module) CallConfig(*state, "main thread");
         return 0;

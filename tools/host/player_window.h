@@ -20,6 +20,11 @@ struct PlayerState {
     bool nullTitle = false;     // answer title queries like a player that has none
     VisModule* module = nullptr;
     int fpuBits = 64;
+    // The player's exit (player_exit.cpp): how long it still answers
+    // messages, and the plug-in's thread when it has one of its own.
+    int exitPumpMs = 2000;
+    HANDLE pluginThread = nullptr;
+    DWORD pluginThreadId = 0;
 };
 
 // Posted to the main window: call the plug-in's Config there.

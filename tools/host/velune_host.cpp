@@ -14,6 +14,7 @@
 #include "audio/wav_file.h"
 #include "host/vis_records.h"
 #include "host_options.h"
+#include "player_exit.h"
 #include "player_window.h"
 #include "plugin_calls.h"
 #include "screen_capture.h"
@@ -242,6 +243,7 @@ void Player::Run() {
         NoteDisplayWindow(frame);
         SendEvents(frame);
         StartConfigs(frame);
+        if (frame == options.exitFrame) PostMessageA(window, kPlayerExit, 0, 0);
         if (!PumpMessages(options.dialogMessages)) {
             state.log.Line(frame, "stop requested after %d frames", frame - 1);
             return;
@@ -288,8 +290,11 @@ const char kUsage[] =
     "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
     "         [--common-controls] [--dialog-messages] [--plugin-thread] [--config FRAME]...\n"
     "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS] [--shell classic|24h2]\n"
+    "         [--exit FRAME] [--exit-pump-ms MS]\n"
     "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
-    "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n";
+    "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n"
+    "  --exit: the player closes at FRAME as Winamp does, answering messages for MS\n"
+    "  (2000), then waiting for the plug-in without answering.\n";
 
 int Fail(const std::string& text, int code) {
     std::fprintf(stderr, "velune-host: %s\n", text.c_str());
@@ -317,12 +322,16 @@ void RunPlugin(Session& session) {
     SetPlayerPrecision(session.options.fpuBits);
     session.initResult = CallInit(state);
     state.log.Line(0, "init %d", session.initResult);
+    MSG pending;
+    // A failed start answers with its result alone.
+    if (PeekMessageA(&pending, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) state.log.Line(0, "stray quit message after init");
     if (session.initResult != 0) return;
     {
         Player player(session.options, state, session.window, session.module);
         player.Run();
+        const DWORD start = GetTickCount();
         CallQuit(state);
-        state.log.Line(state.frame, "quit");
+        state.log.Line(state.frame, "quit in %lu ms", static_cast<unsigned long>(GetTickCount() - start));
     }
     // The pointer's display count as the plug-in leaves it: 0 or more is shown.
     const int shown = ShowCursor(TRUE);
@@ -340,11 +349,14 @@ DWORD WINAPI PluginThread(LPVOID context) {
 // plug-in to stop the way its own request does.
 void RunOnPluginThread(Session& session) {
     DWORD threadId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, PluginThread, &session, 0, &threadId);
+    HANDLE thread = CreateThread(nullptr, 0, PluginThread, &session, CREATE_SUSPENDED, &threadId);
     if (!thread) {
         session.state.log.Line(0, "cannot start the plug-in's thread");
         return;
     }
+    session.state.pluginThread = thread;
+    session.state.pluginThreadId = threadId;
+    ResumeThread(thread);
     bool stopping = false;
     for (;;) {
         if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
@@ -383,6 +395,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     PlayerState state;
     state.nullTitle = options.nullTitle;
     state.fpuBits = options.fpuBits;
+    state.exitPumpMs = options.exitPumpMs;
     if (!options.logPath.empty() && !state.log.Open(options.logPath)) return Fail("cannot write " + options.logPath, 2);
     if (!FillPlaylist(options, state.playlist, error)) return Fail(error, 2);
 
