@@ -10,6 +10,8 @@
 // thread that Stop gave up waiting for never runs unloaded code.
 #include "video/desktop_layer_win32.h"
 
+#include "host/dpi_awareness.h"
+
 namespace {
 constexpr char kLayerClass[] = "VeluneDesktopLayer";
 constexpr char kWatchClass[] = "VeluneDesktopWatch";
@@ -217,6 +219,8 @@ void RegisterClasses(HINSTANCE instance) {
 DWORD WINAPI LayerThread(LPVOID context) {
     Shared* shared = static_cast<Shared*>(context);
     HMODULE pinned = shared->pinned;
+    // The monitor's rectangle is in real pixels, as the render thread sees it.
+    dpi::SetThreadContext(dpi::PluginContext());
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue, before anyone posts to it
     RegisterClasses(shared->instance);

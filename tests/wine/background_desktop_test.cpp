@@ -69,20 +69,19 @@ public:
             if (process.dwProcessId != 0 && ProcessOf(w) == process.dwProcessId) return w;
         return nullptr;
     }
-    DWORD Id() const { return process.dwProcessId; }
-
     // The shell's windows, top-level in z order and each one's children, as
-    // text: class, visibility, rectangle; a window of another process inside
-    // them is listed as "foreign".
-    std::vector<std::string> Tree() const {
+    // text (class, visibility, rectangle; "foreign" for a window of another
+    // process among them); `foreign` receives those.
+    std::vector<std::string> Tree(std::vector<HWND>* foreign = nullptr) const {
         std::vector<std::string> lines;
         std::function<void(HWND, int)> walk = [&](HWND window, int depth) {
+            const bool ours = ProcessOf(window) != process.dwProcessId;
+            if (ours && foreign != nullptr) foreign->push_back(window);
             RECT r;
             GetWindowRect(window, &r);
             char line[200];
-            std::snprintf(line, sizeof line, "%*s%s%s visible %d %ld,%ld,%ld,%ld", depth * 2, "",
-                          ProcessOf(window) == process.dwProcessId ? "" : "foreign ", ClassOf(window).c_str(),
-                          IsWindowVisible(window) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+            std::snprintf(line, sizeof line, "%*s%s%s visible %d %ld,%ld,%ld,%ld", depth * 2, "", ours ? "foreign " : "",
+                          ClassOf(window).c_str(), IsWindowVisible(window) ? 1 : 0, r.left, r.top, r.right, r.bottom);
             lines.push_back(line);
             for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
                 walk(child, depth + 1);
@@ -91,18 +90,9 @@ public:
             if (ProcessOf(w) == process.dwProcessId) walk(w, 0);
         return lines;
     }
-
-    // Windows of other processes inside the shell's: ours.
     std::vector<HWND> Foreign() const {
         std::vector<HWND> found;
-        std::function<void(HWND)> walk = [&](HWND window) {
-            for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-                if (ProcessOf(child) != process.dwProcessId) found.push_back(child);
-                walk(child);
-            }
-        };
-        for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
-            if (ProcessOf(w) == process.dwProcessId) walk(w);
+        Tree(&found);
         return found;
     }
 
@@ -172,6 +162,7 @@ TEST(BackgroundDesktop, AttachesBehindTheIconsInBothLayouts) {
         UseDirectDraw(box, "nooverlay");
         PlayerRun run = box.Run(std::string("--silent-songs 1 --frames 40 --capture 35 --capture-screen --shell ") + layout);
         ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
         EXPECT_EQ(run.boxes, std::vector<std::string>{});
         EXPECT_EQ(box.Ini("Display_Mode"), 2);
         const Capture screen = box.CaptureAt(35);
@@ -204,6 +195,7 @@ TEST(BackgroundDesktop, AttachesBehindTheIconsInBothLayouts) {
         }
         run = background.Finish();
         ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
         ASSERT_EQ(foreign.size(), 1u);
         if (layout24h2) {
             EXPECT_EQ(ClassOf(parent), "Progman") << tree;
@@ -229,6 +221,7 @@ TEST(BackgroundDesktop, OverlayPathStaysWhereAnOverlayExists) {
     WaitFor([&] { return (seen = seen || !shell.Foreign().empty()) || LogHas(box, "quit"); }, 60000);
     const PlayerRun run = background.Finish();
     ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.boxes, std::vector<std::string>{});
     EXPECT_FALSE(seen) << "a window of ours went behind the icons";
     const std::string log = host_test::ReadFile(box.Path("ddraw.log"));
@@ -291,6 +284,7 @@ TEST(BackgroundDesktop, BackBehindTheIconsAfterTheShellRestarts) {
     std::printf("back behind the icons %lu ms after the shell restarted\n", static_cast<unsigned long>(took));
     const PlayerRun run = background.Finish();
     ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.boxes, std::vector<std::string>{});
     EXPECT_EQ(run.FramesOf("quit"), std::vector<int>{600});
 }
@@ -341,13 +335,14 @@ TEST(BackgroundDesktop, QuitAndLeavingLeaveTheDesktopAsItWas) {
         WaitFor([&] { return (attached = attached || !shell.Foreign().empty()) && LogHas(box, "quit"); }, 60000);
         PlayerRun run = quitting.Finish();
         ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
         EXPECT_TRUE(attached);
         EXPECT_EQ(shell.Tree(), before);
 
         // Leaving for Windowed while the player goes on.
         attached = false;
-        BackgroundRun leaving(box, "--silent-songs 1 --frames 100000 --min-frame-ms 20 --key 40:F2 --key 200:Esc");
-        WaitFor([&] { return (attached = attached || !shell.Foreign().empty()) && LogHas(box, "frame 120 "); }, 60000);
+        BackgroundRun leaving(box, "--silent-songs 1 --frames 100000 --min-frame-ms 20 --key 80:F2 --key 250:Esc");
+        WaitFor([&] { return (attached = attached || !shell.Foreign().empty()) && LogHas(box, "frame 160 "); }, 60000);
         const std::vector<HWND> left = shell.Foreign();
         const std::vector<std::string> whileWindowed = shell.Tree();
         run = leaving.Finish();
