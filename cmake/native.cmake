@@ -29,7 +29,9 @@ if(NOT VELUNE_SANITIZE)
     target_link_libraries(velune_bench PRIVATE velune_engine benchmark::benchmark)
     target_compile_options(velune_bench PRIVATE ${VELUNE_WARNINGS})
   endif()
-  if(EXISTS ${CMAKE_SOURCE_DIR}/tools/render/CMakeLists.txt)
-    add_subdirectory(tools/render)
-  endif()
+endif()
+# The render tool and its tests run under the sanitizers too: its threads and
+# its batch's processes are checked there.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/render/CMakeLists.txt)
+  add_subdirectory(tools/render)
 endif()

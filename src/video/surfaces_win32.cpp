@@ -10,7 +10,6 @@
 namespace {
 constexpr DWORD kFourCcUyvy = MAKEFOURCC('U', 'Y', 'V', 'Y');
 constexpr DWORD kFourCcYuy2 = MAKEFOURCC('Y', 'U', 'Y', '2');
-constexpr int kSlowDownMs = 5;
 
 int BitCount(unsigned value) {
     int n = 0;
@@ -245,11 +244,17 @@ bool Video::RestoreSurfaces() {
 void Video::Flip(bool present) {
     if (primarySurface == nullptr || composeSurface == nullptr) return;
     SwapFrameBuffers();
-    RECT source = {0, 0, width, height};  // without the spare column
+    if (present && !displayLost && window != nullptr && RestoreSurfaces()) PresentFrame();
+    // After the blit and any wait for the display: the player sleeps what is
+    // left of this frame.
+    HandBackDelay();
+}
 
-    const int delay = displayMode != kFullScreen && useDelay ? kSlowDownMs : 0;
-    if (delayMsRef != nullptr) *delayMsRef = delay;
-    if (!present || displayLost || window == nullptr || !RestoreSurfaces()) return;
+void Video::PresentFrame() {
+    RECT source = {0, 0, width, height};  // without the spare column
+    // In Full Screen the blit starts as the display's beam leaves the picture,
+    // so a frame is not shown half old, half new.
+    if (displayMode == kFullScreen) WaitForVerticalBlank();
 
     // Blits wait for a busy card rather than fail.
     if (displayMode == kFullScreen) {

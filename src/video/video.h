@@ -9,6 +9,7 @@
 //                            ChangeRes, ReleaseResources, player queries
 //   video_modes_win32.cpp    memory estimate, mode enumeration and names
 //   surfaces_win32.cpp       Allocate/Release/RestoreSurfaces, overlay, Flip
+//   frame_clock_win32.cpp    the frame-rate cap: waits and the player's delayMs
 //   video_compose_win32.cpp  Compose: lock, convert, unlock
 //   text_overlay_win32.cpp   ShowInfo, ShowMessage
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
@@ -21,6 +22,7 @@
 #include <ddraw.h>
 
 #include "scene/scene_display.h"
+#include "video/frame_pacer.h"
 
 class DesktopLayer;
 
@@ -68,6 +70,13 @@ public:
     bool RestoreSurfaces();  // false when a surface cannot be had back: display lost
     // Exchanges the frame buffers; puts the frame on the screen when `present`.
     void Flip(bool present = true);
+    void PresentFrame();
+
+    // --- frame-rate cap (frame_clock_win32.cpp)
+    void SetMaxFrameRate(int stored);  // Max_Frame_Rate, validated
+    void WaitForFrame();               // start of Render: sleeps while early
+    void WaitForVerticalBlank();       // Full Screen, before the blit
+    void HandBackDelay();              // end of Flip: the module's delayMs
 
     // --- per frame (video_compose_win32.cpp, text_overlay_win32.cpp)
     bool Compose();  // false: the frame is skipped (busy, lost)
@@ -171,6 +180,8 @@ public:
     int wallpaperPending = 0;
     // The module record's delayMs, rewritten by Flip; null until Init sets it.
     int* delayMsRef = nullptr;
+    int maxFrameRate = kDefaultMaxFrameRate;  // Max_Frame_Rate: 0 = no cap
+    FramePacer pacer;
 
     // Display loss: surfaces or the exclusive level taken by another program.
     int displayLost = 0;

@@ -37,6 +37,8 @@ namespace presentbuild {
 #include "video/display_loss_win32.cpp"
 #include "video/error_report_win32.cpp"
 #include "video/error_text.cpp"
+#include "video/frame_clock_win32.cpp"
+#include "video/frame_pacer.cpp"
 #include "video/mode_filter.cpp"
 #include "video/surfaces_win32.cpp"
 #include "video/video_compose_win32.cpp"
