@@ -16,6 +16,8 @@
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
+//   desktop_background_win32.cpp  Background behind the desktop icons, where
+//                            no overlay exists (desktop_layer_win32.cpp)
 //   window_size_win32.cpp    the Windowed window's size for the frame
 //   monitor_choice_win32.cpp Full Screen's monitor and its DirectDraw device;
 //                            a stored window position still reachable
@@ -24,6 +26,8 @@
 
 #include "scene/scene_display.h"
 #include "video/frame_pacer.h"
+
+class DesktopLayer;
 
 enum DisplayMode {
     kFullScreen = 0,
@@ -117,6 +121,15 @@ public:
     // DirectDraw on the device (null: the default), with its mode lists;
     // the requested mode keeps its size. False after a fatal report.
     bool OpenDevice(const GUID* device);
+
+    // --- Background behind the desktop icons (desktop_background_win32.cpp)
+    bool BackgroundAvailable() const;  // an overlay, or a shell to go behind
+    RECT DesktopMonitor() const;
+    // After AllocateSurfaces found no usable overlay; rgbFormat: the compose
+    // format of the display.
+    Surfaces EnterDesktopBackground(int rgbFormat);
+    bool PresentOnDesktop(const RECT& source);  // false: nothing shown this frame
+    void StopDesktopLayer();
 
     // --- the window (window_size_win32.cpp)
     // Outer size of the Windowed window: its client area is the frame, scaled
@@ -214,6 +227,12 @@ public:
     int wallpaperReplaced = 0;
     char userWallpaper[MAX_PATH] = {};
     char titleText[256] = {};
+    // Background shown behind the desktop icons instead of in an overlay.
+    int backgroundOnDesktop = 0;
+    DesktopLayer* desktopLayer = nullptr;
+    IDirectDrawClipper* desktopClipper = nullptr;  // on the primary surface
+    LONG desktopGeneration = -1;                   // of the window it is bound to
+    RECT desktopRect = {0, 0, 0, 0};               // the monitor covered
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

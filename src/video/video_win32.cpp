@@ -54,6 +54,7 @@ Video::~Video() {
         NoStopRequest stopping;
         ReleaseResources();
     }
+    StopDesktopLayer();
     RestoreCursor();
     PutBackWallpaper();
     // Cleared first, so the window procedure knows this destruction is ours
@@ -346,7 +347,7 @@ Video::Surfaces Video::EnterRequestedMode() {
     if (surfaces != Surfaces::kReady) return surfaces;
     ClearFrame(previousFrame);
     ClearFrame(frameBuffer);
-    if (displayMode == kBackground) wallpaperPending = 1;
+    if (displayMode == kBackground && !backgroundOnDesktop) wallpaperPending = 1;
 
     if (transformReady) {
         transformMask = transform->GetEnabledMask();
