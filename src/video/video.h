@@ -11,11 +11,14 @@
 //   surfaces_win32.cpp       Allocate/Release/RestoreSurfaces, overlay, Flip
 //   frame_clock_win32.cpp    the frame-rate cap: waits and the player's delayMs
 //   video_compose_win32.cpp  Compose: lock, convert, unlock
-//   text_overlay_win32.cpp   ShowInfo, ShowMessage
+//   text_overlay_win32.cpp   ShowInfo, ShowMessage, the overlay font
+//   song_title_win32.cpp     the song title query, Unicode first
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
 //   window_size_win32.cpp    the Windowed window's size for the frame
+//   monitor_choice_win32.cpp Full Screen's monitor and its DirectDraw device;
+//                            a stored window position still reachable
 #include <windows.h>
 #include <ddraw.h>
 
@@ -78,6 +81,8 @@ public:
     bool Compose();  // false: the frame is skipped (busy, lost)
     void ShowInfo();
     void ShowMessage();
+    int TextDpi() const;
+    int PrepareFont();  // the overlay font for TextDpi; returns that DPI
 
     // --- display loss (display_loss_win32.cpp)
     // Start of a frame: false while the display is lost (the frame's display
@@ -95,7 +100,23 @@ public:
     void RestoreCursor();  // what HideCursor took, and the count at least 0
     void InstallWallpaper();
     void PutBackWallpaper();
+
+    // --- monitors (monitor_choice_win32.cpp)
+    // The monitor Full Screen takes: the Windowed window's, else the stored
+    // Monitor while it is attached, else the player's.
+    HMONITOR ChosenMonitor() const;
+    RECT ChosenMonitorRect() const;
+    // The DirectDraw device of a monitor; false when the default one serves.
+    static bool DeviceOf(HMONITOR monitor, GUID* guid);
+    // Full Screen entered from a window the user put on a monitor: that
+    // monitor is the choice from now on.
+    void NoteMonitorChoice();
+    // A stored position whose caption no monitor shows moves to the player's
+    // monitor.
     void KeepWindowOnAMonitor();
+    // DirectDraw on the device (null: the default), with its mode lists;
+    // the requested mode keeps its size. False after a fatal report.
+    bool OpenDevice(const GUID* device);
 
     // --- the window (window_size_win32.cpp)
     // Outer size of the Windowed window: its client area is the frame, scaled
@@ -105,6 +126,7 @@ public:
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;
     int QueryPlaylistIndex() override;
+    // UTF-8, at most 255 bytes, in titleText; null when the player has none.
     const char* QueryTitle(int index) override;
 
     // Fields, in the order the rest of the plug-in knows them. width, height,
@@ -127,6 +149,12 @@ public:
     int requestedWidth = 0;
     int requestedHeight = 0;
     int requestedBits = 0;
+    // Settings "Monitor": the device name of the monitor chosen for Full
+    // Screen (\\.\DISPLAY2); empty: the player's.
+    char monitorName[CCHDEVICENAME] = {};
+    // The device directDraw was made on; deviceOpen 0: the default device.
+    GUID device = {};
+    int deviceOpen = 0;
     int displayWidth = 0;
     int displayHeight = 0;
     IDirectDraw4* directDraw = nullptr;
@@ -159,6 +187,7 @@ public:
     DWORD infoTime = 0;
     int showInfo = 0;
     HFONT font = nullptr;
+    int fontDpi = 96;
     int transformReady = 0;
     int transformMask = 0;
     HWND* hostWindowRef = nullptr;
@@ -184,6 +213,7 @@ public:
     int cursorLowered = 0;    // ShowCursor(FALSE) calls to give back
     int wallpaperReplaced = 0;
     char userWallpaper[MAX_PATH] = {};
+    char titleText[256] = {};
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

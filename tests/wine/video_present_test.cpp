@@ -38,9 +38,11 @@ namespace presentbuild {
 #include "video/frame_clock_win32.cpp"
 #include "video/frame_pacer.cpp"
 #include "video/mode_filter.cpp"
+#include "video/monitor_choice_win32.cpp"
 #include "video/surfaces_win32.cpp"
 #include "video/video_compose_win32.cpp"
 #include "video/video_modes_win32.cpp"
+#include "video/song_title_win32.cpp"
 #include "video/video_win32.cpp"
 #include "video/window_size_win32.cpp"
 

@@ -285,13 +285,15 @@ void Player::Run() {
 
 const char kUsage[] =
     "usage: velune-host [--dll PATH] [--wav FILE]... [--songs N] [--silent-songs N] [--song-seconds S]\n"
-    "         [--seed N] [--null-title] [--frames N] [--frame-ms MS] [--min-frame-ms MS] [--log FILE]\n"
+    "         [--seed N] [--null-title] [--ansi-titles] [--title TEXT]... [--frames N] [--frame-ms MS]\n"
+    "         [--min-frame-ms MS] [--log FILE]\n"
     "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]...\n"
     "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
     "         [--common-controls] [--dialog-messages] [--plugin-thread] [--config FRAME]...\n"
     "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS]\n"
     "         [--exit FRAME] [--exit-pump-ms MS]\n"
     "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
+    "  TEXT: the title of the next playlist entry, from the first; \\uXXXX for any UTF-16 unit.\n"
     "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n"
     "  --exit: the player closes at FRAME as Winamp does, answering messages for MS\n"
     "  (2000), then waiting for the plug-in without answering.\n";
@@ -333,6 +335,12 @@ void RunPlugin(Session& session) {
         CallQuit(state);
         state.log.Line(state.frame, "quit in %lu ms", static_cast<unsigned long>(GetTickCount() - start));
     }
+    // A plug-in that wrote past the end of a block has damaged its heap; the
+    // damage may never crash the player, but it shows here.
+    HANDLE heaps[64];
+    const DWORD heapCount = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < heapCount && i < 64; ++i)
+        if (!HeapValidate(heaps[i], 0, nullptr)) state.log.Line(state.frame, "heap damaged");
     // The pointer's display count as the plug-in leaves it: 0 or more is shown.
     const int shown = ShowCursor(TRUE);
     ShowCursor(FALSE);
@@ -394,10 +402,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     PlayerState state;
     state.nullTitle = options.nullTitle;
+    state.ansiTitles = options.ansiTitles;
     state.fpuBits = options.fpuBits;
     state.exitPumpMs = options.exitPumpMs;
     if (!options.logPath.empty() && !state.log.Open(options.logPath)) return Fail("cannot write " + options.logPath, 2);
     if (!FillPlaylist(options, state.playlist, error)) return Fail(error, 2);
+    for (size_t i = 0; i < options.titles.size(); ++i) state.playlist.Rename(static_cast<int>(i), options.titles[i]);
 
     HWND window = CreatePlayerWindow(instance, &state);
     if (!window) return Fail("cannot create the player window", 3);
