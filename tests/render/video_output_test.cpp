@@ -209,6 +209,12 @@ TEST(RenderVideo, SeveralInputsPlayAsOnePlaylist) {
     EXPECT_EQ(r.err, "");  // no progress bar when no terminal watches
     EXPECT_NE(r.out.find("frame 1: message \"First Tag\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("frame 61: message \"second-song\""), std::string::npos) << r.out;
+    // The summary: frames, the video's length, the time taken, speed, size.
+    EXPECT_NE(r.out.find("\n65 frames (0:07) in "), std::string::npos) << r.out;
+    const size_t size = r.out.find("x real time, ");
+    ASSERT_NE(size, std::string::npos) << r.out;
+    EXPECT_NEAR(std::atof(r.out.c_str() + size + 13), fixtures::FileSize(video) / 1000.0, 0.051) << r.out;
+    EXPECT_EQ(r.out.compare(r.out.size() - 4, 4, " kB\n"), 0) << r.out;
 }
 
 TEST(RenderVideo, ATerminalSeesAProgressBarThatEndsFull) {

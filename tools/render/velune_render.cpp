@@ -134,7 +134,11 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 // With `progress`, a song of a batch: an interrupted one is dropped, so
 // that the next batch renders it again instead of skipping it.
-int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Track>& tracks, SongProgress* progress) {
+using Clock = std::chrono::steady_clock;
+
+// `start`: when the run began, decoding the songs included.
+int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Track>& tracks, Clock::time_point start,
+                SongProgress* progress) {
     // The finished video replaces its path, which must not be a song of the run.
     for (const std::string& input : o.inputs) {
         if (SameFile(input, o.video)) {
@@ -159,7 +163,6 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
         std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;
     }
-    const auto start = std::chrono::steady_clock::now();
     VideoPipeline pipeline(video, o.queue);
     if (!pipeline.Start(&error) || !Run(o, o.renderer, frames, tracks, &pipeline, progress) ||
         !pipeline.Drain(&error)) {
@@ -177,7 +180,7 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
         std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const int64_t written = video.FramesWritten();
     const std::string length = FormatDuration(static_cast<double>(written) / o.fps);
     if (stopped) {
@@ -197,6 +200,7 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
 }
 
 int RenderSong(const RenderOptions& o, SongProgress* progress) {
+    const Clock::time_point start = Clock::now();
     std::vector<audio::Track> tracks;
     if (!LoadAudio(o, o.frames > 0 ? o.frames : kGeneratedFrames, &tracks)) return 1;
     int frames = o.frames;
@@ -207,7 +211,7 @@ int RenderSong(const RenderOptions& o, SongProgress* progress) {
     if (progress != nullptr) progress->total = frames;
     if (o.every >= 0) mkdir(o.out.c_str(), 0777);  // an existing folder is fine
 
-    if (!o.video.empty()) return RenderVideo(o, frames, tracks, progress);
+    if (!o.video.empty()) return RenderVideo(o, frames, tracks, start, progress);
     if (!o.allRenderers) return Run(o, o.renderer, frames, tracks, nullptr, nullptr) ? 0 : 1;
     for (int r = 0; r < kRendererCount && !Interrupted(); ++r)
         if (!Run(o, r, frames, tracks, nullptr, nullptr)) return 1;
