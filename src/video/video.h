@@ -17,6 +17,8 @@
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
 //   window_size_win32.cpp    the Windowed window's size for the frame
+//   monitor_choice_win32.cpp Full Screen's monitor and its DirectDraw device;
+//                            a stored window position still reachable
 #include <windows.h>
 #include <ddraw.h>
 
@@ -98,7 +100,23 @@ public:
     void RestoreCursor();  // what HideCursor took, and the count at least 0
     void InstallWallpaper();
     void PutBackWallpaper();
+
+    // --- monitors (monitor_choice_win32.cpp)
+    // The monitor Full Screen takes: the Windowed window's, else the stored
+    // Monitor while it is attached, else the player's.
+    HMONITOR ChosenMonitor() const;
+    RECT ChosenMonitorRect() const;
+    // The DirectDraw device of a monitor; false when the default one serves.
+    static bool DeviceOf(HMONITOR monitor, GUID* guid);
+    // Full Screen entered from a window the user put on a monitor: that
+    // monitor is the choice from now on.
+    void NoteMonitorChoice();
+    // A stored position whose caption no monitor shows moves to the player's
+    // monitor.
     void KeepWindowOnAMonitor();
+    // DirectDraw on the device (null: the default), with its mode lists;
+    // the requested mode keeps its size. False after a fatal report.
+    bool OpenDevice(const GUID* device);
 
     // --- the window (window_size_win32.cpp)
     // Outer size of the Windowed window: its client area is the frame, scaled
@@ -131,6 +149,12 @@ public:
     int requestedWidth = 0;
     int requestedHeight = 0;
     int requestedBits = 0;
+    // Settings "Monitor": the device name of the monitor chosen for Full
+    // Screen (\\.\DISPLAY2); empty: the player's.
+    char monitorName[CCHDEVICENAME] = {};
+    // The device directDraw was made on; deviceOpen 0: the default device.
+    GUID device = {};
+    int deviceOpen = 0;
     int displayWidth = 0;
     int displayHeight = 0;
     IDirectDraw4* directDraw = nullptr;

@@ -38,6 +38,7 @@ namespace presentbuild {
 #include "video/frame_clock_win32.cpp"
 #include "video/frame_pacer.cpp"
 #include "video/mode_filter.cpp"
+#include "video/monitor_choice_win32.cpp"
 #include "video/surfaces_win32.cpp"
 #include "video/video_compose_win32.cpp"
 #include "video/video_modes_win32.cpp"

@@ -14,6 +14,11 @@
 //   VELUNE_DDRAW_MODES  reverse | insert: the display modes listed backwards,
 //                       or with three more sizes listed first, as another
 //                       driver or monitor offers them
+//   VELUNE_DDRAW_DEVICES absent: DirectDrawEnumerateExA lists, after the
+//                       default device, one of a monitor that is not there
+//                       (\\.\DISPLAY9), as a display just unplugged does;
+//                       DirectDraw created on it fails. Every creation is
+//                       logged with the device it was asked for.
 #define CINTERFACE
 #include <windows.h>
 #include <ddraw.h>
@@ -31,6 +36,12 @@ enum class Modes { kAsIs, kReverse, kInsert };
 struct State {
     Fault fault = Fault::kNone;
     Modes modes = Modes::kAsIs;
+    bool absentDevice = false;
+    struct {
+        GUID guid;
+        char name[40];
+    } devices[8];                // the monitors' devices the system listed
+    int deviceCount = 0;
     int at = 1;
     char logPath[MAX_PATH] = {};
     int presents = 0;            // presentations attempted (primary blits, overlay updates)
@@ -308,14 +319,86 @@ void ReadSettings() {
                  {"create", Fault::kCreate}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
+    Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
     text[0] = '\0';
     GetEnvironmentVariableA("VELUNE_DDRAW_MODES", text, sizeof text);
     if (std::strcmp(text, "reverse") == 0) state.modes = Modes::kReverse;
     if (std::strcmp(text, "insert") == 0) state.modes = Modes::kInsert;
-    Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
+    text[0] = '\0';
+    GetEnvironmentVariableA("VELUNE_DDRAW_DEVICES", text, sizeof text);
+    state.absentDevice = std::strcmp(text, "absent") == 0;
+}
+
+const GUID kAbsentDevice = {0x5e1f0a70, 0x0d15, 0x4c9a, {0x9a, 0x11, 0x0b, 0x5e, 0x47, 0x0d, 0x15, 0x09}};
+
+HMODULE SystemDirectDraw() {
+    static HMODULE real = nullptr;
+    if (real) return real;
+    char path[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(path, MAX_PATH - 16);
+    if (n == 0 || n >= MAX_PATH - 16) return nullptr;
+    std::strcat(path, "\\ddraw.dll");
+    real = LoadLibraryA(path);
+    return real;
+}
+
+// Which device a creation asked for, by the name the enumeration gave it.
+void LogDevice(const GUID* guid) {
+    if (!guid) {
+        Log("DirectDraw on the default device");
+        return;
+    }
+    if (IsEqualGUID(*guid, kAbsentDevice)) {
+        Log("DirectDraw on the absent device");
+        return;
+    }
+    for (int i = 0; i < state.deviceCount; ++i) {
+        if (IsEqualGUID(*guid, state.devices[i].guid)) {
+            Log("DirectDraw on the device of %s", state.devices[i].name);
+            return;
+        }
+    }
+    Log("DirectDraw on an unlisted device");
+}
+
+struct Forward {
+    LPDDENUMCALLBACKEXA callback;
+    void* context;
+    bool stopped;
+};
+
+BOOL WINAPI ForwardDevice(GUID* guid, LPSTR description, LPSTR name, LPVOID context, HMONITOR monitor) {
+    Forward* forward = static_cast<Forward*>(context);
+    if (guid && state.deviceCount < 8) {
+        state.devices[state.deviceCount].guid = *guid;
+        std::snprintf(state.devices[state.deviceCount].name, sizeof state.devices[0].name, "%s", name ? name : "?");
+        ++state.deviceCount;
+    }
+    if (!forward->callback(guid, description, name, forward->context, monitor)) return forward->stopped = true, FALSE;
+    if (!guid && state.absentDevice) {
+        char absentDescription[] = "Unplugged display";
+        char absentName[] = "\\\\.\\DISPLAY9";
+        GUID absent = kAbsentDevice;
+        if (!forward->callback(&absent, absentDescription, absentName, forward->context,
+                               reinterpret_cast<HMONITOR>(static_cast<INT_PTR>(0x7A7A))))
+            return forward->stopped = true, FALSE;
+    }
+    return TRUE;
 }
 
 }  // namespace
+
+extern "C" HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
+    using Enumerate = HRESULT(WINAPI*)(LPDDENUMCALLBACKEXA, LPVOID, DWORD);
+    const HMODULE real = SystemDirectDraw();
+    const Enumerate enumerate =
+        real ? reinterpret_cast<Enumerate>(reinterpret_cast<void*>(GetProcAddress(real, "DirectDrawEnumerateExA")))
+             : nullptr;
+    if (!enumerate) return DDERR_GENERIC;
+    state.deviceCount = 0;
+    Forward forward = {callback, context, false};
+    return enumerate(ForwardDevice, &forward, flags);
+}
 
 extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnknown* outer) {
     if (state.fault == Fault::kCreate) {
@@ -325,12 +408,10 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnkno
     }
     using Create = HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown*);
     static Create create = nullptr;
+    LogDevice(guid);
+    if (guid && IsEqualGUID(*guid, kAbsentDevice)) return DDERR_INVALIDDIRECTDRAWGUID;
     if (!create) {
-        char path[MAX_PATH];
-        const UINT n = GetSystemDirectoryA(path, MAX_PATH - 16);
-        if (n == 0 || n >= MAX_PATH - 16) return DDERR_GENERIC;
-        std::strcat(path, "\\ddraw.dll");
-        HMODULE real = LoadLibraryA(path);
+        HMODULE real = SystemDirectDraw();
         create = real ? reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(real, "DirectDrawCreate")))
                       : nullptr;
         if (!create) {

@@ -335,6 +335,12 @@ void RunPlugin(Session& session) {
         CallQuit(state);
         state.log.Line(state.frame, "quit in %lu ms", static_cast<unsigned long>(GetTickCount() - start));
     }
+    // A plug-in that wrote past the end of a block has damaged its heap; the
+    // damage may never crash the player, but it shows here.
+    HANDLE heaps[64];
+    const DWORD heapCount = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < heapCount && i < 64; ++i)
+        if (!HeapValidate(heaps[i], 0, nullptr)) state.log.Line(state.frame, "heap damaged");
     // The pointer's display count as the plug-in leaves it: 0 or more is shown.
     const int shown = ShowCursor(TRUE);
     ShowCursor(FALSE);
