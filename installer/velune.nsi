@@ -1,4 +1,5 @@
-; The Velune installer: puts the plug-in into a Winamp folder's Plugins folder,
+; The Velune installer: puts the plug-in into the Plugins folder of a Winamp
+; or WACUP folder,
 ; with an uninstaller beside it that removes exactly what was put there.
 ;   makensis -DSRC=<repo>/src -DFILES=<folder with the three files> -DOUTFILE=<setup.exe> velune.nsi
 ; Silent: setup.exe /S /D=C:\Program Files\Winamp   (/D= last, without quotes)
@@ -20,6 +21,11 @@ SetDateSave off
 
 !define PLAYER "Winamp"
 !define PLAYER_EXE "winamp.exe"
+; WACUP loads Winamp's plug-ins from its own Plugins folder.
+!define OTHER_PLAYER "WACUP"
+!define OTHER_PLAYER_EXE "wacup.exe"
+!define PLAYERS "${PLAYER} or ${OTHER_PLAYER}"
+!define PLAYER_FILES "${PLAYER_EXE} (or ${OTHER_PLAYER_EXE}) and a Plugins folder"
 !define UNINSTALLER "vis_velune_uninstall.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velune"
 
@@ -44,9 +50,9 @@ VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 !define MUI_ICON "${SRC}/${ICON}"
 !define MUI_UNICON "${SRC}/${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_DIRECTORYPAGE_TEXT_TOP "${DESCRIPTION}.$\r$\n$\r$\nChoose the folder where ${PLAYER} is installed: the one that holds ${PLAYER_EXE} and a Plugins folder. The plug-in goes into Plugins."
-!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "${PLAYER} folder"
-!define MUI_PAGE_HEADER_TEXT "Choose the ${PLAYER} folder"
+!define MUI_DIRECTORYPAGE_TEXT_TOP "${DESCRIPTION}.$\r$\n$\r$\nChoose the folder where ${PLAYERS} is installed (either player will do): the one that holds ${PLAYER_FILES}. The plug-in goes into Plugins."
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "${PLAYERS} folder"
+!define MUI_PAGE_HEADER_TEXT "Choose the ${PLAYERS} folder"
 !define MUI_PAGE_HEADER_SUBTEXT "${NAME} ${VERSION} goes into its Plugins folder."
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
@@ -57,12 +63,36 @@ VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 
 Var IsPlayer
 
-; $IsPlayer becomes 1 when $INSTDIR holds the player and its Plugins folder.
+; $IsPlayer becomes 1 when $INSTDIR holds either player and its Plugins folder.
 Function CheckPlayerFolder
   StrCpy $IsPlayer 0
-  ${If} ${FileExists} "$INSTDIR\${PLAYER_EXE}"
-  ${AndIf} ${FileExists} "$INSTDIR\Plugins\*.*"
-    StrCpy $IsPlayer 1
+  ${If} ${FileExists} "$INSTDIR\Plugins\*.*"
+    ${If} ${FileExists} "$INSTDIR\${PLAYER_EXE}"
+    ${OrIf} ${FileExists} "$INSTDIR\${OTHER_PLAYER_EXE}"
+      StrCpy $IsPlayer 1
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; $0 becomes the folder WACUP's own installer recorded, or stays empty: its
+; uninstall entry's InstallLocation, else the folder of its UninstallString,
+; for all users or for this one.
+Function FindOtherPlayer
+  StrCpy $0 ""
+  ReadRegStr $0 HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\${OTHER_PLAYER}" "InstallLocation"
+  ${If} $0 == ""
+    ReadRegStr $0 HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall\${OTHER_PLAYER}" "InstallLocation"
+  ${EndIf}
+  ${If} $0 != ""
+    Return
+  ${EndIf}
+  ReadRegStr $0 HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\${OTHER_PLAYER}" "UninstallString"
+  ${If} $0 == ""
+    ReadRegStr $0 HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall\${OTHER_PLAYER}" "UninstallString"
+  ${EndIf}
+  ${If} $0 != ""
+    Call TrimQuotes
+    ${GetParent} $0 $0
   ${EndIf}
 FunctionEnd
 
@@ -91,7 +121,15 @@ Function .onInit
       Call TrimQuotes
       ${GetParent} $0 $INSTDIR
     ${Else}
-      StrCpy $INSTDIR "$PROGRAMFILES\${PLAYER}"
+      Call FindOtherPlayer
+      StrCpy $INSTDIR $0
+    ${EndIf}
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    StrCpy $INSTDIR "$PROGRAMFILES\${PLAYER}"
+    ${IfNot} ${FileExists} "$INSTDIR\${PLAYER_EXE}"
+    ${AndIf} ${FileExists} "$PROGRAMFILES\${OTHER_PLAYER}\${OTHER_PLAYER_EXE}"
+      StrCpy $INSTDIR "$PROGRAMFILES\${OTHER_PLAYER}"
     ${EndIf}
   ${EndIf}
 FunctionEnd
@@ -99,7 +137,7 @@ FunctionEnd
 Function DirectoryLeave
   Call CheckPlayerFolder
   ${If} $IsPlayer != 1
-    MessageBox MB_ICONEXCLAMATION|MB_OK "$INSTDIR is not a ${PLAYER} folder: it should hold ${PLAYER_EXE} and a Plugins folder.$\r$\n$\r$\nPlease choose the folder where ${PLAYER} is installed."
+    MessageBox MB_ICONEXCLAMATION|MB_OK "$INSTDIR is not a ${PLAYERS} folder: it should hold ${PLAYER_FILES}.$\r$\n$\r$\nPlease choose the folder where ${PLAYERS} is installed."
     Abort
   ${EndIf}
 FunctionEnd
@@ -109,7 +147,7 @@ Section "${NAME}"
   ; scatter files in a folder no player reads.
   Call CheckPlayerFolder
   ${If} $IsPlayer != 1
-    MessageBox MB_ICONSTOP|MB_OK "$INSTDIR is not a ${PLAYER} folder: it should hold ${PLAYER_EXE} and a Plugins folder. Nothing was installed." /SD IDOK
+    MessageBox MB_ICONSTOP|MB_OK "$INSTDIR is not a ${PLAYERS} folder: it should hold ${PLAYER_FILES}. Nothing was installed." /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
@@ -119,7 +157,7 @@ Section "${NAME}"
   File "${FILES}/vis_velune.bmp"
   WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
 
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME} ${VERSION} (${PLAYER} plug-in)"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME} ${VERSION} (${PLAYERS} plug-in)"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Velune developers"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Plugins\${UNINSTALLER}"

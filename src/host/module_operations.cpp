@@ -104,6 +104,7 @@ int VIS_CDECL PluginRender(VisModule* module) {
     // Stopped by a fatal report: the player that reads the result stops at
     // once; the others take the quit message the report posted.
     if (PluginStopped()) return 1;
+    theVideo->WaitForFrame();
     // While the display is lost the scene pauses with it.
     if (theVideo->PrepareFrame()) {
         theScene->Frame(module->spectrumData[0], module->waveformData[0]);

@@ -78,6 +78,7 @@ void LoadSettings(VisModule* module) {
     const int allTransforms = video.transform ? video.transform->GetAllEnabledMask() : (1 << kTransformCount) - 1;
     video.transformMask = ReadInt(path, "Transform_Choice", allTransforms);
     ReadResolution(path, video);
+    video.SetMaxFrameRate(ReadInt(path, "Max_Frame_Rate", kDefaultMaxFrameRate));
     GetPrivateProfileStringA(kSection, "Monitor", "", video.monitorName, sizeof video.monitorName, path);
 }
 
@@ -104,5 +105,6 @@ void SaveSettings(VisModule* module) {
     const bool applied = video.transformReady && video.transform;
     WriteInt(path, "Transform_Choice", applied ? video.transform->GetEnabledMask() : video.transformMask);
     WriteResolution(path, video);
+    WriteInt(path, "Max_Frame_Rate", video.maxFrameRate);
     WritePrivateProfileStringA(kSection, "Monitor", video.monitorName, path);
 }

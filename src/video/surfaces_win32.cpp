@@ -10,7 +10,6 @@
 namespace {
 constexpr DWORD kFourCcUyvy = MAKEFOURCC('U', 'Y', 'V', 'Y');
 constexpr DWORD kFourCcYuy2 = MAKEFOURCC('Y', 'U', 'Y', '2');
-constexpr int kSlowDownMs = 5;
 
 int BitCount(unsigned value) {
     int n = 0;
@@ -112,16 +111,25 @@ Video::Surfaces Video::AllocateSurfaces() {
             return Surfaces::kFailed;
         }
     } else if (displayMode == kBackground) {
+        const int rgbFormat = composeFormat;
         primarySurface->SetColorKey(DDCKEY_DESTOVERLAY, &overlayColorKey);
-        if (!CreateOverlay()) return Surfaces::kNoOverlay;
-        // Made is not yet shown: some drivers refuse the stretch to the whole
-        // desktop. Before the first frame nothing of it is seen, as the
-        // wallpaper is not keyed yet.
-        RECT source = {0, 0, width, height};
-        RECT screen = {0, 0, displayWidth, displayHeight};
-        lastResult = overlaySurface->UpdateOverlay(&source, primarySurface, &screen, DDOVER_SHOW | DDOVER_KEYDEST, nullptr);
-        if (FAILED(lastResult)) return Surfaces::kNoOverlay;
+        bool overlay = CreateOverlay();
+        if (overlay) {
+            // Made is not yet shown: some drivers refuse the stretch to the
+            // whole desktop. Before the first frame nothing of it is seen, as
+            // the wallpaper is not keyed yet.
+            RECT source = {0, 0, width, height};
+            RECT screen = {0, 0, displayWidth, displayHeight};
+            lastResult =
+                overlaySurface->UpdateOverlay(&source, primarySurface, &screen, DDOVER_SHOW | DDOVER_KEYDEST, nullptr);
+            overlay = SUCCEEDED(lastResult);
+        }
+        if (!overlay) {
+            const Surfaces desktop = EnterDesktopBackground(rgbFormat);
+            if (desktop != Surfaces::kReady) return desktop;
+        }
     }
+    if (!backgroundOnDesktop) StopDesktopLayer();
 
     CreateComposeSurface();
     if (composeSurface == nullptr) return Surfaces::kFailed;
@@ -199,6 +207,11 @@ void Video::CreateComposeSurface() {
 }
 
 void Video::ReleaseSurfaces() {
+    if (desktopClipper != nullptr) {
+        desktopClipper->Release();
+        desktopClipper = nullptr;
+    }
+    backgroundOnDesktop = 0;
     if (primarySurfaceAllocated) {
         primarySurface->Release();  // takes the clipper with it
         primarySurface = nullptr;
@@ -231,11 +244,17 @@ bool Video::RestoreSurfaces() {
 void Video::Flip(bool present) {
     if (primarySurface == nullptr || composeSurface == nullptr) return;
     SwapFrameBuffers();
-    RECT source = {0, 0, width, height};  // without the spare column
+    if (present && !displayLost && window != nullptr && RestoreSurfaces()) PresentFrame();
+    // After the blit and any wait for the display: the player sleeps what is
+    // left of this frame.
+    HandBackDelay();
+}
 
-    const int delay = displayMode != kFullScreen && useDelay ? kSlowDownMs : 0;
-    if (delayMsRef != nullptr) *delayMsRef = delay;
-    if (!present || displayLost || window == nullptr || !RestoreSurfaces()) return;
+void Video::PresentFrame() {
+    RECT source = {0, 0, width, height};  // without the spare column
+    // In Full Screen the blit starts as the display's beam leaves the picture,
+    // so a frame is not shown half old, half new.
+    if (displayMode == kFullScreen) WaitForVerticalBlank();
 
     // Blits wait for a busy card rather than fail.
     if (displayMode == kFullScreen) {
@@ -243,6 +262,8 @@ void Video::Flip(bool present) {
     } else if (displayMode == kWindowed) {
         if (!WindowedBlit(window, &windowRect, &source)) return;
         lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, DDBLT_WAIT, nullptr);
+    } else if (backgroundOnDesktop) {
+        if (!PresentOnDesktop(source)) return;
     } else {
         if (composeSurfaceOwned) overlaySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);
         RECT screen = {0, 0, displayWidth, displayHeight};

@@ -9,11 +9,15 @@
 //                            ChangeRes, ReleaseResources, player queries
 //   video_modes_win32.cpp    memory estimate, mode enumeration and names
 //   surfaces_win32.cpp       Allocate/Release/RestoreSurfaces, overlay, Flip
+//   frame_clock_win32.cpp    the frame-rate cap: waits and the player's delayMs
 //   video_compose_win32.cpp  Compose: lock, convert, unlock
-//   text_overlay_win32.cpp   ShowInfo, ShowMessage
+//   text_overlay_win32.cpp   ShowInfo, ShowMessage, the overlay font
+//   song_title_win32.cpp     the song title query, Unicode first
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
+//   desktop_background_win32.cpp  Background behind the desktop icons, where
+//                            no overlay exists (desktop_layer_win32.cpp)
 //   window_size_win32.cpp    the Windowed window's size for the frame
 //   monitor_choice_win32.cpp Full Screen's monitor and its DirectDraw device;
 //                            a stored window position still reachable
@@ -21,6 +25,9 @@
 #include <ddraw.h>
 
 #include "scene/scene_display.h"
+#include "video/frame_pacer.h"
+
+class DesktopLayer;
 
 enum DisplayMode {
     kFullScreen = 0,
@@ -66,11 +73,20 @@ public:
     bool RestoreSurfaces();  // false when a surface cannot be had back: display lost
     // Exchanges the frame buffers; puts the frame on the screen when `present`.
     void Flip(bool present = true);
+    void PresentFrame();
+
+    // --- frame-rate cap (frame_clock_win32.cpp)
+    void SetMaxFrameRate(int stored);  // Max_Frame_Rate, validated
+    void WaitForFrame();               // start of Render: sleeps while early
+    void WaitForVerticalBlank();       // Full Screen, before the blit
+    void HandBackDelay();              // end of Flip: the module's delayMs
 
     // --- per frame (video_compose_win32.cpp, text_overlay_win32.cpp)
     bool Compose();  // false: the frame is skipped (busy, lost)
     void ShowInfo();
     void ShowMessage();
+    int TextDpi() const;
+    int PrepareFont();  // the overlay font for TextDpi; returns that DPI
 
     // --- display loss (display_loss_win32.cpp)
     // Start of a frame: false while the display is lost (the frame's display
@@ -106,6 +122,15 @@ public:
     // the requested mode keeps its size. False after a fatal report.
     bool OpenDevice(const GUID* device);
 
+    // --- Background behind the desktop icons (desktop_background_win32.cpp)
+    bool BackgroundAvailable() const;  // an overlay, or a shell to go behind
+    RECT DesktopMonitor() const;
+    // After AllocateSurfaces found no usable overlay; rgbFormat: the compose
+    // format of the display.
+    Surfaces EnterDesktopBackground(int rgbFormat);
+    bool PresentOnDesktop(const RECT& source);  // false: nothing shown this frame
+    void StopDesktopLayer();
+
     // --- the window (window_size_win32.cpp)
     // Outer size of the Windowed window: its client area is the frame, scaled
     // by the window's DPI, so the picture is as large on screen as at 100 %.
@@ -114,6 +139,7 @@ public:
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;
     int QueryPlaylistIndex() override;
+    // UTF-8, at most 255 bytes, in titleText; null when the player has none.
     const char* QueryTitle(int index) override;
 
     // Fields, in the order the rest of the plug-in knows them. width, height,
@@ -174,6 +200,7 @@ public:
     DWORD infoTime = 0;
     int showInfo = 0;
     HFONT font = nullptr;
+    int fontDpi = 96;
     int transformReady = 0;
     int transformMask = 0;
     HWND* hostWindowRef = nullptr;
@@ -182,6 +209,8 @@ public:
     int wallpaperPending = 0;
     // The module record's delayMs, rewritten by Flip; null until Init sets it.
     int* delayMsRef = nullptr;
+    int maxFrameRate = kDefaultMaxFrameRate;  // Max_Frame_Rate: 0 = no cap
+    FramePacer pacer;
 
     // Display loss: surfaces or the exclusive level taken by another program.
     int displayLost = 0;
@@ -197,6 +226,13 @@ public:
     int cursorLowered = 0;    // ShowCursor(FALSE) calls to give back
     int wallpaperReplaced = 0;
     char userWallpaper[MAX_PATH] = {};
+    char titleText[256] = {};
+    // Background shown behind the desktop icons instead of in an overlay.
+    int backgroundOnDesktop = 0;
+    DesktopLayer* desktopLayer = nullptr;
+    IDirectDrawClipper* desktopClipper = nullptr;  // on the primary surface
+    LONG desktopGeneration = -1;                   // of the window it is bound to
+    RECT desktopRect = {0, 0, 0, 0};               // the monitor covered
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

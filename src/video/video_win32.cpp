@@ -1,5 +1,6 @@
 // Video: construction and destruction, the DirectX 6 check, the display window,
-// entering a display mode (ChangeRes) and the player queries.
+// entering a display mode (ChangeRes) and the player queries (the title's in
+// song_title_win32.cpp).
 #include <cstring>
 
 #include "host/plugin.h"
@@ -13,7 +14,6 @@
 namespace {
 constexpr UINT kQueryPlayPosition = 105;
 constexpr UINT kQueryPlaylistIndex = 125;
-constexpr UINT kQueryTitle = 212;
 
 int RecordHeight(const void* context, int list, int index) {
     return static_cast<int>(static_cast<const Video*>(context)->modeRecords[list][index].dwHeight);
@@ -41,7 +41,7 @@ Video::Video() {
     memset(&overlayDesc, 0, sizeof overlayDesc);
     memset(&displayPixelFormat, 0, sizeof displayPixelFormat);
     displayPixelFormat.dwSize = sizeof displayPixelFormat;
-    font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
+    font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
     transform = new Transform;
     SetFatalReportHook(LeaveDisplay, this);
 }
@@ -54,6 +54,7 @@ Video::~Video() {
         NoStopRequest stopping;
         ReleaseResources();
     }
+    StopDesktopLayer();
     RestoreCursor();
     PutBackWallpaper();
     // Cleared first, so the window procedure knows this destruction is ours
@@ -346,7 +347,7 @@ Video::Surfaces Video::EnterRequestedMode() {
     if (surfaces != Surfaces::kReady) return surfaces;
     ClearFrame(previousFrame);
     ClearFrame(frameBuffer);
-    if (displayMode == kBackground) wallpaperPending = 1;
+    if (displayMode == kBackground && !backgroundOnDesktop) wallpaperPending = 1;
 
     if (transformReady) {
         transformMask = transform->GetEnabledMask();
@@ -400,8 +401,3 @@ int Video::QueryPlaylistIndex() {
     return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlaylistIndex));
 }
 
-const char* Video::QueryTitle(int index) {
-    if (hostWindowRef == nullptr) return nullptr;
-    CallerPrecision asCaller;
-    return reinterpret_cast<const char*>(SendMessageA(*hostWindowRef, WM_USER, static_cast<WPARAM>(index), kQueryTitle));
-}

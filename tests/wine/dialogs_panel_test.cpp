@@ -139,8 +139,8 @@ TEST(DialogsPanel, DoneAppliesCloseBoxAndEscDiscard) {
     EXPECT_EQ(box.Ini("Resolution_Mode"), start);
 }
 
-// A pick survives a rebuild of the display (here a change of the desktop's
-// mode): "Done" applies what the panel shows. From Background, Alt+Enter to a
+// A pick survives a rebuild of the display (here two changes of the
+// desktop's mode): "Done" applies what the panel shows. From Background, Alt+Enter to a
 // Full Screen pick closes the panel, which Tab then opens again.
 TEST(DialogsPanel, PickSurvivesARebuildAndFullScreenClosesThePanel) {
     Sandbox box("panel-rebuild");
@@ -155,7 +155,13 @@ TEST(DialogsPanel, PickSurvivesARebuildAndFullScreenClosesThePanel) {
     const int start = Ask(panel, 1004, LB_GETCURSEL);
     const int picked = start == 0 ? 1 : 0;
     PickItem(panel, picked);
-    PostMessageA(display, WM_DISPLAYCHANGE, 8, MAKELPARAM(320, 200));
+    DEVMODEA other = {};
+    other.dmSize = sizeof other;
+    for (DWORD i = 0; EnumDisplaySettingsA(nullptr, i, &other); ++i)
+        if (other.dmPelsWidth == 800 && other.dmPelsHeight == 600) break;
+    ASSERT_EQ(ChangeDisplaySettingsA(&other, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    Sleep(1500);
+    ChangeDisplaySettingsA(nullptr, 0);
     Sleep(1500);
     EXPECT_EQ(Ask(panel, 1004, LB_GETCURSEL), picked);
     Click(panel, 1009);

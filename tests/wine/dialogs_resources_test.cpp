@@ -149,7 +149,8 @@ TEST(DialogResources, PanelAboutBoxAndLogo) {
     FreeLibrary(dll);
 }
 
-// The readme beside the library: CR LF line ends, well inside the text area.
+// The readme beside the library: CR LF line ends, well inside the text area;
+// it names both players and both places of the settings.
 TEST(DialogResources, ReadmeBesideTheLibrary) {
     const std::string text = host_test::ReadFile(VELUNE_RELEASE_DIR "\\vis_velune.txt");
     EXPECT_GT(text.size(), 3000u);
@@ -159,6 +160,6 @@ TEST(DialogResources, ReadmeBesideTheLibrary) {
         bare += (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) || (text[i] == '\r' && text[i + 1] != '\n');
     EXPECT_EQ(bare, 0u);
     for (const char* needed : {"Velune v1.06", "Background", "Alt+Enter", "F12", "vis_velune.ini", "Exit Plugin",
-                               "(Unsupported by hardware)"})
+                               "(Unsupported by hardware)", "%APPDATA%\\Velune", "WACUP"})
         EXPECT_NE(text.find(needed), std::string::npos) << needed;
 }

@@ -62,6 +62,6 @@ TEST(HostPrecision, EveryCallerKeepsItsOwnPrecision) {
         "--fpu 64 --frames 130 --key 10:Space --key 20:F5 --key 30:F4 --key 40:B --config-thread 50 --key 60:Esc");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.FramesOf("config returned").size(), 1u);
-    EXPECT_FALSE(run.FramesOf("query 212").empty()) << "a new song should have been asked for its title";
+    EXPECT_FALSE(run.FramesOf("query 213").empty()) << "a new song should have been asked for its title";
     for (const std::string& line : run.TextsOf("fpu")) ADD_FAILURE() << line;
 }

@@ -10,7 +10,7 @@ namespace {
 const char* const kKeysInOrder[] = {"Display_Mode",     "Resolution_Mode",    "Frames_Per_Scene", "Minimize_Winamp",
                                     "Use_Delay",        "Prefered_Renderer",  "Prefered_Transform",
                                     "Show_Song_Title",  "Window_Pos_X",       "Window_Pos_Y",     "Renderer_Choice",
-                                    "Transform_Choice", "Resolution",         "Monitor"};
+                                    "Transform_Choice", "Resolution",         "Max_Frame_Rate",   "Monitor"};
 
 std::vector<std::string> KeyNames(const std::vector<std::string>& entries) {
     std::vector<std::string> names;
@@ -47,6 +47,7 @@ TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesEveryKeyInOrder) {
     EXPECT_EQ(box.Ini("Renderer_Choice"), 16383);
     EXPECT_EQ(box.Ini("Transform_Choice"), 32767);
     EXPECT_EQ(box.IniText("Resolution").compare(0, 8, "640x480x"), 0) << box.IniText("Resolution");
+    EXPECT_EQ(box.Ini("Max_Frame_Rate"), 60);
     EXPECT_EQ(box.IniText("Monitor"), "");  // the player's
 }
 
@@ -58,7 +59,7 @@ TEST(HostSettings, ValuesAndTheWindowPositionSurviveARestart) {
     box.WriteIni(
         "Display_Mode=1\r\nFrames_Per_Scene=-1\r\nMinimize_Winamp=1\r\nUse_Delay=1\r\n"
         "Prefered_Renderer=3\r\nPrefered_Transform=7\r\nShow_Song_Title=0\r\nWindow_Pos_X=40\r\n"
-        "Window_Pos_Y=30\r\nRenderer_Choice=8192\r\nTransform_Choice=16384\r\n");
+        "Window_Pos_Y=30\r\nRenderer_Choice=8192\r\nTransform_Choice=16384\r\nMax_Frame_Rate=30\r\n");
     const PlayerRun first = box.Run("--frames 4 --move 2:120,90");
     ASSERT_TRUE(first.finished);
     const std::vector<std::string> opened = first.TextsOf("window ");
@@ -80,6 +81,7 @@ TEST(HostSettings, ValuesAndTheWindowPositionSurviveARestart) {
         EXPECT_EQ(box.Ini("Window_Pos_Y"), 90);
         EXPECT_EQ(box.Ini("Renderer_Choice"), 8192);
         EXPECT_EQ(box.Ini("Transform_Choice"), 16384);
+        EXPECT_EQ(box.Ini("Max_Frame_Rate"), 30);
         if (run == 0) {
             const PlayerRun second = box.Run("--frames 2");
             ASSERT_TRUE(second.finished);
@@ -92,15 +94,15 @@ TEST(HostSettings, ValuesAndTheWindowPositionSurviveARestart) {
 
 // Values no build of the plug-in writes are mended on loading: a display mode
 // of 7 starts Full Screen, locks beyond their tables unlock, a scene length of
-// 0 becomes 500, any non-zero flag is on, and a resolution index far past the
-// list does not take the plug-in down. In Full Screen a move of the window is
+// 0 becomes 500, any non-zero flag is on, a frame-rate cap above 240 is 240,
+// and a resolution index far past the list does not take the plug-in down. In Full Screen a move of the window is
 // not remembered.
 TEST(HostSettings, DamagedValuesAreMendedOnLoading) {
     Sandbox box("damaged");
     box.WriteIni(
         "Display_Mode=7\r\nResolution_Mode=999\r\nFrames_Per_Scene=0\r\nUse_Delay=5\r\n"
         "Prefered_Renderer=14\r\nPrefered_Transform=-9\r\nShow_Song_Title=2\r\nWindow_Pos_X=10\r\n"
-        "Window_Pos_Y=20\r\n");
+        "Window_Pos_Y=20\r\nMax_Frame_Rate=500\r\n");
     const PlayerRun run = box.Run("--frames 3 --move 2:200,150");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
@@ -114,7 +116,9 @@ TEST(HostSettings, DamagedValuesAreMendedOnLoading) {
     EXPECT_EQ(box.Ini("Show_Song_Title"), 1);
     EXPECT_EQ(box.Ini("Window_Pos_X"), 10);
     EXPECT_EQ(box.Ini("Window_Pos_Y"), 20);
-    EXPECT_EQ(run.Delays().at(1), 0);  // Full Screen never slows the player down
+    // Full Screen ignores Use_Delay; the pause is what a frame at 240 leaves.
+    EXPECT_LE(run.Delays().at(1), 4);
+    EXPECT_EQ(box.Ini("Max_Frame_Rate"), 240);
 }
 
 // A library whose directory leaves no room for the settings file's name runs

@@ -16,6 +16,7 @@ const char kPlayerKey[] = "Software\\Winamp";
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velune";
 // Older players record only their uninstaller, quoted.
 const char kPlayerUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Winamp";
+const char kWacupUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\WACUP";
 
 // A folder laid out like an installed player: its program (the stand-in
 // player under the player's name) and a Plugins folder with another plug-in.
@@ -53,6 +54,7 @@ protected:
         RegDeleteKeyA(HKEY_CURRENT_USER, kPlayerKey);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPlayerUninstallKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kWacupUninstallKey);
     }
     static void Record(HKEY root, const char* key, const char* value, const std::string& text) {
         ASSERT_EQ(RegSetKeyValueA(root, key, value, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1)),
@@ -130,6 +132,23 @@ TEST_F(ReleaseInstaller, CommandLineFolderWinsOverTheRegistryWhichIsTheFallback)
     EXPECT_TRUE(FileExists(given + "\\Plugins\\vis_velune.dll"));
     ASSERT_EQ(Uninstall(given + "\\Plugins"), 0u);
     EXPECT_EQ(Listing(given), givenBefore);
+}
+
+// WACUP's folder (wacup.exe and Plugins) is a player's folder too: given on
+// the command line, or found through WACUP's uninstall entry.
+TEST_F(ReleaseInstaller, AcceptsAWacupFolder) {
+    const std::string wacup = FreshFolder("wacup player");
+    CopyFileA((BuildDir() + "\\velune-host.exe").c_str(), (wacup + "\\wacup.exe").c_str(), FALSE);
+    CreateDirectoryA((wacup + "\\Plugins").c_str(), nullptr);
+    const std::vector<std::string> before = Listing(wacup);
+    ASSERT_EQ(Install(" /D=" + wacup), 0u);
+    EXPECT_TRUE(FileExists(wacup + "\\Plugins\\vis_velune.dll"));
+    ASSERT_EQ(Uninstall(wacup + "\\Plugins"), 0u);
+    Record(HKEY_LOCAL_MACHINE, kWacupUninstallKey, "UninstallString", "\"" + wacup + "\\uninstall.exe\"");
+    ASSERT_EQ(Install(""), 0u);
+    EXPECT_TRUE(FileExists(wacup + "\\Plugins\\vis_velune.dll"));
+    ASSERT_EQ(Uninstall(wacup + "\\Plugins"), 0u);
+    EXPECT_EQ(Listing(wacup), before);
 }
 
 // A folder without the player's program, or without its Plugins folder, is

@@ -1,6 +1,8 @@
 // The plug-in's windows are DPI aware per monitor while the player keeps its
 // own awareness, and at 144 DPI the Windowed picture is as large on screen
 // as at 96.
+#include <memory>
+
 #include "host_test_harness.h"
 #include "video_test_support.h"
 
@@ -84,4 +86,31 @@ TEST(VideoDpi, WindowedAt144DpiKeepsThePictureSizeOnScreen) {
     EXPECT_EQ(windows.back().compare(0, 13, "window 30 10 "), 0) << windows.back();
     EXPECT_EQ(box.Ini("Window_Pos_X"), 30);
     EXPECT_EQ(box.Ini("Window_Pos_Y"), 10);
+}
+
+// The message's text at 144 DPI: in Full Screen drawn one and a half times as
+// large (about 2.25 times the pixels); in Windowed drawn as at 96 and
+// stretched by the blit, so about as large on screen as in Full Screen, not
+// scaled twice.
+TEST(VideoDpi, TextGrowsWithTheDpiOnceOnScreen) {
+    const std::string settings = std::string("Frames_Per_Scene=-1\r\n") + host_test::kQuietPicture;
+    const std::string arguments = "--silent-songs 1 --frames 46 --key 40:F9 --capture 45 ";
+    auto messagePixels = [&](DWORD dpi, const std::string& mode, const char* capture) {
+        std::unique_ptr<DesktopScale> scale(dpi != 96 ? new DesktopScale(dpi) : nullptr);
+        host_test::Sandbox box("dpi-text");
+        box.WriteIni(mode + settings);
+        const host_test::PlayerRun run = box.Run(arguments + capture);
+        EXPECT_TRUE(run.finished);
+        return box.CaptureAt(45).MessagePixels();
+    };
+    const int full96 = messagePixels(96, "Display_Mode=0\r\n", "--capture-screen");
+    const int full144 = messagePixels(144, "Display_Mode=0\r\n", "--capture-screen");
+    const int windowed144 = messagePixels(144, "Display_Mode=1\r\n", "");
+    ASSERT_GT(full96, 50);
+    EXPECT_GT(full144, full96 * 18 / 10);
+    EXPECT_LT(full144, full96 * 3);
+    EXPECT_GT(windowed144, full144 * 6 / 10);
+    EXPECT_LT(windowed144, full144 * 16 / 10);
+    std::fprintf(stderr, "message pixels: Full Screen 96 DPI %d, 144 DPI %d; Windowed 144 DPI %d\n", full96, full144,
+                 windowed144);
 }

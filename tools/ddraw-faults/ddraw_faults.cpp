@@ -6,7 +6,8 @@
 // Put beside a copy of the player (never beside the shared one) and run with
 // WINEDLLOVERRIDES=ddraw=n,b. Environment:
 //   VELUNE_DDRAW_FAULT  lost | activate | busy | bltfail | setmode | vidmem |
-//                       nooverlay | create (DirectDrawCreate refused)
+//                       nooverlay | create (DirectDrawCreate refused) |
+//                       overlay (reported in the caps, and made)
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -29,7 +30,7 @@
 
 namespace {
 
-enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate };
+enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate, kOverlay };
 
 enum class Modes { kAsIs, kReverse, kInsert };
 
@@ -46,6 +47,7 @@ struct State {
     char logPath[MAX_PATH] = {};
     int presents = 0;            // presentations attempted (primary blits, overlay updates)
     int presentedAfter = 0;      // that succeeded after the fault began
+    int overlayUpdates = 0;      // that succeeded
     int setModes = 0;
     int primaries = 0;
     int busyLeft = 0;
@@ -74,6 +76,7 @@ decltype(IDirectDraw4Vtbl::CreateSurface) realCreateSurface;
 decltype(IDirectDraw4Vtbl::SetCooperativeLevel) realSetCooperativeLevel;
 decltype(IDirectDraw4Vtbl::SetDisplayMode) realSetDisplayMode;
 decltype(IDirectDraw4Vtbl::RestoreDisplayMode) realRestoreDisplayMode;
+decltype(IDirectDraw4Vtbl::GetCaps) realGetCaps;
 decltype(IDirectDraw4Vtbl::EnumDisplayModes) realEnumDisplayModes;
 decltype(IDirectDrawSurface4Vtbl::Blt) realBlt;
 decltype(IDirectDrawSurface4Vtbl::Lock) realLock;
@@ -159,6 +162,7 @@ HRESULT WINAPI UpdateOverlay(IDirectDrawSurface4* self, RECT* source, IDirectDra
     Present();
     if (state.lost) return DDERR_SURFACELOST;
     const HRESULT result = realUpdateOverlay(self, source, to, target, flags, effects);
+    if (SUCCEEDED(result)) ++state.overlayUpdates;
     NotePresented(result);
     return result;
 }
@@ -214,6 +218,17 @@ HRESULT WINAPI CreateSurface(IDirectDraw4* self, DDSURFACEDESC2* desc, IDirectDr
     if (SUCCEEDED(result) && out && *out) {
         PatchSurfaceTable(*out);
         if (caps & DDSCAPS_PRIMARYSURFACE) state.primary = *out;
+    }
+    return result;
+}
+
+// Overlay hardware as a card that has it reports it.
+HRESULT WINAPI GetCaps(IDirectDraw4* self, DDCAPS* driver, DDCAPS* emulation) {
+    const HRESULT result = realGetCaps(self, driver, emulation);
+    if (SUCCEEDED(result) && driver && state.fault == Fault::kOverlay) {
+        driver->dwCaps |= DDCAPS_OVERLAY;
+        driver->dwMaxVisibleOverlays = 1;
+        driver->dwCurrVisibleOverlays = 0;
     }
     return result;
 }
@@ -294,6 +309,8 @@ HRESULT WINAPI QueryInterface(IDirectDraw* self, REFIID riid, void** out) {
             realSetCooperativeLevel = t->SetCooperativeLevel;
             realSetDisplayMode = t->SetDisplayMode;
             realRestoreDisplayMode = t->RestoreDisplayMode;
+            realGetCaps = t->GetCaps;
+            t->GetCaps = GetCaps;
             realEnumDisplayModes = t->EnumDisplayModes;
             t->EnumDisplayModes = EnumDisplayModes;
             t->CreateSurface = CreateSurface;
@@ -316,7 +333,7 @@ void ReadSettings() {
         Fault fault;
     } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
                  {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay},
-                 {"create", Fault::kCreate}};
+                 {"create", Fault::kCreate},   {"overlay", Fault::kOverlay}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
     Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
@@ -434,7 +451,7 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnkno
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) ReadSettings();
     if (reason == DLL_PROCESS_DETACH)
-        Log("end: %d presentations, %d presented after the fault began, %d mode sets", state.presents,
-            state.presentedAfter, state.setModes);
+        Log("end: %d presentations, %d presented after the fault began, %d mode sets, %d overlay updates",
+            state.presents, state.presentedAfter, state.setModes, state.overlayUpdates);
     return TRUE;
 }

@@ -30,6 +30,26 @@ bool SplitFrame(const std::string& arg, int& frame, std::string& rest) {
     return ParseInt(arg.substr(0, colon), frame) && frame >= 1;
 }
 
+// A command line passes through the ANSI code page: other characters come as
+// \uXXXX (four hex digits, a UTF-16 unit each).
+std::wstring DecodeTitle(const std::string& text) {
+    std::wstring title;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 5 < text.size() && text[i + 1] == 'u') {
+            char* end = nullptr;
+            const std::string hex = text.substr(i + 2, 4);
+            const unsigned long unit = std::strtoul(hex.c_str(), &end, 16);
+            if (hex.size() == 4 && *end == '\0') {
+                title.push_back(static_cast<wchar_t>(unit));
+                i += 5;
+                continue;
+            }
+        }
+        title.push_back(static_cast<wchar_t>(static_cast<unsigned char>(text[i])));
+    }
+    return title;
+}
+
 }  // namespace
 
 bool ParseKeyName(const std::string& name, unsigned& key, bool& alt) {
@@ -112,6 +132,11 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             options.seed = static_cast<uint32_t>(seed);
         } else if (flag == "--null-title") {
             options.nullTitle = true;
+        } else if (flag == "--ansi-titles") {
+            options.ansiTitles = true;
+        } else if (flag == "--title") {
+            if (!needValue()) return false;
+            options.titles.push_back(DecodeTitle(argv[++i]));
         } else if (flag == "--capture-prefix") {
             if (!needValue()) return false;
             options.capturePrefix = argv[++i];
@@ -119,6 +144,13 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             if (!intValue(options.captureEvery, 0)) return false;
         } else if (flag == "--capture-screen") {
             options.captureScreen = true;
+        } else if (flag == "--shell") {
+            if (!needValue()) return false;
+            options.shell = argv[++i];
+            if (options.shell != "classic" && options.shell != "24h2") {
+                error = "--shell takes classic or 24h2";
+                return false;
+            }
         } else if (flag == "--common-controls") {
             options.commonControls = true;
         } else if (flag == "--dialog-messages") {
@@ -142,7 +174,8 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
         } else if (flag == "--fixed-time") {
             if (!intValue(options.fixedTimeValue, 0)) return false;
             options.fixedTime = true;
-        } else if (flag == "--capture" || flag == "--key" || flag == "--tray" || flag == "--move") {
+        } else if (flag == "--capture" || flag == "--key" || flag == "--tray" || flag == "--move" ||
+                   flag == "--stall") {
             if (!needValue()) return false;
             const std::string arg = argv[++i];
             bool ok;
@@ -156,6 +189,9 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
                 event.kind = HostEvent::kKey;
                 ok = ParseKeyName(rest, event.key, alt);
                 event.message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+            } else if (flag == "--stall") {
+                event.kind = HostEvent::kStall;
+                ok = ParseInt(rest, event.x) && event.x >= 0;
             } else if (flag == "--tray") {
                 event.kind = HostEvent::kTray;
                 const std::string button = Lower(rest);

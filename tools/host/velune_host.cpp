@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "player_window.h"
 #include "plugin_calls.h"
 #include "screen_capture.h"
+#include "shell/shell_windows.h"
 
 namespace {
 
@@ -107,6 +109,22 @@ HWND FindDisplayWindow() {
     return found;
 }
 
+// The stand-in desktop shell inside the player: the screen then shows what
+// the plug-in puts among its windows, which Wine composes only within one
+// process.
+DWORD WINAPI ShellThread(LPVOID layout24h2) {
+    shell::Run(layout24h2 != nullptr);
+    return 0;
+}
+
+bool StartShell(const std::string& layout) {
+    HANDLE thread = CreateThread(nullptr, 0, ShellThread, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(layout == "24h2")), 0, nullptr);
+    if (thread == nullptr) return false;
+    CloseHandle(thread);
+    for (int i = 0; i < 200 && FindWindowA("Progman", nullptr) == nullptr; ++i) Sleep(25);
+    return true;
+}
+
 DWORD WINAPI ConfigThread(LPVOID context) {
     PlayerState& state = *static_cast<PlayerState*>(context);
     SetPlayerPrecision(state.fpuBits);
@@ -163,6 +181,13 @@ void Player::StartConfigs(int frame) {
 void Player::SendEvents(int frame) {
     for (const HostEvent& event : options.events) {
         if (event.frame != frame || event.kind == HostEvent::kCapture) continue;
+        if (event.kind == HostEvent::kStall) {
+            // The render thread held in a long wait, its messages unread.
+            state.log.Line(frame, "stall %d", event.x);
+            Sleep(static_cast<DWORD>(event.x));
+            state.log.Line(frame, "stall over");
+            continue;
+        }
         if (!display) {
             state.log.Line(frame, "event lost: no display window");
             continue;
@@ -211,9 +236,30 @@ void Player::Capture(int frame) {
     state.log.Line(frame, "capture %s %s", ok ? "ok" : "failed", path.c_str());
 }
 
+// The process's CPU time so far, user and kernel, in milliseconds.
+int64_t CpuMilliseconds() {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+    auto ms = [](const FILETIME& t) {
+        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000);
+    };
+    return ms(kernel) + ms(user);
+}
+
+int64_t NowMilliseconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return now.QuadPart / frequency.QuadPart * 1000 + now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
+}
+
 void Player::Run() {
     DWORD lastTick = timeGetTime();
+    // From the second frame to the end of the last one's pause: the first
+    // carries the display's one-time set-up.
+    int64_t runStart = 0, cpuStart = 0;
     for (int frame = 1; options.frames < 0 || frame <= options.frames; ++frame) {
+        if (frame == 2) runStart = NowMilliseconds(), cpuStart = CpuMilliseconds();
         const DWORD frameStart = timeGetTime();
         state.frame = frame;
         NoteDisplayWindow(frame);
@@ -256,18 +302,22 @@ void Player::Run() {
         if (options.minFrameMs > 0 && spent < static_cast<DWORD>(options.minFrameMs))
             Sleep(static_cast<DWORD>(options.minFrameMs) - spent);
     }
+    state.log.Line(options.frames, "timing %d frames %d ms cpu %d ms", options.frames - 1,
+                   static_cast<int>(NowMilliseconds() - runStart), static_cast<int>(CpuMilliseconds() - cpuStart));
     state.log.Line(options.frames, "frame count reached");
 }
 
 const char kUsage[] =
     "usage: velune-host [--dll PATH] [--wav FILE]... [--songs N] [--silent-songs N] [--song-seconds S]\n"
-    "         [--seed N] [--null-title] [--frames N] [--frame-ms MS] [--min-frame-ms MS] [--log FILE]\n"
-    "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]...\n"
+    "         [--seed N] [--null-title] [--ansi-titles] [--title TEXT]... [--frames N] [--frame-ms MS]\n"
+    "         [--min-frame-ms MS] [--log FILE]\n"
+    "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]... [--stall FRAME:MS]...\n"
     "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
     "         [--common-controls] [--dialog-messages] [--plugin-thread] [--config FRAME]...\n"
-    "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS]\n"
+    "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS] [--shell classic|24h2]\n"
     "         [--exit FRAME] [--exit-pump-ms MS]\n"
     "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
+    "  TEXT: the title of the next playlist entry, from the first; \\uXXXX for any UTF-16 unit.\n"
     "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n"
     "  --exit: the player closes at FRAME as Winamp does, answering messages for MS\n"
     "  (2000), then waiting for the plug-in without answering.\n";
@@ -309,6 +359,12 @@ void RunPlugin(Session& session) {
         CallQuit(state);
         state.log.Line(state.frame, "quit in %lu ms", static_cast<unsigned long>(GetTickCount() - start));
     }
+    // A plug-in that wrote past the end of a block has damaged its heap; the
+    // damage may never crash the player, but it shows here.
+    HANDLE heaps[64];
+    const DWORD heapCount = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < heapCount && i < 64; ++i)
+        if (!HeapValidate(heaps[i], 0, nullptr)) state.log.Line(state.frame, "heap damaged");
     // The pointer's display count as the plug-in leaves it: 0 or more is shown.
     const int shown = ShowCursor(TRUE);
     ShowCursor(FALSE);
@@ -370,10 +426,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     PlayerState state;
     state.nullTitle = options.nullTitle;
+    state.ansiTitles = options.ansiTitles;
     state.fpuBits = options.fpuBits;
     state.exitPumpMs = options.exitPumpMs;
     if (!options.logPath.empty() && !state.log.Open(options.logPath)) return Fail("cannot write " + options.logPath, 2);
     if (!FillPlaylist(options, state.playlist, error)) return Fail(error, 2);
+    for (size_t i = 0; i < options.titles.size(); ++i) state.playlist.Rename(static_cast<int>(i), options.titles[i]);
 
     HWND window = CreatePlayerWindow(instance, &state);
     if (!window) return Fail("cannot create the player window", 3);
@@ -405,6 +463,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The main thread calls Config, at the same precision as the rest.
     SetPlayerPrecision(options.fpuBits);
 
+    if (!options.shell.empty() && !StartShell(options.shell)) return Fail("cannot start the shell", 3);
     timeBeginPeriod(1);
     NoteTrackStart(window, state, "start");
     Session session{options, state, window, module};
