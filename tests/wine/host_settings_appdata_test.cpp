@@ -3,6 +3,8 @@
 // beside the library; a writable folder keeps them beside the library.
 #include <shlobj.h>
 
+#include <functional>
+
 #include "release_test_support.h"
 
 namespace {
@@ -43,7 +45,12 @@ class PluginFolder {
                                                 {"Z:\\bin\\chmod a-w", "Z:\\bin\\chmod u+w"}};
 
 public:
-    PluginFolder() : name("velune-locked-" + std::to_string(GetCurrentProcessId())), dir("Z:\\tmp\\" + name) {
+    // Wine numbers processes per prefix: the build folder tells apart the
+    // runs of two build folders that share /tmp.
+    PluginFolder()
+        : name("velune-locked-" + std::to_string(std::hash<std::string>{}(VELUNE_RELEASE_DIR)) + "-" +
+               std::to_string(GetCurrentProcessId())),
+          dir("Z:\\tmp\\" + name) {
         for (const auto& way : kWays) Unlock(way[1]);  // left by a run that crashed
         release_test::RemoveTree(dir);
         CreateDirectoryA(dir.c_str(), nullptr);

@@ -18,12 +18,6 @@ std::vector<std::string> KeyNames(const std::vector<std::string>& entries) {
     return names;
 }
 
-std::string Text(const Sandbox& box, const std::string& key) {
-    for (const std::string& e : box.IniEntries())
-        if (e.compare(0, key.size() + 1, key + "=") == 0) return e.substr(key.size() + 1);
-    return "(none)";
-}
-
 }  // namespace
 
 // Without a settings file the plug-in starts on its defaults, and Init followed
@@ -52,9 +46,9 @@ TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesEveryKeyInOrder) {
     EXPECT_EQ(box.Ini("Window_Pos_Y"), 0);
     EXPECT_EQ(box.Ini("Renderer_Choice"), 16383);
     EXPECT_EQ(box.Ini("Transform_Choice"), 32767);
-    EXPECT_EQ(Text(box, "Resolution").compare(0, 8, "640x480x"), 0) << Text(box, "Resolution");
+    EXPECT_EQ(box.IniText("Resolution").compare(0, 8, "640x480x"), 0) << box.IniText("Resolution");
     EXPECT_EQ(box.Ini("Max_Frame_Rate"), 60);
-    EXPECT_EQ(Text(box, "Monitor"), "");  // the player's
+    EXPECT_EQ(box.IniText("Monitor"), "");  // the player's
 }
 
 // Locks, both masks, a scene length of -1 and the other values come back
@@ -174,7 +168,7 @@ TEST(HostSettings, TheResolutionIsFoundBySizeInANewModeList) {
         const host_test::Capture capture = box.CaptureAt(2);
         EXPECT_EQ(capture.width, 800);
         EXPECT_EQ(capture.height, 600);
-        EXPECT_EQ(Text(box, "Resolution"), "800x600x32");
+        EXPECT_EQ(box.IniText("Resolution"), "800x600x32");
         if (index >= 0) {
             EXPECT_EQ(box.Ini("Resolution_Mode"), index + 3);
         }

@@ -197,9 +197,13 @@ public:
 
     // The value of a key, or `missing` when the file lacks it.
     int Ini(const std::string& key, int missing = -12345) const {
+        const std::string text = IniText(key);
+        return text == "(none)" ? missing : std::atoi(text.c_str());
+    }
+    std::string IniText(const std::string& key) const {
         for (const std::string& entry : IniEntries())
-            if (entry.compare(0, key.size() + 1, key + "=") == 0) return std::atoi(entry.c_str() + key.size() + 1);
-        return missing;
+            if (entry.compare(0, key.size() + 1, key + "=") == 0) return entry.substr(key.size() + 1);
+        return "(none)";
     }
 
     // The player copied into this folder with the ddraw.dll that fails on

@@ -47,7 +47,7 @@ TEST_P(RobustShutdown, QuitFinishesWithoutThePlayersHelp) {
     ASSERT_EQ(quits.size(), 1u);
     EXPECT_LT(std::atoi(quits[0].c_str() + 8), kQuitBoundMs) << quits[0];
     EXPECT_EQ(run.TextsOf("config returned").size(), 1u);
-    EXPECT_EQ(box.IniEntries().size(), 15u);  // every key, Monitor last
+    EXPECT_EQ(box.IniEntries().size(), 15u);  // the twelve, Resolution, Max_Frame_Rate and Monitor
     EXPECT_EQ(box.Ini("Frames_Per_Scene"), 777);
     const std::vector<std::string> cursor = run.TextsOf("cursor count ");
     ASSERT_EQ(cursor.size(), 1u);

@@ -8,12 +8,6 @@ using host_test::Sandbox;
 
 namespace {
 
-std::string Setting(const Sandbox& box, const std::string& key) {
-    for (const std::string& e : box.IniEntries())
-        if (e.compare(0, key.size() + 1, key + "=") == 0) return e.substr(key.size() + 1);
-    return "(none)";
-}
-
 // The proxy's lines about which device each DirectDraw object was made on.
 std::vector<std::string> Devices(const std::string& log) {
     std::vector<std::string> devices;
@@ -41,7 +35,7 @@ TEST(VideoMonitor, FullScreenTakesTheDeviceOfTheMonitorInUse) {
     std::vector<std::string> devices = Devices(host_test::ReadFile(box.Path("ddraw.log")));
     ASSERT_FALSE(devices.empty());
     EXPECT_EQ(devices.back(), display1);
-    EXPECT_EQ(Setting(box, "Monitor"), "\\\\.\\DISPLAY9");
+    EXPECT_EQ(box.IniText("Monitor"), "\\\\.\\DISPLAY9");
 
     // F1 from a window on a monitor: Full Screen there, and that monitor is
     // the choice from now on. Windowed runs on the default device.
@@ -53,5 +47,5 @@ TEST(VideoMonitor, FullScreenTakesTheDeviceOfTheMonitorInUse) {
     devices = Devices(host_test::ReadFile(box.Path("ddraw.log")));
     EXPECT_EQ(devices, (std::vector<std::string>{"the default device", "the default device", display1}));
     EXPECT_EQ(box.Ini("Display_Mode"), 0);
-    EXPECT_EQ(Setting(box, "Monitor"), "\\\\.\\DISPLAY1");
+    EXPECT_EQ(box.IniText("Monitor"), "\\\\.\\DISPLAY1");
 }
