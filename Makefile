@@ -6,8 +6,14 @@ WINDOWS := build/windows
 BENCHDIR := build/bench
 RELEASE := build/release
 RELEASE_BUILD := build/release-build
+WEB := build/web
+WEB_BUILD := build/web-build
+WEB_SCALAR := build/web-scalar
+WEB_PORT ?= 8020
+# Debian's emscripten finds its JavaScript helpers only through NODE_PATH.
+EMENV := env -u CMAKE_CXX_COMPILER_LAUNCHER -u CMAKE_C_COMPILER_LAUNCHER NODE_PATH=/usr/share/nodejs
 
-.PHONY: deps build native asan windows release test test-native test-asan test-wine test-release check-reproducible bench demo clean bench32
+.PHONY: deps build native asan windows release test test-native test-asan test-wine test-release check-reproducible bench demo clean bench32 web web-demo test-web bench-web
 
 deps:
 	@scripts/install-deps
@@ -47,7 +53,32 @@ test-release: release
 check-reproducible: deps
 	@scripts/check-reproducible $(JOBS)
 
-test: test-native test-asan test-wine test-release
+# The browser build: build/web holds index.html, velune.js and velune.wasm.
+web: deps
+	@$(EMENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@$(EMENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target velune -- --no-print-directory
+	@mkdir -p $(WEB) && cp $(WEB_BUILD)/index.html $(WEB_BUILD)/velune.js $(WEB_BUILD)/velune.wasm $(WEB)/
+
+web-demo: web
+	@echo "Velune in the browser: http://localhost:$(WEB_PORT)/  (Ctrl+C stops the server)"
+	@python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB)
+
+# The pixel kernels' shared tests under Node, then the page in headless Chromium
+# against velune-render's PNGs.
+test-web: web native
+	@$(EMENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target velune_pixel_tests -- --no-print-directory
+	@node --no-experimental-fetch $(WEB_BUILD)/velune_pixel_tests.js
+	@python3 tests/web/run_web_tests.py $(WEB) $(NATIVE)/tools/render/velune-render
+
+# Engine frame time in Chromium (simd128 and scalar builds) against native.
+bench-web: web native
+	@$(EMENV) emcmake cmake -S . -B $(WEB_SCALAR)-build -DCMAKE_BUILD_TYPE=Release -DVELUNE_SIMD128=OFF >/dev/null
+	@$(EMENV) cmake --build $(WEB_SCALAR)-build -j $(JOBS) --target velune -- --no-print-directory
+	@mkdir -p $(WEB_SCALAR) && cp $(WEB_SCALAR)-build/index.html $(WEB_SCALAR)-build/velune.js $(WEB_SCALAR)-build/velune.wasm $(WEB_SCALAR)/
+	@cmake --build $(NATIVE) -j $(JOBS) --target velune_web_bench_native
+	@python3 bench/web/compare_frame_time.py $(WEB) $(WEB_SCALAR) $(NATIVE)/velune_web_bench_native
+
+test: test-native test-asan test-wine test-release test-web
 
 bench: deps
 	@cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -29,7 +29,15 @@ if(NOT VELUNE_SANITIZE)
     target_link_libraries(velune_bench PRIVATE velune_engine benchmark::benchmark)
     target_compile_options(velune_bench PRIVATE ${VELUNE_WARNINGS})
   endif()
-  if(EXISTS ${CMAKE_SOURCE_DIR}/tools/render/CMakeLists.txt)
-    add_subdirectory(tools/render)
+endif()
+# The render tool and its tests run under the sanitizers too: its threads and
+# its batch's processes are checked there.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/render/CMakeLists.txt)
+  add_subdirectory(tools/render)
+  if(NOT VELUNE_SANITIZE)
+    # Not built by default: `make bench-web` asks for it.
+    add_executable(velune_web_bench_native EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/web/frame_time_native.cpp)
+    target_link_libraries(velune_web_bench_native PRIVATE velune_render_lib)
+    target_compile_options(velune_web_bench_native PRIVATE ${VELUNE_WARNINGS})
   endif()
 endif()

@@ -92,7 +92,7 @@ add_executable(velune_wine_tests ${WINE_TEST_SOURCES})
 target_include_directories(velune_wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
 target_compile_options(velune_wine_tests PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
 target_link_options(velune_wine_tests PRIVATE ${STATIC_RUNTIME})
-target_link_libraries(velune_wine_tests PRIVATE gtest gtest_main gdi32 user32)
+target_link_libraries(velune_wine_tests PRIVATE gtest gtest_main gdi32 user32 winmm)
 target_compile_definitions(velune_wine_tests PRIVATE
   VELUNE_RELEASE_DIR="Z:${CMAKE_BINARY_DIR}/release")
 add_dependencies(velune_wine_tests vis_velune)

@@ -13,7 +13,7 @@
 #include "dialogs/about_box.h"
 #include "dialogs/config_panel.h"
 #include "host/plugin.h"
-#include "host/x87_precision.h"
+#include "host/plugin_entry.h"
 #include "scene/scene.h"
 #include "video/video.h"
 
@@ -141,7 +141,7 @@ bool OpenAboutBox(VisModule* module) {
 }
 
 void VIS_CDECL PluginConfig(VisModule* module) {
-    PluginPrecision guard;
+    PluginEntry guard;
     // A box already open (from an earlier Config or the panel) is brought to
     // the front and waited for instead of being orphaned by a second one.
     if (!OpenAboutBox(module)) {

@@ -145,6 +145,15 @@ void NoteWindowPosition(HWND window, const WINDOWPOS* position) {
     theVideo->windowY = position->y;
 }
 
+// Moved to a monitor of another scale: the system suggests the rectangle
+// that keeps the picture's size on screen. Full Screen and Background size
+// their window themselves.
+void FollowDpiChange(HWND window, const RECT* suggested) {
+    if (!theVideo || theVideo->displayMode != kWindowed || !suggested) return;
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Explorer announces a restart with this; the tray icon is then gone.
 UINT TaskbarCreatedMessage() {
     static const UINT message = RegisterWindowMessageA("TaskbarCreated");
@@ -181,6 +190,9 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_WINDOWPOSCHANGED:
         NoteWindowPosition(window, reinterpret_cast<const WINDOWPOS*>(lParam));
+        return 0;
+    case WM_DPICHANGED:
+        FollowDpiChange(window, reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_KEYDOWN:
         return KeyCommand(window, message, wParam, lParam);

@@ -7,7 +7,7 @@
 #include "host/display_window.h"
 #include "host/plugin.h"
 #include "host/settings_file.h"
-#include "host/x87_precision.h"
+#include "host/plugin_entry.h"
 #include "scene/cpu_features.h"
 #include "scene/scene.h"
 #include "video/error_report_win32.h"
@@ -54,7 +54,7 @@ void AddTrayIcon() {
 }
 
 int VIS_CDECL PluginInit(VisModule* module) {
-    PluginPrecision guard;
+    PluginEntry guard;
     if (!FeatureHasMmx(CpuFeatureWord())) {
         MessageBoxA(nullptr, "MMX not detected, Velune won't work.", "Warning", MB_OK);
         return 1;
@@ -99,11 +99,12 @@ int VIS_CDECL PluginInit(VisModule* module) {
 }
 
 int VIS_CDECL PluginRender(VisModule* module) {
-    PluginPrecision guard;
+    PluginEntry guard;
     if (theVideo == nullptr || theScene == nullptr) return 0;
     // Stopped by a fatal report: the player that reads the result stops at
     // once; the others take the quit message the report posted.
     if (PluginStopped()) return 1;
+    theVideo->WaitForFrame();
     // While the display is lost the scene pauses with it.
     if (theVideo->PrepareFrame()) {
         theScene->Frame(module->spectrumData[0], module->waveformData[0]);
@@ -118,7 +119,7 @@ int VIS_CDECL PluginRender(VisModule* module) {
 }
 
 void VIS_CDECL PluginQuit(VisModule* module) {
-    PluginPrecision guard;
+    PluginEntry guard;
     NoStopRequest stopping;
     // A player that is closing answers messages only for a moment, and
     // giving the desktop its mode back notifies every window it has: that

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "host/plugin.h"
 #include "host/settings_path.h"
 #include "scene/scene.h"
@@ -31,6 +33,26 @@ int ValidFramesPerScene(int frames) { return frames >= 1 || frames == -1 ? frame
 
 int Flag(int value) { return value != 0 ? 1 : 0; }
 
+// "640x480x32": the mode a stored index stood for.
+void ReadResolution(const char* path, Video& video) {
+    char text[48] = {};
+    GetPrivateProfileStringA(kSection, "Resolution", "", text, sizeof text, path);
+    int width = 0, height = 0, bits = 0;
+    char extra = 0;
+    if (sscanf(text, "%dx%dx%d%c", &width, &height, &bits, &extra) != 3 || width <= 0 || height <= 0 || bits <= 0) return;
+    video.requestedWidth = width;
+    video.requestedHeight = height;
+    video.requestedBits = bits;
+}
+
+// Empty when no mode is in effect (a failed start): the index says "not
+// chosen" then, and so does this.
+void WriteResolution(const char* path, const Video& video) {
+    const int list = video.displayMode, index = video.resolution;
+    const bool known = list >= 0 && list < kDisplayModeCount && index >= 0 && index < video.modeCounts[list];
+    WritePrivateProfileStringA(kSection, "Resolution", known ? video.modeNames[list][index] : "", path);
+}
+
 }  // namespace
 
 void LoadSettings(VisModule* module) {
@@ -55,6 +77,8 @@ void LoadSettings(VisModule* module) {
     scene.SetEnabledMask(ReadInt(path, "Renderer_Choice", scene.GetAllEnabledMask()));
     const int allTransforms = video.transform ? video.transform->GetAllEnabledMask() : (1 << kTransformCount) - 1;
     video.transformMask = ReadInt(path, "Transform_Choice", allTransforms);
+    ReadResolution(path, video);
+    video.SetMaxFrameRate(ReadInt(path, "Max_Frame_Rate", kDefaultMaxFrameRate));
 }
 
 void SaveSettings(VisModule* module) {
@@ -79,4 +103,6 @@ void SaveSettings(VisModule* module) {
     // loaded choice (a failed start): the loaded value is the one to keep.
     const bool applied = video.transformReady && video.transform;
     WriteInt(path, "Transform_Choice", applied ? video.transform->GetEnabledMask() : video.transformMask);
+    WriteResolution(path, video);
+    WriteInt(path, "Max_Frame_Rate", video.maxFrameRate);
 }

@@ -5,7 +5,8 @@
 // round to nearest, and gives the caller its own word back on the way out;
 // every call out to the player runs at the caller's word.
 //
-//   PluginPrecision guard;     first line of Init, Render, Quit, Config and
+//   PluginPrecision guard;     first line of Init, Render, Quit, Config (in
+//                              PluginEntry, host/plugin_entry.h) and
 //                              every window or dialog procedure
 //   CallerPrecision asCaller;  around SendMessage to the player and any
 //                              dispatch of the thread's other windows

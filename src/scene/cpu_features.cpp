@@ -1,5 +1,6 @@
 #include "scene/cpu_features.h"
 
+#if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 
 uint32_t CpuFeatureWord() {
@@ -22,3 +23,8 @@ bool CpuHasAvx2() {
     }
     return Avx2Usable(ecx1, ebx7, xcr0);
 }
+#else
+// WebAssembly: no x86 features; the build itself decides on simd128.
+uint32_t CpuFeatureWord() { return 0; }
+bool CpuHasAvx2() { return false; }
+#endif

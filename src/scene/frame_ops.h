@@ -22,6 +22,8 @@ void ApplyDisplacementMmxPrefetch(const DisplacementJob& job);
 void ApplyDisplacementSse2(const DisplacementJob& job);
 // Four pixels per AVX2 register; only where CpuHasAvx2().
 void ApplyDisplacementAvx2(const DisplacementJob& job);
+// Two pixels per WebAssembly simd128 register; only in the browser build.
+void ApplyDisplacementSimd128(const DisplacementJob& job);
 using DisplacementStep = void (*)(const DisplacementJob& job);
 // The fastest variant this processor runs, and the step that applies it.
 DisplacementStep ChooseDisplacementStep();

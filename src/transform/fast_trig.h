@@ -9,6 +9,8 @@
 
 #if defined(__i386__) && !defined(__SSE2__)
 #define VELUNE_X87_ROUNDING 1
+#elif defined(__wasm__)
+#define VELUNE_WASM_ROUNDING 1
 #else
 #include <emmintrin.h>
 #endif
@@ -25,6 +27,8 @@ inline int RoundToInt(double v) {
     int i;
     __asm__("fistl %0" : "=m"(i) : "t"(v));
     return i;
+#elif defined(VELUNE_WASM_ROUNDING)
+    return static_cast<int>(__builtin_rint(v));  // f64.nearest: ties to even
 #else
     return _mm_cvtsd_si32(_mm_set_sd(v));
 #endif

@@ -10,7 +10,6 @@
 namespace {
 constexpr DWORD kFourCcUyvy = MAKEFOURCC('U', 'Y', 'V', 'Y');
 constexpr DWORD kFourCcYuy2 = MAKEFOURCC('Y', 'U', 'Y', '2');
-constexpr int kSlowDownMs = 5;
 
 int BitCount(unsigned value) {
     int n = 0;
@@ -39,6 +38,24 @@ bool RestoreIfLost(IDirectDrawSurface4* surface, HRESULT* lastResult) {
 bool DisplayTaken(HRESULT result) {
     return result == DDERR_SURFACELOST || result == DDERR_WRONGMODE || result == DDERR_NOEXCLUSIVEMODE ||
            result == DDERR_EXCLUSIVEMODEALREADYSET;
+}
+
+// Where the frame goes: the client area in screen coordinates, clear of the
+// caption and the borders, cut to the screen (a blit reaching past it is
+// refused whole), and the part of the frame that lands there. False when
+// nothing of it is on the screen (minimised, or moved off).
+bool WindowedBlit(HWND window, RECT* to, RECT* from) {
+    RECT client;
+    if (!GetClientRect(window, &client) || IsRectEmpty(&client)) return false;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT screen = {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    if (!IntersectRect(to, &client, &screen)) return false;
+    const int w = client.right - client.left, h = client.bottom - client.top;
+    const int frameW = from->right, frameH = from->bottom;
+    *from = {MulDiv(to->left - client.left, frameW, w), MulDiv(to->top - client.top, frameH, h),
+             MulDiv(to->right - client.left, frameW, w), MulDiv(to->bottom - client.top, frameH, h)};
+    return !IsRectEmpty(from);
 }
 
 }  // namespace
@@ -213,17 +230,23 @@ bool Video::RestoreSurfaces() {
 void Video::Flip(bool present) {
     if (primarySurface == nullptr || composeSurface == nullptr) return;
     SwapFrameBuffers();
-    RECT source = {0, 0, width, height};  // without the spare column
+    if (present && !displayLost && window != nullptr && RestoreSurfaces()) PresentFrame();
+    // After the blit and any wait for the display: the player sleeps what is
+    // left of this frame.
+    HandBackDelay();
+}
 
-    const int delay = displayMode != kFullScreen && useDelay ? kSlowDownMs : 0;
-    if (delayMsRef != nullptr) *delayMsRef = delay;
-    if (!present || displayLost || window == nullptr || !RestoreSurfaces()) return;
+void Video::PresentFrame() {
+    RECT source = {0, 0, width, height};  // without the spare column
+    // In Full Screen the blit starts as the display's beam leaves the picture,
+    // so a frame is not shown half old, half new.
+    if (displayMode == kFullScreen) WaitForVerticalBlank();
 
     // Blits wait for a busy card rather than fail.
     if (displayMode == kFullScreen) {
         lastResult = primarySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);
     } else if (displayMode == kWindowed) {
-        GetWindowRect(window, &windowRect);
+        if (!WindowedBlit(window, &windowRect, &source)) return;
         lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, DDBLT_WAIT, nullptr);
     } else {
         if (composeSurfaceOwned) overlaySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);

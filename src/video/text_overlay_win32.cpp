@@ -6,6 +6,7 @@
 
 #include <climits>
 
+#include "host/dpi_awareness.h"
 #include "host/plugin.h"
 #include "scene/scene.h"
 #include "video/error_report_win32.h"
@@ -21,15 +22,52 @@ const char kReleaseFailed[] = "Video::Render, Error releasing compose buffer dev
 // A busy or lost surface costs this frame its text, nothing more.
 bool SkipText(HRESULT result) { return result == DDERR_WASSTILLDRAWING || result == DDERR_SURFACELOST; }
 
-// Black one pixel below and to the right, then white: readable on any picture.
-void ShadowedText(HDC dc, int x, int y, const char* text, int length) {
+constexpr int kBaseDpi = 96;
+constexpr int kFontHeight = 10;  // pixels at 96 DPI
+
+// The texts are UTF-8 (song titles in any language); GDI gets UTF-16. Black
+// `shadow` pixels below and to the right, then white: readable on any picture.
+void ShadowedText(HDC dc, int x, int y, int shadow, const char* text, int length) {
+    wchar_t wide[kInfoLineBytes];
+    const int units = length > 0 ? MultiByteToWideChar(CP_UTF8, 0, text, length, wide, kInfoLineBytes) : 0;
     SetTextColor(dc, kBlack);
-    TextOutA(dc, x + 1, y + 1, text, length);
+    TextOutW(dc, x + shadow, y + shadow, wide, units);
     SetTextColor(dc, kWhite);
-    TextOutA(dc, x, y, text, length);
+    TextOutW(dc, x, y, wide, units);
 }
 
+int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, kBaseDpi); }
+int ShadowOffset(int dpi) { return dpi >= 2 * kBaseDpi ? dpi / kBaseDpi : 1; }
+
 }  // namespace
+
+// The DPI to size text for in frame pixels: the window's, less the stretch
+// that the Windowed blit already gives the frame (its client area is the
+// frame at the window's scale), so the text is as large on screen as the
+// system's own at that DPI; never smaller than at 96.
+int Video::TextDpi() const {
+    int dpi = static_cast<int>(dpi::ForWindow(window));
+    RECT client;
+    if (displayMode == kWindowed && window != nullptr && width > 0 && GetClientRect(window, &client) && client.right > 0)
+        dpi = MulDiv(dpi, width, client.right);
+    return dpi > kBaseDpi ? dpi : kBaseDpi;
+}
+
+int Video::PrepareFont() {
+    const int dpi = TextDpi();
+    if (font == nullptr || dpi != fontDpi) {
+        // Any character set: titles come in every script, and DEFAULT_CHARSET
+        // lets GDI's font linking find the glyphs Arial lacks.
+        HFONT made = CreateFontA(-Scaled(kFontHeight, dpi), 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+                                 VARIABLE_PITCH, "Arial");
+        if (made != nullptr) {
+            if (font != nullptr) DeleteObject(font);
+            font = made;
+            fontDpi = dpi;
+        }
+    }
+    return fontDpi;
+}
 
 void Video::ShowInfo() {
     const InfoStep step = NextInfoStep(composeFormat, showInfo, infoFrameCount);
@@ -43,6 +81,7 @@ void Video::ShowInfo() {
             // A busy surface: this frame goes without the text.
             if (!SkipText(lastResult)) ReportDirectDrawError("Video::ShowInfo, Error getting compose device context", lastResult, 1);
         } else {
+            const int dpi = PrepareFont();
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, kWhite);
             const HGDIOBJ keptFont = SelectObject(dc, font);
@@ -62,7 +101,8 @@ void Video::ShowInfo() {
             InfoLines lines;
             FormatInfoLines(values, &lines);
             for (int i = 0; i < kInfoLineCount; ++i)
-                ShadowedText(dc, kInfoTextX, kInfoFirstLineY + i * kInfoLineSpacing, lines.text[i], lines.length[i]);
+                ShadowedText(dc, Scaled(kInfoTextX, dpi), Scaled(kInfoFirstLineY + i * kInfoLineSpacing, dpi),
+                             ShadowOffset(dpi), lines.text[i], lines.length[i]);
 
             SelectObject(dc, keptFont);
             lastResult = composeSurface->ReleaseDC(dc);
@@ -81,9 +121,11 @@ void Video::ShowMessage() {
             ReportDirectDrawError("Video::ShowMessage, Error getting compose device context", lastResult, 1);
         return;  // a busy surface: the frame goes without the message
     }
+    const int dpi = PrepareFont();
     const HGDIOBJ keptFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    ShadowedText(dc, kMessageTextX, height - kMessageRise, messageText, MessageLength(messageText));
+    ShadowedText(dc, Scaled(kMessageTextX, dpi), height - Scaled(kMessageRise, dpi), ShadowOffset(dpi),
+                 messageText, MessageLength(messageText));
     SelectObject(dc, keptFont);
     lastResult = composeSurface->ReleaseDC(dc);
     if (FAILED(lastResult)) ReportDirectDrawError(kReleaseFailed, lastResult, 1);

@@ -9,15 +9,19 @@
 //                            ChangeRes, ReleaseResources, player queries
 //   video_modes_win32.cpp    memory estimate, mode enumeration and names
 //   surfaces_win32.cpp       Allocate/Release/RestoreSurfaces, overlay, Flip
+//   frame_clock_win32.cpp    the frame-rate cap: waits and the player's delayMs
 //   video_compose_win32.cpp  Compose: lock, convert, unlock
-//   text_overlay_win32.cpp   ShowInfo, ShowMessage
+//   text_overlay_win32.cpp   ShowInfo, ShowMessage, the overlay font
+//   song_title_win32.cpp     the song title query, Unicode first
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
+//   window_size_win32.cpp    the Windowed window's size for the frame
 #include <windows.h>
 #include <ddraw.h>
 
 #include "scene/scene_display.h"
+#include "video/frame_pacer.h"
 
 enum DisplayMode {
     kFullScreen = 0,
@@ -42,6 +46,9 @@ public:
     // Background without a usable overlay enters Windowed instead.
     bool ChangeRes();
     void ReleaseResources();
+    // The stored size, when the requested mode's list has it, wins over the
+    // stored index.
+    void FindRequestedSize();
 
     // --- modes (video_modes_win32.cpp)
     // The display's present mode; a failure is reported with the given text.
@@ -60,11 +67,20 @@ public:
     bool RestoreSurfaces();  // false when a surface cannot be had back: display lost
     // Exchanges the frame buffers; puts the frame on the screen when `present`.
     void Flip(bool present = true);
+    void PresentFrame();
+
+    // --- frame-rate cap (frame_clock_win32.cpp)
+    void SetMaxFrameRate(int stored);  // Max_Frame_Rate, validated
+    void WaitForFrame();               // start of Render: sleeps while early
+    void WaitForVerticalBlank();       // Full Screen, before the blit
+    void HandBackDelay();              // end of Flip: the module's delayMs
 
     // --- per frame (video_compose_win32.cpp, text_overlay_win32.cpp)
     bool Compose();  // false: the frame is skipped (busy, lost)
     void ShowInfo();
     void ShowMessage();
+    int TextDpi() const;
+    int PrepareFont();  // the overlay font for TextDpi; returns that DPI
 
     // --- display loss (display_loss_win32.cpp)
     // Start of a frame: false while the display is lost (the frame's display
@@ -84,9 +100,15 @@ public:
     void PutBackWallpaper();
     void KeepWindowOnAMonitor();
 
+    // --- the window (window_size_win32.cpp)
+    // Outer size of the Windowed window: its client area is the frame, scaled
+    // by the window's DPI, so the picture is as large on screen as at 100 %.
+    SIZE WindowedSize() const;
+
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;
     int QueryPlaylistIndex() override;
+    // UTF-8, at most 255 bytes, in titleText; null when the player has none.
     const char* QueryTitle(int index) override;
 
     // Fields, in the order the rest of the plug-in knows them. width, height,
@@ -103,6 +125,12 @@ public:
     int requestedDisplayMode = -1;
     int resolution = 0;
     int requestedResolution = -1;
+    // Settings "Resolution": the size and depth that requestedResolution
+    // stands for, looked up in the lists when they are made (they change
+    // with drivers and monitors); 0 when none is stored.
+    int requestedWidth = 0;
+    int requestedHeight = 0;
+    int requestedBits = 0;
     int displayWidth = 0;
     int displayHeight = 0;
     IDirectDraw4* directDraw = nullptr;
@@ -135,6 +163,7 @@ public:
     DWORD infoTime = 0;
     int showInfo = 0;
     HFONT font = nullptr;
+    int fontDpi = 96;
     int transformReady = 0;
     int transformMask = 0;
     HWND* hostWindowRef = nullptr;
@@ -143,6 +172,8 @@ public:
     int wallpaperPending = 0;
     // The module record's delayMs, rewritten by Flip; null until Init sets it.
     int* delayMsRef = nullptr;
+    int maxFrameRate = kDefaultMaxFrameRate;  // Max_Frame_Rate: 0 = no cap
+    FramePacer pacer;
 
     // Display loss: surfaces or the exclusive level taken by another program.
     int displayLost = 0;
@@ -158,6 +189,7 @@ public:
     int cursorLowered = 0;    // ShowCursor(FALSE) calls to give back
     int wallpaperReplaced = 0;
     char userWallpaper[MAX_PATH] = {};
+    char titleText[256] = {};
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

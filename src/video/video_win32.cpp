@@ -1,5 +1,6 @@
 // Video: construction and destruction, the DirectX 6 check, the display window,
-// entering a display mode (ChangeRes) and the player queries.
+// entering a display mode (ChangeRes) and the player queries (the title's in
+// song_title_win32.cpp).
 #include <cstring>
 
 #include "host/plugin.h"
@@ -13,7 +14,6 @@
 namespace {
 constexpr UINT kQueryPlayPosition = 105;
 constexpr UINT kQueryPlaylistIndex = 125;
-constexpr UINT kQueryTitle = 212;
 
 int RecordHeight(const void* context, int list, int index) {
     return static_cast<int>(static_cast<const Video*>(context)->modeRecords[list][index].dwHeight);
@@ -41,7 +41,7 @@ Video::Video() {
     memset(&overlayDesc, 0, sizeof overlayDesc);
     memset(&displayPixelFormat, 0, sizeof displayPixelFormat);
     displayPixelFormat.dwSize = sizeof displayPixelFormat;
-    font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
+    font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
     transform = new Transform;
     SetFatalReportHook(LeaveDisplay, this);
 }
@@ -103,6 +103,7 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     if (directDraw == nullptr) return;
     GetTotalVideoMemory();
     EnumerateModes();
+    FindRequestedSize();
 
     ModeRequest request = ResolveModeRequest(requestedDisplayMode, requestedResolution, modeCounts, RecordHeight, this);
     if (request.resolution < 0) {
@@ -131,7 +132,8 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
         ReportError("Error creating window", 1);
         return;
     }
-    SetWindowPos(window, nullptr, windowX, windowY, width, height, SWP_NOZORDER);
+    const SIZE outer = WindowedSize();
+    SetWindowPos(window, nullptr, windowX, windowY, outer.cx, outer.cy, SWP_NOZORDER);
     ShowWindow(window, SW_SHOWNORMAL);
 
     DDCAPS caps;
@@ -147,6 +149,12 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     overlaySupported = ProbeOverlay() ? 1 : 0;
 
     ChangeRes();
+}
+
+void Video::FindRequestedSize() {
+    const int list = ValidDisplayMode(requestedDisplayMode) >= 0 ? requestedDisplayMode : kFullScreen;
+    const int found = SameModeIn(*this, list, requestedWidth, requestedHeight, requestedBits);
+    if (found >= 0) requestedResolution = found;
 }
 
 namespace {
@@ -252,7 +260,8 @@ Video::Surfaces Video::EnterRequestedMode() {
             windowY = keptY;
             KeepWindowOnAMonitor();
         }
-        SetWindowPos(window, nullptr, windowX, windowY, width, height,
+        const SIZE outer = WindowedSize();
+        SetWindowPos(window, nullptr, windowX, windowY, outer.cx, outer.cy,
                      SWP_NOZORDER | (windowed ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         SetActiveWindow(window);
         lastResult = directDraw->RestoreDisplayMode();
@@ -335,8 +344,3 @@ int Video::QueryPlaylistIndex() {
     return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlaylistIndex));
 }
 
-const char* Video::QueryTitle(int index) {
-    if (hostWindowRef == nullptr) return nullptr;
-    CallerPrecision asCaller;
-    return reinterpret_cast<const char*>(SendMessageA(*hostWindowRef, WM_USER, static_cast<WPARAM>(index), kQueryTitle));
-}

@@ -2,8 +2,12 @@
 // progress line, the options, and decoding songs back to the player's PCM.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "audio/synth.h"
 #include "audio_decoder.h"
+#include "batch_render.h"
 #include "media_fixtures.h"
 #include "playlist_clock.h"
 #include "progress_bar.h"
@@ -53,6 +57,8 @@ TEST(ProgressLine, ShowsFramesSpeedAndTimeLeft) {
     EXPECT_EQ(FormatProgress(120, 900, 2.0, 30.0), "[##------------------] 120/900 frames  2.0x real time  0:13 left");
     EXPECT_EQ(FormatProgress(900, 900, 10.0, 30.0), "[####################] 900/900 frames  3.0x real time  0:00 left");
     EXPECT_EQ(FormatProgress(0, 900, 0.0, 30.0), "[--------------------]   0/900 frames  --x real time  -- left");
+    EXPECT_EQ(FormatSummary(300, 30.0, 4.0, 5123456), "300 frames (0:10) in 4.0 s, 2.5x real time, 5.1 MB");
+    EXPECT_EQ(FormatSummary(9000, 30.0, 75.0, 81234), "9000 frames (5:00) in 1:15, 4.0x real time, 81.2 kB");
     EXPECT_EQ(FormatDuration(59.6), "1:00");
     EXPECT_EQ(FormatDuration(3725.0), "1:02:05");
 }
@@ -79,10 +85,22 @@ TEST(RenderOptionsParsing, InputsVideoAndQuality) {
     EXPECT_EQ(png.every, 0);  // without a video the last frame is written
 
     for (const auto& bad : {std::vector<std::string>{"--crf", "64"}, {"--bitrate", "0"}, {"--input", ""},
-                            {"--renderer", "all", "--video", "v.mp4"}}) {
+                            {"--renderer", "all", "--video", "v.mp4"}, {"--input-dir", "songs"},
+                            {"--input-dir", "songs", "--video-dir", "videos", "--video", "v.mp4"}}) {
         RenderOptions b;
         EXPECT_FALSE(Parse(bad, &b, &message)) << bad[0];
     }
+}
+
+TEST(BatchSongs, AudioFilesOnlyAndOneVideoNameEach) {
+    const std::string dir = fixtures::TempFolder("songs");
+    for (const char* name : {"b.mp3", "A.FLAC", "b.ogg", "cover.jpg", ".hidden.mp3", "notes.txt", "c.wav.part"})
+        std::ofstream(dir + "/" + name) << "x";
+    std::filesystem::create_directory(dir + "/folder.mp3");
+    const std::vector<std::string> songs = SongsIn(dir);
+    EXPECT_EQ(songs, (std::vector<std::string>{dir + "/A.FLAC", dir + "/b.mp3", dir + "/b.ogg"}));
+    // Two songs named alike must not write one video.
+    EXPECT_EQ(VideoNames(songs, ".mp4"), (std::vector<std::string>{"A.mp4", "b-mp3.mp4", "b-ogg.mp4"}));
 }
 
 TEST(SongDecoding, LosslessFilesGiveBackEverySampleAndTheirTitle) {

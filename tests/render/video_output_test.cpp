@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "audio/synth.h"
@@ -99,6 +101,41 @@ TEST(RenderVideo, LosslessRgbFramesEqualThePngsOfTheSameRun) {
             for (uint32_t px : png) lit += px != 0;
         }
         EXPECT_GT(lit, 100);  // a black video would match black pictures
+    }
+}
+
+TEST(RenderVideo, ThePipelineGivesTheFramesOfTheSingleThreadedPath) {
+    // 40 frames pass through a queue of 1 and of 4 pictures many times over.
+    const std::string dir = fixtures::TempFolder("pipeline");
+    for (const std::vector<std::string>& codec : {Args({"--vcodec", "ffv1"}), Args({"--crf", "0"})}) {
+        SCOPED_TRACE(codec[1]);
+        std::vector<std::vector<uint32_t>> videos[3];
+        for (int i = 0; i < 3; ++i) {
+            std::vector<std::string> args = {"--video", dir + "/v.mkv", "--size", "64x48", "--frames", "40",
+                                             "--renderer", "4", "--queue", i == 0 ? "0" : i == 1 ? "1" : "4"};
+            args.insert(args.end(), codec.begin(), codec.end());
+            ASSERT_EQ(Render(args).exitCode, 0);
+            videos[i] = fixtures::DecodeFrames(dir + "/v.mkv");
+        }
+        ASSERT_EQ(videos[0].size(), 40u);
+        for (size_t i = 1; i < videos[0].size(); ++i) EXPECT_NE(videos[0][i], videos[0][i - 1]) << i;
+        EXPECT_TRUE(videos[1] == videos[0]);
+        EXPECT_TRUE(videos[2] == videos[0]);
+    }
+}
+
+TEST(RenderVideo, X264RunsAtOurPresetOnEveryCoreUnlessToldOtherwise) {
+    const std::string dir = fixtures::TempFolder("preset");
+    const std::string threads = "threads=" + std::to_string(std::thread::hardware_concurrency()) + " ";
+    for (const char* preset : {"", "ultrafast"}) {
+        std::vector<std::string> args = {"--video", dir + "/v.mp4", "--size", "64x48", "--frames", "3"};
+        if (preset[0] != '\0') args.insert(args.end(), {"--preset", preset});
+        ASSERT_EQ(Render(args).exitCode, 0);
+        std::ifstream f(dir + "/v.mp4");
+        const std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        // x264 writes its settings into the stream.
+        EXPECT_NE(bytes.find(preset[0] == '\0' ? "me=dia subme=1 " : "me=dia subme=0 "), std::string::npos) << preset;
+        EXPECT_NE(bytes.find(threads), std::string::npos) << preset;
     }
 }
 

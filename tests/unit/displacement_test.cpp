@@ -15,11 +15,18 @@ struct Path {
 
 // Every SIMD path this processor can run, and the one chosen at run time.
 std::vector<Path> SimdPaths() {
+#if defined(__wasm__)
+    std::vector<Path> paths;
+#if defined(__wasm_simd128__)
+    paths.push_back({"simd128", ApplyDisplacementSimd128});
+#endif
+#else
     std::vector<Path> paths = {{"MMX", ApplyDisplacementMmx}};
     const uint32_t features = CpuFeatureWord();
     if (FeatureHasSse(features)) paths.push_back({"MMX+prefetch", ApplyDisplacementMmxPrefetch});
     if (FeatureHasSse2(features)) paths.push_back({"SSE2", ApplyDisplacementSse2});
     if (CpuHasAvx2()) paths.push_back({"AVX2", ApplyDisplacementAvx2});
+#endif
     paths.push_back({"chosen", ApplyDisplacement});
     return paths;
 }

@@ -12,7 +12,7 @@ namespace {
 const char* const kKeysInOrder[] = {"Display_Mode",     "Resolution_Mode",    "Frames_Per_Scene", "Minimize_Winamp",
                                     "Use_Delay",        "Prefered_Renderer",  "Prefered_Transform",
                                     "Show_Song_Title",  "Window_Pos_X",       "Window_Pos_Y",     "Renderer_Choice",
-                                    "Transform_Choice"};
+                                    "Transform_Choice", "Resolution",         "Max_Frame_Rate"};
 
 std::vector<std::string> KeyNames(const std::vector<std::string>& entries) {
     std::vector<std::string> names;
@@ -20,12 +20,18 @@ std::vector<std::string> KeyNames(const std::vector<std::string>& entries) {
     return names;
 }
 
+std::string Text(const Sandbox& box, const std::string& key) {
+    for (const std::string& e : box.IniEntries())
+        if (e.compare(0, key.size() + 1, key + "=") == 0) return e.substr(key.size() + 1);
+    return "(none)";
+}
+
 }  // namespace
 
 // Without a settings file the plug-in starts on its defaults, and Init followed
-// at once by Quit writes all twelve keys, in order, beside the library: the
+// at once by Quit writes every key, in order, beside the library: the
 // library's own name does not matter.
-TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesTwelveKeysInOrder) {
+TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesEveryKeyInOrder) {
     Sandbox box("defaults", "vis_renamed.dll");
     const PlayerRun run = box.Run("--frames 0");
     ASSERT_TRUE(run.finished);
@@ -48,6 +54,8 @@ TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesTwelveKeysInOrder) {
     EXPECT_EQ(box.Ini("Window_Pos_Y"), 0);
     EXPECT_EQ(box.Ini("Renderer_Choice"), 16383);
     EXPECT_EQ(box.Ini("Transform_Choice"), 32767);
+    EXPECT_EQ(Text(box, "Resolution").compare(0, 8, "640x480x"), 0) << Text(box, "Resolution");
+    EXPECT_EQ(box.Ini("Max_Frame_Rate"), 60);
 }
 
 // Locks, both masks, a scene length of -1 and the other values come back
@@ -58,12 +66,12 @@ TEST(HostSettings, ValuesAndTheWindowPositionSurviveARestart) {
     box.WriteIni(
         "Display_Mode=1\r\nFrames_Per_Scene=-1\r\nMinimize_Winamp=1\r\nUse_Delay=1\r\n"
         "Prefered_Renderer=3\r\nPrefered_Transform=7\r\nShow_Song_Title=0\r\nWindow_Pos_X=40\r\n"
-        "Window_Pos_Y=30\r\nRenderer_Choice=8192\r\nTransform_Choice=16384\r\n");
+        "Window_Pos_Y=30\r\nRenderer_Choice=8192\r\nTransform_Choice=16384\r\nMax_Frame_Rate=30\r\n");
     const PlayerRun first = box.Run("--frames 4 --move 2:120,90");
     ASSERT_TRUE(first.finished);
     const std::vector<std::string> opened = first.TextsOf("window ");
     ASSERT_FALSE(opened.empty());
-    EXPECT_EQ(opened.front().compare(0, 16, "window 40 30 640"), 0) << opened.front();
+    EXPECT_EQ(opened.front().compare(0, 13, "window 40 30 "), 0) << opened.front();
 
     const int resolution = box.Ini("Resolution_Mode");
     for (int run = 0; run < 2; ++run) {
@@ -80,27 +88,28 @@ TEST(HostSettings, ValuesAndTheWindowPositionSurviveARestart) {
         EXPECT_EQ(box.Ini("Window_Pos_Y"), 90);
         EXPECT_EQ(box.Ini("Renderer_Choice"), 8192);
         EXPECT_EQ(box.Ini("Transform_Choice"), 16384);
+        EXPECT_EQ(box.Ini("Max_Frame_Rate"), 30);
         if (run == 0) {
             const PlayerRun second = box.Run("--frames 2");
             ASSERT_TRUE(second.finished);
             const std::vector<std::string> reopened = second.TextsOf("window ");
             ASSERT_FALSE(reopened.empty());
-            EXPECT_EQ(reopened.front().compare(0, 17, "window 120 90 640"), 0) << reopened.front();
+            EXPECT_EQ(reopened.front().compare(0, 14, "window 120 90 "), 0) << reopened.front();
         }
     }
 }
 
 // Values no build of the plug-in writes are mended on loading: a display mode
 // of 7 starts Full Screen, locks beyond their tables unlock, a scene length of
-// 0 becomes 500, any non-zero flag is on, and a resolution index far past the
-// list does not take the plug-in down. In Full Screen a move of the window is
+// 0 becomes 500, any non-zero flag is on, a frame-rate cap above 240 is 240,
+// and a resolution index far past the list does not take the plug-in down. In Full Screen a move of the window is
 // not remembered.
 TEST(HostSettings, DamagedValuesAreMendedOnLoading) {
     Sandbox box("damaged");
     box.WriteIni(
         "Display_Mode=7\r\nResolution_Mode=999\r\nFrames_Per_Scene=0\r\nUse_Delay=5\r\n"
         "Prefered_Renderer=14\r\nPrefered_Transform=-9\r\nShow_Song_Title=2\r\nWindow_Pos_X=10\r\n"
-        "Window_Pos_Y=20\r\n");
+        "Window_Pos_Y=20\r\nMax_Frame_Rate=500\r\n");
     const PlayerRun run = box.Run("--frames 3 --move 2:200,150");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
@@ -114,7 +123,9 @@ TEST(HostSettings, DamagedValuesAreMendedOnLoading) {
     EXPECT_EQ(box.Ini("Show_Song_Title"), 1);
     EXPECT_EQ(box.Ini("Window_Pos_X"), 10);
     EXPECT_EQ(box.Ini("Window_Pos_Y"), 20);
-    EXPECT_EQ(run.Delays().at(1), 0);  // Full Screen never slows the player down
+    // Full Screen ignores Use_Delay; the pause is what a frame at 240 leaves.
+    EXPECT_LE(run.Delays().at(1), 4);
+    EXPECT_EQ(box.Ini("Max_Frame_Rate"), 240);
 }
 
 // A library whose directory leaves no room for the settings file's name runs
@@ -149,11 +160,35 @@ TEST(HostSettings, APathTooLongForTheFileNameWritesNothing) {
     EXPECT_FALSE(host_test::FileExists(base.IniPath()));
 }
 
+// The mode is remembered by its size as well as its index: a driver or a
+// monitor that lists three more modes first does not change the picture's size.
+TEST(HostSettings, TheResolutionIsFoundBySizeInANewModeList) {
+    Sandbox box("resolution");
+    box.UseFaultyDirectDraw();
+    box.WriteIni("Display_Mode=1\r\nResolution=800x600x32\r\n");
+    int index = -1;
+    for (const char* modes : {"", "insert"}) {
+        SCOPED_TRACE(modes);
+        box.SetEnv("VELUNE_DDRAW_MODES", modes);
+        const PlayerRun run = box.Run("--frames 3 --capture 2");
+        ASSERT_TRUE(run.finished);
+        const host_test::Capture capture = box.CaptureAt(2);
+        EXPECT_EQ(capture.width, 800);
+        EXPECT_EQ(capture.height, 600);
+        EXPECT_EQ(Text(box, "Resolution"), "800x600x32");
+        if (index >= 0) {
+            EXPECT_EQ(box.Ini("Resolution_Mode"), index + 3);
+        }
+        index = box.Ini("Resolution_Mode");
+    }
+}
+
 // Hostile files through the real plug-in with the panel open: huge and
 // negative numbers, values of 10,000 characters, binary bytes. The panel shows
 // what holds, nothing writes past its buffers (the player checks its heaps
 // after Quit), and the first line of each key (the one read and written)
-// holds a plain number afterwards; lines of no key of ours stay as they were.
+// holds a plain number (a size for the resolution) afterwards; lines of no
+// key of ours stay as they were.
 TEST(HostSettings, HostileFilesWithThePanelOpen) {
     const std::string binary("Frames_Per_Scene=\x01\xff\x00" "77\r\nDisplay_Mode=\x80\x81\r\n\xfe\xff=\x00\x1b\r\n"
                              "Window_Pos_X=12\x07\xff\r\nResolution_Mode=\x9b\x9b\x9b\r\n", 80);
@@ -194,7 +229,7 @@ TEST(HostSettings, HostileFilesWithThePanelOpen) {
             std::string entry;
             for (const std::string& e : box.IniEntries())
                 if (entry.empty() && e.compare(0, std::strlen(key) + 1, std::string(key) + "=") == 0) entry = e;
-            EXPECT_TRUE(std::regex_match(entry, std::regex("[A-Za-z_]+=-?[0-9]{1,10}"))) << key << ": " << entry;
+            EXPECT_TRUE(std::regex_match(entry, std::regex("[A-Za-z_]+=-?[0-9]{1,10}(x[0-9]{1,10}){0,2}"))) << key << ": " << entry;
         }
         const int saved = box.Ini("Frames_Per_Scene");
         EXPECT_EQ(shown, saved == -1 ? std::string("Never") : std::to_string(saved));

@@ -239,7 +239,7 @@ TEST_F(RobustSession, ChaosOfKeysKeepsMemoryFlatAndSettingsValid) {
     session.Quit();
     const char* keysSaved[] = {"Display_Mode", "Resolution_Mode", "Frames_Per_Scene", "Minimize_Winamp", "Use_Delay",
                                "Prefered_Renderer", "Prefered_Transform", "Show_Song_Title", "Window_Pos_X",
-                               "Window_Pos_Y", "Renderer_Choice", "Transform_Choice"};
+                               "Window_Pos_Y", "Renderer_Choice", "Transform_Choice", "Max_Frame_Rate"};
     for (const char* key : keysSaved) EXPECT_NE(ReadSetting(key, -12345), -12345) << key;
     const int mode = ReadSetting("Display_Mode", -1);
     EXPECT_TRUE(mode == 0 || mode == 1) << mode;

@@ -30,9 +30,13 @@ TEST_F(VideoLifecycle, FullScreenByDefaultAt480LinesOf16Bits) {
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
     EXPECT_EQ(ScreenBitsPerPixel(), 16);
+    // This player never sleeps delayMs: Render itself keeps to 60 frames a
+    // second, and hands back what is left of the frame, Use_Delay or not.
+    const DWORD start = GetTickCount();
     session.Render(200);
+    EXPECT_GE(GetTickCount() - start, 3250u);
     EXPECT_FALSE(session.quitRequested);
-    EXPECT_EQ(session.module->delayMs, 0);
+    EXPECT_LE(session.module->delayMs, 16);
     // The frames reached the screen: the picture is no longer black.
     std::vector<uint32_t> screen = GrabScreen(0, 0, 640, 480);
     EXPECT_GT(CountNonBlack(screen), 1000u);
@@ -55,9 +59,13 @@ TEST_F(VideoLifecycle, WindowedAtTheStoredSizeAndPlace) {
     GetWindowRect(session.display, &rect);
     EXPECT_EQ(rect.left, 40);
     EXPECT_EQ(rect.top, 30);
-    EXPECT_EQ(rect.bottom - rect.top, 480);
+    RECT client = {};
+    GetClientRect(session.display, &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 480);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), desktop.right - desktop.left);  // the desktop keeps its mode
-    EXPECT_EQ(session.module->delayMs, 5);
+    EXPECT_GE(session.module->delayMs, 5);
+    EXPECT_LE(session.module->delayMs, 16);
     std::vector<uint32_t> inside = GrabScreen(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     EXPECT_GT(CountNonBlack(inside), 1000u);
     session.Quit();

@@ -11,6 +11,9 @@
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
 //   VELUNE_DDRAW_LOG    file that receives what happened, line by line
+//   VELUNE_DDRAW_MODES  reverse | insert: the display modes listed backwards,
+//                       or with three more sizes listed first, as another
+//                       driver or monitor offers them
 #define CINTERFACE
 #include <windows.h>
 #include <ddraw.h>
@@ -23,8 +26,11 @@ namespace {
 
 enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate };
 
+enum class Modes { kAsIs, kReverse, kInsert };
+
 struct State {
     Fault fault = Fault::kNone;
+    Modes modes = Modes::kAsIs;
     int at = 1;
     char logPath[MAX_PATH] = {};
     int presents = 0;            // presentations attempted (primary blits, overlay updates)
@@ -57,6 +63,7 @@ decltype(IDirectDraw4Vtbl::CreateSurface) realCreateSurface;
 decltype(IDirectDraw4Vtbl::SetCooperativeLevel) realSetCooperativeLevel;
 decltype(IDirectDraw4Vtbl::SetDisplayMode) realSetDisplayMode;
 decltype(IDirectDraw4Vtbl::RestoreDisplayMode) realRestoreDisplayMode;
+decltype(IDirectDraw4Vtbl::EnumDisplayModes) realEnumDisplayModes;
 decltype(IDirectDrawSurface4Vtbl::Blt) realBlt;
 decltype(IDirectDrawSurface4Vtbl::Lock) realLock;
 decltype(IDirectDrawSurface4Vtbl::IsLost) realIsLost;
@@ -229,6 +236,42 @@ HRESULT WINAPI RestoreDisplayMode(IDirectDraw4* self) {
     return result;
 }
 
+struct ModeList {
+    DDSURFACEDESC2 modes[512];
+    int count = 0;
+};
+
+HRESULT WINAPI Collect(DDSURFACEDESC2* desc, void* context) {
+    ModeList* list = static_cast<ModeList*>(context);
+    if (list->count < 512) list->modes[list->count++] = *desc;
+    return DDENUMRET_OK;
+}
+
+HRESULT WINAPI EnumDisplayModes(IDirectDraw4* self, DWORD flags, DDSURFACEDESC2* filter, void* context,
+                                LPDDENUMMODESCALLBACK2 callback) {
+    if (state.modes == Modes::kAsIs) return realEnumDisplayModes(self, flags, filter, context, callback);
+    static ModeList list;
+    list.count = 0;
+    const HRESULT result = realEnumDisplayModes(self, flags, filter, &list, Collect);
+    if (FAILED(result) || list.count == 0) return result;
+    if (state.modes == Modes::kInsert) {
+        const DWORD sizes[][2] = {{352, 240}, {720, 480}, {1152, 864}};
+        for (const auto& size : sizes) {
+            DDSURFACEDESC2 extra = list.modes[0];
+            extra.dwWidth = size[0];
+            extra.dwHeight = size[1];
+            extra.ddpfPixelFormat.dwRGBBitCount = 32;
+            if (callback(&extra, context) == DDENUMRET_CANCEL) return DD_OK;
+        }
+        for (int i = 0; i < list.count; ++i)
+            if (callback(&list.modes[i], context) == DDENUMRET_CANCEL) break;
+    } else {
+        for (int i = list.count - 1; i >= 0; --i)
+            if (callback(&list.modes[i], context) == DDENUMRET_CANCEL) break;
+    }
+    return DD_OK;
+}
+
 HRESULT WINAPI QueryInterface(IDirectDraw* self, REFIID riid, void** out) {
     const HRESULT result = realQueryInterface(self, riid, out);
     static bool done = false;
@@ -240,6 +283,8 @@ HRESULT WINAPI QueryInterface(IDirectDraw* self, REFIID riid, void** out) {
             realSetCooperativeLevel = t->SetCooperativeLevel;
             realSetDisplayMode = t->SetDisplayMode;
             realRestoreDisplayMode = t->RestoreDisplayMode;
+            realEnumDisplayModes = t->EnumDisplayModes;
+            t->EnumDisplayModes = EnumDisplayModes;
             t->CreateSurface = CreateSurface;
             t->SetCooperativeLevel = SetCooperativeLevel;
             t->SetDisplayMode = SetDisplayMode;
@@ -263,6 +308,10 @@ void ReadSettings() {
                  {"create", Fault::kCreate}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
+    text[0] = '\0';
+    GetEnvironmentVariableA("VELUNE_DDRAW_MODES", text, sizeof text);
+    if (std::strcmp(text, "reverse") == 0) state.modes = Modes::kReverse;
+    if (std::strcmp(text, "insert") == 0) state.modes = Modes::kInsert;
     Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
 }
 

@@ -30,6 +30,26 @@ bool SplitFrame(const std::string& arg, int& frame, std::string& rest) {
     return ParseInt(arg.substr(0, colon), frame) && frame >= 1;
 }
 
+// A command line passes through the ANSI code page: other characters come as
+// \uXXXX (four hex digits, a UTF-16 unit each).
+std::wstring DecodeTitle(const std::string& text) {
+    std::wstring title;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 5 < text.size() && text[i + 1] == 'u') {
+            char* end = nullptr;
+            const std::string hex = text.substr(i + 2, 4);
+            const unsigned long unit = std::strtoul(hex.c_str(), &end, 16);
+            if (hex.size() == 4 && *end == '\0') {
+                title.push_back(static_cast<wchar_t>(unit));
+                i += 5;
+                continue;
+            }
+        }
+        title.push_back(static_cast<wchar_t>(static_cast<unsigned char>(text[i])));
+    }
+    return title;
+}
+
 }  // namespace
 
 bool ParseKeyName(const std::string& name, unsigned& key, bool& alt) {
@@ -112,6 +132,11 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             options.seed = static_cast<uint32_t>(seed);
         } else if (flag == "--null-title") {
             options.nullTitle = true;
+        } else if (flag == "--ansi-titles") {
+            options.ansiTitles = true;
+        } else if (flag == "--title") {
+            if (!needValue()) return false;
+            options.titles.push_back(DecodeTitle(argv[++i]));
         } else if (flag == "--capture-prefix") {
             if (!needValue()) return false;
             options.capturePrefix = argv[++i];

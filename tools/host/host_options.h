@@ -24,7 +24,9 @@ struct HostOptions {
     int silentSongs = 0;            // songs of silence, for pixel tests
     double songSeconds = 20.0;
     uint32_t seed = 1;
-    bool nullTitle = false;         // answer the title query with a null address
+    bool nullTitle = false;         // answer the title queries with a null address
+    bool ansiTitles = false;        // leave the Unicode title query (213) unanswered
+    std::vector<std::wstring> titles;  // the first entries' titles; \uXXXX escapes for any character
     std::string capturePrefix = "capture";
     int captureEvery = 0;
     bool captureScreen = false;     // whole screen rather than the display window's client area

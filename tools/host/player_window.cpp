@@ -31,11 +31,23 @@ LRESULT AnswerQuery(PlayerState& state, WPARAM wParam, LPARAM lParam) {
         state.log.Line(frame, "query 212 wparam %d result \"%s\"", entry, title ? title : "(null)");
         return reinterpret_cast<LRESULT>(title);
     }
-    default:
-        state.log.Line(frame, "query %ld wparam %u unanswered", static_cast<long>(lParam),
-                       static_cast<unsigned>(wParam));
-        return 0;
+    case kQueryUnicodeTitle: {
+        if (state.ansiTitles) break;
+        const int entry = static_cast<int>(wParam);
+        const wchar_t* title = state.nullTitle ? nullptr : state.playlist.UnicodeTitle(entry);
+        char text[1024] = "(null)";
+        if (title) {
+            const int n = WideCharToMultiByte(CP_UTF8, 0, title, -1, text, sizeof text, nullptr, nullptr);
+            if (n == 0) text[0] = '\0';
+        }
+        state.log.Line(frame, "query 213 wparam %d result \"%s\"", entry, text);
+        return reinterpret_cast<LRESULT>(title);
     }
+    default:
+        break;
+    }
+    state.log.Line(frame, "query %ld wparam %u unanswered", static_cast<long>(lParam), static_cast<unsigned>(wParam));
+    return 0;
 }
 
 // Winamp's transport keys: Z previous, X play (from the start), B next.

@@ -18,6 +18,7 @@ struct PlayerState {
     HostLog log;
     std::atomic<int> frame{0};  // the frame being prepared or rendered
     bool nullTitle = false;     // answer title queries like a player that has none
+    bool ansiTitles = false;    // leave the Unicode title query unanswered, as older players do
     VisModule* module = nullptr;
     int fpuBits = 64;
     // The player's exit (player_exit.cpp): how long it still answers
@@ -34,6 +35,7 @@ constexpr UINT kRunConfig = WM_APP + 1;
 constexpr LPARAM kQueryPosition = 105;
 constexpr LPARAM kQueryPlaylistIndex = 125;
 constexpr LPARAM kQueryTitle = 212;
+constexpr LPARAM kQueryUnicodeTitle = 213;
 
 HWND CreatePlayerWindow(HINSTANCE instance, PlayerState* state);
 // Logs the entry that begins now, and repaints the title shown.

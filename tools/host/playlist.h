@@ -16,8 +16,13 @@ public:
     int Index() const { return index; }
     int PositionMs() const;
     const audio::Track& Current() const { return tracks[static_cast<size_t>(index)]; }
-    // The entry's title, or null for an index outside the list.
+    // The entry's title in the ANSI code page ('?' for what it cannot hold),
+    // or null for an index outside the list.
     const char* Title(int entry) const;
+    const wchar_t* UnicodeTitle(int entry) const;
+    // Gives an entry another title; the tracks' own titles are in the ANSI
+    // code page (file names from the command line).
+    void Rename(int entry, const std::wstring& title);
     // The sample frame the play position has reached in the current entry.
     size_t CurrentFrame() const;
 
@@ -32,6 +37,7 @@ private:
     double LengthMs() const;
 
     std::vector<audio::Track> tracks;
+    std::vector<std::wstring> unicodeTitles;
     int index = 0;
     double positionMs = 0.0;
 };

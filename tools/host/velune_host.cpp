@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -211,9 +212,30 @@ void Player::Capture(int frame) {
     state.log.Line(frame, "capture %s %s", ok ? "ok" : "failed", path.c_str());
 }
 
+// The process's CPU time so far, user and kernel, in milliseconds.
+int64_t CpuMilliseconds() {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+    auto ms = [](const FILETIME& t) {
+        return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000);
+    };
+    return ms(kernel) + ms(user);
+}
+
+int64_t NowMilliseconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return now.QuadPart / frequency.QuadPart * 1000 + now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
+}
+
 void Player::Run() {
     DWORD lastTick = timeGetTime();
+    // From the second frame to the end of the last one's pause: the first
+    // carries the display's one-time set-up.
+    int64_t runStart = 0, cpuStart = 0;
     for (int frame = 1; options.frames < 0 || frame <= options.frames; ++frame) {
+        if (frame == 2) runStart = NowMilliseconds(), cpuStart = CpuMilliseconds();
         const DWORD frameStart = timeGetTime();
         state.frame = frame;
         NoteDisplayWindow(frame);
@@ -256,18 +278,22 @@ void Player::Run() {
         if (options.minFrameMs > 0 && spent < static_cast<DWORD>(options.minFrameMs))
             Sleep(static_cast<DWORD>(options.minFrameMs) - spent);
     }
+    state.log.Line(options.frames, "timing %d frames %d ms cpu %d ms", options.frames - 1,
+                   static_cast<int>(NowMilliseconds() - runStart), static_cast<int>(CpuMilliseconds() - cpuStart));
     state.log.Line(options.frames, "frame count reached");
 }
 
 const char kUsage[] =
     "usage: velune-host [--dll PATH] [--wav FILE]... [--songs N] [--silent-songs N] [--song-seconds S]\n"
-    "         [--seed N] [--null-title] [--frames N] [--frame-ms MS] [--min-frame-ms MS] [--log FILE]\n"
+    "         [--seed N] [--null-title] [--ansi-titles] [--title TEXT]... [--frames N] [--frame-ms MS]\n"
+    "         [--min-frame-ms MS] [--log FILE]\n"
     "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]...\n"
     "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
     "         [--common-controls] [--dialog-messages] [--plugin-thread] [--config FRAME]...\n"
     "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS]\n"
     "         [--exit FRAME] [--exit-pump-ms MS]\n"
     "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
+    "  TEXT: the title of the next playlist entry, from the first; \\uXXXX for any UTF-16 unit.\n"
     "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n"
     "  --exit: the player closes at FRAME as Winamp does, answering messages for MS\n"
     "  (2000), then waiting for the plug-in without answering.\n";
@@ -387,10 +413,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     PlayerState state;
     state.nullTitle = options.nullTitle;
+    state.ansiTitles = options.ansiTitles;
     state.fpuBits = options.fpuBits;
     state.exitPumpMs = options.exitPumpMs;
     if (!options.logPath.empty() && !state.log.Open(options.logPath)) return Fail("cannot write " + options.logPath, 2);
     if (!FillPlaylist(options, state.playlist, error)) return Fail(error, 2);
+    for (size_t i = 0; i < options.titles.size(); ++i) state.playlist.Rename(static_cast<int>(i), options.titles[i]);
 
     HWND window = CreatePlayerWindow(instance, &state);
     if (!window) return Fail("cannot create the player window", 3);

@@ -10,10 +10,10 @@ void OnInterrupt(int) { interrupted = 1; }
 
 }  // namespace
 
-void CatchInterrupts() {
+void CatchInterrupts(bool secondKills) {
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
-    action.sa_flags = SA_RESETHAND;  // the next one takes the default path
+    action.sa_flags = secondKills ? SA_RESETHAND : 0;  // the next one takes the default path
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);

@@ -38,6 +38,26 @@ std::string FormatProgress(int64_t done, int64_t total, double elapsedSeconds, d
     return text;
 }
 
+std::string FormatSummary(int64_t frames, double fps, double elapsedSeconds, int64_t bytes) {
+    const double length = static_cast<double>(frames) / fps;
+    char speed[32] = "--x";
+    if (elapsedSeconds > 0.0) std::snprintf(speed, sizeof(speed), "%.1fx", length / elapsedSeconds);
+    char size[32];
+    if (bytes >= 1000000)
+        std::snprintf(size, sizeof(size), "%.1f MB", static_cast<double>(bytes) / 1e6);
+    else
+        std::snprintf(size, sizeof(size), "%.1f kB", static_cast<double>(bytes) / 1e3);
+    char took[32];
+    if (elapsedSeconds < 59.95)
+        std::snprintf(took, sizeof(took), "%.1f s", elapsedSeconds > 0.0 ? elapsedSeconds : 0.0);
+    else
+        std::snprintf(took, sizeof(took), "%s", FormatDuration(elapsedSeconds).c_str());
+    char text[160];
+    std::snprintf(text, sizeof(text), "%lld frames (%s) in %s, %s real time, %s", static_cast<long long>(frames),
+                  FormatDuration(length).c_str(), took, speed, size);
+    return text;
+}
+
 ProgressBar::ProgressBar(bool on, int64_t frames, double framesPerSecond)
     : enabled(on), total(frames), fps(framesPerSecond) {}
 

@@ -8,6 +8,9 @@
 // e.g. "[#########-----------]   120/900 frames  2.5x real time  0:31 left".
 // Speed and time left show "--" until a frame has been timed.
 std::string FormatProgress(int64_t done, int64_t total, double elapsedSeconds, double fps);
+// The last line of a render, e.g.
+// "300 frames (0:10) in 4.1 s, 2.5x real time, 5.1 MB".
+std::string FormatSummary(int64_t frames, double fps, double elapsedSeconds, int64_t bytes);
 // 75 -> "1:15", 3725 -> "1:02:05".
 std::string FormatDuration(double seconds);
 

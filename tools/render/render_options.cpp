@@ -22,10 +22,17 @@ const char* const kRenderUsage =
     "  --audio KIND       generated audio: songs, beats, sweep, pan, silence (default songs)\n"
     "  --out DIR          folder for the PNG files (default .)\n"
     "  --video FILE       write a video with the sound: .mp4/.mkv (H.264, AAC) or .webm (VP9, Opus)\n"
+    "  --input-dir DIR    a batch: one video per song of DIR (MP4 named after the song), songs whose\n"
+    "                     video exists skipped; needs --video-dir\n"
+    "  --video-dir DIR    folder for the batch's videos\n"
+    "  --jobs N           songs of a batch rendered at once (default: one per core)\n"
     "  --crf N            video quality, lower is better (0-63; default 23 for H.264, 32 for VP9)\n"
     "  --bitrate KBPS     video bit rate instead of --crf\n"
+    "  --preset NAME      encoder speed: x264's ultrafast..placebo (default superfast), VP9's 0-9 (default 8)\n"
     "  --vcodec NAME      video encoder, e.g. libx264, libvpx-vp9, ffv1\n"
     "  --acodec NAME      audio encoder, e.g. aac, libopus, flac (default: copy the song when it fits)\n"
+    "  --threads N        encoder threads (default: one per core)\n"
+    "  --queue N          frames rendered ahead of the encoder (default 4; 0 encodes on the same thread)\n"
     "  --quiet            no progress lines or bar\n";
 
 namespace {
@@ -90,6 +97,21 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
             ok = value[0] != '\0';
         } else if (std::strcmp(arg, "--vcodec") == 0) {
             o->videoCodec = value;
+        } else if (std::strcmp(arg, "--input-dir") == 0) {
+            o->inputDir = value;
+            ok = value[0] != '\0';
+        } else if (std::strcmp(arg, "--video-dir") == 0) {
+            o->videoDir = value;
+            ok = value[0] != '\0';
+        } else if (std::strcmp(arg, "--jobs") == 0) {
+            ok = ParseInt(value, 1, 256, &o->jobs);
+        } else if (std::strcmp(arg, "--threads") == 0) {
+            ok = ParseInt(value, 1, 256, &o->threads);
+        } else if (std::strcmp(arg, "--queue") == 0) {
+            ok = ParseInt(value, 0, 64, &o->queue);
+        } else if (std::strcmp(arg, "--preset") == 0) {
+            o->preset = value;
+            ok = value[0] != '\0';
         } else if (std::strcmp(arg, "--acodec") == 0) {
             o->audioCodec = value;
         } else if (std::strcmp(arg, "--crf") == 0) {
@@ -115,6 +137,14 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
         *message = "--renderer all writes PNG files only; choose one renderer for --video";
         return false;
     }
-    if (o->every < 0) o->every = o->video.empty() ? 0 : -1;
+    if (o->inputDir.empty() != o->videoDir.empty()) {
+        *message = "--input-dir and --video-dir go together";
+        return false;
+    }
+    if (!o->inputDir.empty() && (!o->inputs.empty() || !o->video.empty() || o->allRenderers || o->every >= 0)) {
+        *message = "a batch (--input-dir) takes no --input, --video, --every or --renderer all";
+        return false;
+    }
+    if (o->every < 0) o->every = o->video.empty() && o->inputDir.empty() ? 0 : -1;
     return true;
 }

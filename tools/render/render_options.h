@@ -22,7 +22,13 @@ struct RenderOptions {
     std::string audioCodec;
     int crf = -1;
     int bitrateKbps = 0;
+    std::string preset;       // empty: the tool's choice for the encoder
     bool quiet = false;
+    std::string inputDir;     // a batch: one video per song of this folder...
+    std::string videoDir;     // ...into this one
+    int jobs = 0;             // songs of a batch at once; 0: one per core
+    int threads = 0;          // encoder threads; 0: one per core
+    int queue = 4;            // frames between the engine and the encoder; 0: one thread
 };
 
 // Returns false with a message for the user on a bad command line.

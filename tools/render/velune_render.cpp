@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "audio/synth.h"
 #include "audio_decoder.h"
+#include "batch_render.h"
 #include "interrupt.h"
 #include "playlist_clock.h"
 #include "png_writer.h"
@@ -21,6 +23,7 @@
 #include "scene/random.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+#include "video_pipeline.h"
 #include "video_writer.h"
 
 namespace {
@@ -69,7 +72,7 @@ std::string Slug(const char* name) {
 // on in the renderers' statics, as it does in the plug-in. Stops early, with
 // what was done kept, on Ctrl+C.
 bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<audio::Track>& tracks,
-         VideoWriter* video) {
+         VideoPipeline* video, SongProgress* progress) {
     SeedRandom(o.seed);
     RenderDisplay display(o.width, o.height, tracks, o.fps);
     Scene scene(&display);
@@ -84,7 +87,7 @@ bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<aud
         prefix = (renderer < 10 ? "0" : "") + std::to_string(renderer) + "-" + Slug(kRendererNames[renderer]);
 
     ProgressBar bar(video != nullptr && !o.quiet && isatty(STDERR_FILENO), frames, o.fps);
-    const bool sceneLines = !o.quiet && !bar.Enabled();  // the bar owns a terminal
+    const bool sceneLines = !o.quiet && !bar.Enabled() && progress == nullptr;  // the bar owns a terminal
     unsigned char spectrum[2][576], waveform[2][576];
     for (int frame = 1; frame <= frames && !Interrupted(); ++frame) {
         display.NextAudioFrame(spectrum, waveform);
@@ -110,12 +113,13 @@ bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<aud
         }
         if (video != nullptr) {
             std::string error;
-            if (!video->WriteFrame(display.frameBuffer, &error)) {
+            if (!video->Push(display.frameBuffer, &error)) {
                 bar.Finish(frame - 1);
                 std::fprintf(stderr, "velune-render: %s\n", error.c_str());
                 return false;
             }
             bar.Update(frame);
+            if (progress != nullptr) progress->done = frame;
         }
         display.Flip();
     }
@@ -128,7 +132,9 @@ bool SameFile(const std::string& a, const std::string& b) {
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Track>& tracks) {
+// With `progress`, a song of a batch: an interrupted one is dropped, so
+// that the next batch renders it again instead of skipping it.
+int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Track>& tracks, SongProgress* progress) {
     // The finished video replaces its path, which must not be a song of the run.
     for (const std::string& input : o.inputs) {
         if (SameFile(input, o.video)) {
@@ -145,14 +151,25 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
     settings.audioCodec = o.audioCodec;
     settings.crf = o.crf;
     settings.bitrateKbps = o.bitrateKbps;
+    settings.preset = o.preset;
+    settings.threads = o.threads;
     VideoWriter video;
     std::string error;
     if (!video.Open(settings, tracks, o.inputs, &error)) {
         std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;
     }
-    if (!Run(o, o.renderer, frames, tracks, &video)) return 1;  // the writer removes its file
-    if (Interrupted() && video.FramesWritten() == 0) {
+    const auto start = std::chrono::steady_clock::now();
+    VideoPipeline pipeline(video, o.queue);
+    if (!pipeline.Start(&error) || !Run(o, o.renderer, frames, tracks, &pipeline, progress) ||
+        !pipeline.Drain(&error)) {
+        if (!error.empty()) std::fprintf(stderr, "velune-render: %s\n", error.c_str());
+        return 1;  // the writer removes its file
+    }
+    // Read once: a Ctrl+C while the file is finished changes nothing of it.
+    const bool stopped = Interrupted();
+    if (stopped && progress != nullptr) return 130;  // the writer removes its file
+    if (stopped && video.FramesWritten() == 0) {
         std::fprintf(stderr, "velune-render: interrupted before the first frame; nothing written\n");
         return 130;
     }
@@ -160,17 +177,40 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
         std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;
     }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const int64_t written = video.FramesWritten();
     const std::string length = FormatDuration(static_cast<double>(written) / o.fps);
-    if (Interrupted()) {
+    if (stopped) {
         std::fprintf(stderr, "velune-render: interrupted; %s holds the first %lld frames (%s)\n", o.video.c_str(),
                      static_cast<long long>(written), length.c_str());
         return 130;
     }
-    if (!o.quiet)
-        std::printf("wrote %s: %lld frames of %dx%d at %d fps (%s), %s\n", o.video.c_str(),
-                    static_cast<long long>(written), o.width, o.height, settings.fps, length.c_str(),
-                    video.Description().c_str());
+    struct stat st = {};
+    stat(o.video.c_str(), &st);
+    if (progress != nullptr) progress->bytes = static_cast<int64_t>(st.st_size);
+    if (!o.quiet) {
+        std::printf("wrote %s: %dx%d at %d fps, %s\n%s\n", o.video.c_str(), o.width, o.height, settings.fps,
+                    video.Description().c_str(),
+                    FormatSummary(written, o.fps, seconds, static_cast<int64_t>(st.st_size)).c_str());
+    }
+    return 0;
+}
+
+int RenderSong(const RenderOptions& o, SongProgress* progress) {
+    std::vector<audio::Track> tracks;
+    if (!LoadAudio(o, o.frames > 0 ? o.frames : kGeneratedFrames, &tracks)) return 1;
+    int frames = o.frames;
+    if (frames == 0) {
+        const int64_t cover = PlaylistClock(tracks).FramesToCover(o.fps);
+        frames = o.inputs.empty() ? kGeneratedFrames : static_cast<int>(cover < 1000000000 ? cover : 1000000000);
+    }
+    if (progress != nullptr) progress->total = frames;
+    if (o.every >= 0) mkdir(o.out.c_str(), 0777);  // an existing folder is fine
+
+    if (!o.video.empty()) return RenderVideo(o, frames, tracks, progress);
+    if (!o.allRenderers) return Run(o, o.renderer, frames, tracks, nullptr, nullptr) ? 0 : 1;
+    for (int r = 0; r < kRendererCount && !Interrupted(); ++r)
+        if (!Run(o, r, frames, tracks, nullptr, nullptr)) return 1;
     return 0;
 }
 
@@ -187,18 +227,20 @@ int main(int argc, char** argv) {
     // Our own messages name the file and the cause; the libraries' chatter
     // would only bury them.
     av_log_set_level(o.quiet ? AV_LOG_FATAL : AV_LOG_ERROR);
-    std::vector<audio::Track> tracks;
-    if (!LoadAudio(o, o.frames > 0 ? o.frames : kGeneratedFrames, &tracks)) return 1;
-    int frames = o.frames;
-    if (frames == 0) {
-        const int64_t cover = PlaylistClock(tracks).FramesToCover(o.fps);
-        frames = o.inputs.empty() ? kGeneratedFrames : static_cast<int>(cover < 1000000000 ? cover : 1000000000);
-    }
-    if (o.every >= 0) mkdir(o.out.c_str(), 0777);  // an existing folder is fine
+    if (o.inputDir.empty()) return RenderSong(o, nullptr);
 
-    if (!o.video.empty()) return RenderVideo(o, frames, tracks);
-    if (!o.allRenderers) return Run(o, o.renderer, frames, tracks, nullptr) ? 0 : 1;
-    for (int r = 0; r < kRendererCount && !Interrupted(); ++r)
-        if (!Run(o, r, frames, tracks, nullptr)) return 1;
-    return 0;
+    BatchOptions batch;
+    batch.inputDir = o.inputDir;
+    batch.videoDir = o.videoDir;
+    batch.jobs = o.jobs;
+    batch.fps = o.fps;
+    batch.quiet = o.quiet;
+    return RenderBatch(batch, [&o](const std::string& song, const std::string& video, int threads,
+                                   SongProgress* progress) {
+        RenderOptions one = o;
+        one.inputs = {song};
+        one.video = video;
+        one.threads = o.threads > 0 ? o.threads : threads;
+        return RenderSong(one, progress);
+    });
 }

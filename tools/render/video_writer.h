@@ -24,7 +24,12 @@ struct VideoSettings {
     std::string audioCodec;  // encoder name; empty: copy the song if it fits, else the usual one
     int crf = -1;            // constant quality, lower is better; -1: the encoder's default
     int bitrateKbps = 0;     // video bit rate instead of constant quality
+    std::string preset;      // encoder speed: x264's names, VP9's cpu-used number; empty: ours
+    int threads = 0;         // encoder threads; 0: one per core
 };
+
+// The x264 preset a render uses unless told otherwise (see OpenVideo).
+extern const char* const kDefaultX264Preset;
 
 class VideoWriter {
 public:
@@ -39,6 +44,12 @@ public:
               const std::vector<std::string>& inputs, std::string* error);
     // One frame of 0x00RRGGBB pixels, then the sound up to its end.
     bool WriteFrame(const uint32_t* pixels, std::string* error);
+    // WriteFrame in two steps, so that another thread can convert the next
+    // frame while this one is encoded: a picture in the encoder's format,
+    // filled from our pixels (one thread at a time), then encoded in order.
+    ff::Frame NewPicture() const;
+    bool ConvertFrame(const uint32_t* pixels, AVFrame* picture, std::string* error);
+    bool EncodeFrame(AVFrame* picture, std::string* error);
     // Flushes the encoders (sound cut at the last frame), closes the file and
     // gives it its name.
     bool Finish(std::string* error);

@@ -1,0 +1,90 @@
+// The frame-rate cap seen from the stand-in player, which renders and then
+// sleeps delayMs, nothing else: at the default cap 120 frames take two
+// seconds, whichever thread calls Render; without a cap they run as fast as
+// the machine goes and delayMs is 0 as it always was in Full Screen. The
+// player times the frames after the first, which sets the display up.
+#include <algorithm>
+
+#include "host_test_harness.h"
+
+using host_test::PlayerRun;
+using host_test::Sandbox;
+
+namespace {
+
+struct Timing {
+    int ms = -1;
+    int cpuMs = -1;
+};
+
+Timing TimingOf(const PlayerRun& run) {
+    Timing t;
+    const std::vector<std::string> lines = run.TextsOf("timing ");
+    if (!lines.empty()) std::sscanf(lines.back().c_str(), "timing %*d frames %d ms cpu %d ms", &t.ms, &t.cpuMs);
+    return t;
+}
+
+}  // namespace
+
+// 320x240 (the second mode of the list) keeps frames under the period on a
+// busy machine, so the pause is mostly the player's to take.
+TEST(HostPacing, SixtyFramesASecondByDefaultOnEitherThread) {
+    for (const char* thread : {"", "--plugin-thread "}) {
+        Sandbox box("pacing");
+        box.WriteIni("Resolution_Mode=1\r\n");
+        const PlayerRun run = box.Run(std::string(thread) + "--frames 121");
+        ASSERT_TRUE(run.finished);
+        const Timing t = TimingOf(run);
+        EXPECT_GE(t.ms, 1900) << thread;
+        const std::vector<int> delays = run.Delays();
+        ASSERT_EQ(delays.size(), 122u);
+        int sleeping = 0;
+        for (int frame = 1; frame <= 121; ++frame) {
+            EXPECT_LE(delays[frame], 16) << thread << "frame " << frame;
+            if (delays[frame] > 0) ++sleeping;
+        }
+        EXPECT_GE(sleeping, 10) << thread;
+        EXPECT_EQ(box.Ini("Max_Frame_Rate"), 60);
+        std::fprintf(stderr, "%s120 frames at 320x240: %d ms, CPU %d ms, %d pauses\n", thread, t.ms, t.cpuMs, sleeping);
+    }
+}
+
+// A cap below 10 is taken as 10: 30 frames then last three seconds. Without a
+// cap the same frames take a fraction of that and delayMs stays 0, as it
+// always was in Full Screen.
+TEST(HostPacing, TheLowestCapAndNoCap) {
+    Sandbox box("pacing10");
+    box.WriteIni("Resolution_Mode=1\r\nMax_Frame_Rate=5\r\n");
+    const PlayerRun slow = box.Run("--frames 31");
+    ASSERT_TRUE(slow.finished);
+    const Timing ten = TimingOf(slow);
+    EXPECT_GE(ten.ms, 2900);
+    const std::vector<int> delays = slow.Delays();
+    ASSERT_EQ(delays.size(), 32u);
+    for (int frame = 1; frame <= 31; ++frame) EXPECT_LE(delays[frame], 100) << "frame " << frame;
+    EXPECT_GE(*std::max_element(delays.begin(), delays.end()), 50);
+    EXPECT_EQ(box.Ini("Max_Frame_Rate"), 10);
+
+    box.WriteIni("Resolution_Mode=1\r\nMax_Frame_Rate=0\r\n");
+    const PlayerRun free = box.Run("--frames 31");
+    ASSERT_TRUE(free.finished);
+    const Timing none = TimingOf(free);
+    EXPECT_LT(none.ms, ten.ms / 2);
+    const std::vector<int> noDelays = free.Delays();
+    ASSERT_EQ(noDelays.size(), 32u);
+    for (int frame = 1; frame <= 31; ++frame) EXPECT_EQ(noDelays[frame], 0) << "frame " << frame;
+    EXPECT_EQ(box.Ini("Max_Frame_Rate"), 0);
+    std::fprintf(stderr, "30 frames at 320x240: capped at 10 %d ms, uncapped %d ms (CPU %d ms)\n", ten.ms, none.ms,
+                 none.cpuMs);
+}
+
+// Full Screen at 640x480, the default: the cap holds, and the player's CPU
+// time is reported.
+TEST(HostPacing, FullScreen640x480IsCapped) {
+    Sandbox box("pacing640");
+    const PlayerRun run = box.Run("--frames 121");
+    ASSERT_TRUE(run.finished);
+    const Timing t = TimingOf(run);
+    EXPECT_GE(t.ms, 1900);
+    std::fprintf(stderr, "120 frames at 640x480 Full Screen: %d ms, CPU %d ms\n", t.ms, t.cpuMs);
+}
