@@ -74,7 +74,8 @@ add_custom_command(OUTPUT ${VELUNE_SETUP} ${VELUNE_ZIP}
   VERBATIM)
 add_custom_target(velune_package ALL DEPENDS ${VELUNE_SETUP} ${VELUNE_ZIP})
 
-file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/host/*.cpp ${CMAKE_SOURCE_DIR}/tools/audio/*.cpp)
+file(GLOB HOST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/host/*.cpp ${CMAKE_SOURCE_DIR}/tools/audio/*.cpp
+  ${CMAKE_SOURCE_DIR}/tools/shell/shell_windows.cpp)
 if(HOST_SOURCES)
   add_executable(velune-host ${HOST_SOURCES})
   target_include_directories(velune-host PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
@@ -145,3 +146,12 @@ add_executable(velune_bench32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/wine/be
 target_include_directories(velune_bench32 PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
 target_compile_options(velune_bench32 PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
 target_link_options(velune_bench32 PRIVATE ${STATIC_RUNTIME})
+
+# The desktop shell's windows, for the Background tests.
+add_executable(velune-shell ${CMAKE_SOURCE_DIR}/tools/shell/velune_shell.cpp
+  ${CMAKE_SOURCE_DIR}/tools/shell/shell_windows.cpp)
+target_include_directories(velune-shell PRIVATE ${CMAKE_SOURCE_DIR}/tools)
+target_compile_options(velune-shell PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
+target_link_options(velune-shell PRIVATE ${STATIC_RUNTIME} -mwindows)
+target_link_libraries(velune-shell PRIVATE user32 gdi32)
+add_dependencies(velune_wine_tests velune-shell)

@@ -64,7 +64,7 @@ ConfigPanel::ConfigPanel() : video(theVideo) {
     SetCheck(dialog, IDC_SHOW_SONG_TITLE, scene.showSongTitle);
     SetCheck(dialog, ModeButton(video->displayMode), 1);
 
-    if (!video->overlaySupported) {
+    if (!video->BackgroundAvailable()) {
         EnableWindow(backgroundButton, FALSE);
         SetWindowTextA(overlayNote, "(Unsupported by hardware)");
         EnableWindow(overlayNote, FALSE);
@@ -123,7 +123,7 @@ void ConfigPanel::FillResolutionList(int mode) {
 }
 
 void ConfigPanel::PickDisplayMode(int mode) {
-    if (video->modeCounts[mode] <= 0 || (mode == kBackground && !video->overlaySupported)) {
+    if (video->modeCounts[mode] <= 0 || (mode == kBackground && !video->BackgroundAvailable())) {
         // A greyed mode clicked all the same: the pick stays where it was.
         for (int m = 0; m < kDisplayModeCount; ++m) {
             const int requested = video->requestedDisplayMode >= 0 ? video->requestedDisplayMode : video->displayMode;

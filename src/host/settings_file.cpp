@@ -79,6 +79,7 @@ void LoadSettings(VisModule* module) {
     video.transformMask = ReadInt(path, "Transform_Choice", allTransforms);
     ReadResolution(path, video);
     video.SetMaxFrameRate(ReadInt(path, "Max_Frame_Rate", kDefaultMaxFrameRate));
+    GetPrivateProfileStringA(kSection, "Monitor", "", video.monitorName, sizeof video.monitorName, path);
 }
 
 void SaveSettings(VisModule* module) {
@@ -105,4 +106,5 @@ void SaveSettings(VisModule* module) {
     WriteInt(path, "Transform_Choice", applied ? video.transform->GetEnabledMask() : video.transformMask);
     WriteResolution(path, video);
     WriteInt(path, "Max_Frame_Rate", video.maxFrameRate);
+    WritePrivateProfileStringA(kSection, "Monitor", video.monitorName, path);
 }

@@ -1,5 +1,5 @@
 // What the display borrows from the desktop and gives back: the cursor's
-// display count, the user's wallpaper, a window position on a monitor.
+// display count and the user's wallpaper.
 #include <cstdio>
 #include <cstring>
 
@@ -64,13 +64,4 @@ void Video::PutBackWallpaper() {
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, userWallpaper, SPIF_SENDCHANGE);
     wallpaperReplaced = 0;
     wallpaperPending = 0;
-}
-
-void Video::KeepWindowOnAMonitor() {
-    const RECT rect = {windowX, windowY, windowX + (width > 0 ? width : 1), windowY + (height > 0 ? height : 1)};
-    // A monitor removed since the position was stored: the default place.
-    if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) == nullptr) {
-        windowX = 0;
-        windowY = 0;
-    }
 }

@@ -111,16 +111,25 @@ Video::Surfaces Video::AllocateSurfaces() {
             return Surfaces::kFailed;
         }
     } else if (displayMode == kBackground) {
+        const int rgbFormat = composeFormat;
         primarySurface->SetColorKey(DDCKEY_DESTOVERLAY, &overlayColorKey);
-        if (!CreateOverlay()) return Surfaces::kNoOverlay;
-        // Made is not yet shown: some drivers refuse the stretch to the whole
-        // desktop. Before the first frame nothing of it is seen, as the
-        // wallpaper is not keyed yet.
-        RECT source = {0, 0, width, height};
-        RECT screen = {0, 0, displayWidth, displayHeight};
-        lastResult = overlaySurface->UpdateOverlay(&source, primarySurface, &screen, DDOVER_SHOW | DDOVER_KEYDEST, nullptr);
-        if (FAILED(lastResult)) return Surfaces::kNoOverlay;
+        bool overlay = CreateOverlay();
+        if (overlay) {
+            // Made is not yet shown: some drivers refuse the stretch to the
+            // whole desktop. Before the first frame nothing of it is seen, as
+            // the wallpaper is not keyed yet.
+            RECT source = {0, 0, width, height};
+            RECT screen = {0, 0, displayWidth, displayHeight};
+            lastResult =
+                overlaySurface->UpdateOverlay(&source, primarySurface, &screen, DDOVER_SHOW | DDOVER_KEYDEST, nullptr);
+            overlay = SUCCEEDED(lastResult);
+        }
+        if (!overlay) {
+            const Surfaces desktop = EnterDesktopBackground(rgbFormat);
+            if (desktop != Surfaces::kReady) return desktop;
+        }
     }
+    if (!backgroundOnDesktop) StopDesktopLayer();
 
     CreateComposeSurface();
     if (composeSurface == nullptr) return Surfaces::kFailed;
@@ -198,6 +207,11 @@ void Video::CreateComposeSurface() {
 }
 
 void Video::ReleaseSurfaces() {
+    if (desktopClipper != nullptr) {
+        desktopClipper->Release();
+        desktopClipper = nullptr;
+    }
+    backgroundOnDesktop = 0;
     if (primarySurfaceAllocated) {
         primarySurface->Release();  // takes the clipper with it
         primarySurface = nullptr;
@@ -248,6 +262,8 @@ void Video::PresentFrame() {
     } else if (displayMode == kWindowed) {
         if (!WindowedBlit(window, &windowRect, &source)) return;
         lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, DDBLT_WAIT, nullptr);
+    } else if (backgroundOnDesktop) {
+        if (!PresentOnDesktop(source)) return;
     } else {
         if (composeSurfaceOwned) overlaySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);
         RECT screen = {0, 0, displayWidth, displayHeight};

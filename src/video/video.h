@@ -16,12 +16,18 @@
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   desktop_state_win32.cpp  the cursor count and the user's wallpaper
+//   desktop_background_win32.cpp  Background behind the desktop icons, where
+//                            no overlay exists (desktop_layer_win32.cpp)
 //   window_size_win32.cpp    the Windowed window's size for the frame
+//   monitor_choice_win32.cpp Full Screen's monitor and its DirectDraw device;
+//                            a stored window position still reachable
 #include <windows.h>
 #include <ddraw.h>
 
 #include "scene/scene_display.h"
 #include "video/frame_pacer.h"
+
+class DesktopLayer;
 
 enum DisplayMode {
     kFullScreen = 0,
@@ -98,7 +104,32 @@ public:
     void RestoreCursor();  // what HideCursor took, and the count at least 0
     void InstallWallpaper();
     void PutBackWallpaper();
+
+    // --- monitors (monitor_choice_win32.cpp)
+    // The monitor Full Screen takes: the Windowed window's, else the stored
+    // Monitor while it is attached, else the player's.
+    HMONITOR ChosenMonitor() const;
+    RECT ChosenMonitorRect() const;
+    // The DirectDraw device of a monitor; false when the default one serves.
+    static bool DeviceOf(HMONITOR monitor, GUID* guid);
+    // Full Screen entered from a window the user put on a monitor: that
+    // monitor is the choice from now on.
+    void NoteMonitorChoice();
+    // A stored position whose caption no monitor shows moves to the player's
+    // monitor.
     void KeepWindowOnAMonitor();
+    // DirectDraw on the device (null: the default), with its mode lists;
+    // the requested mode keeps its size. False after a fatal report.
+    bool OpenDevice(const GUID* device);
+
+    // --- Background behind the desktop icons (desktop_background_win32.cpp)
+    bool BackgroundAvailable() const;  // an overlay, or a shell to go behind
+    RECT DesktopMonitor() const;
+    // After AllocateSurfaces found no usable overlay; rgbFormat: the compose
+    // format of the display.
+    Surfaces EnterDesktopBackground(int rgbFormat);
+    bool PresentOnDesktop(const RECT& source);  // false: nothing shown this frame
+    void StopDesktopLayer();
 
     // --- the window (window_size_win32.cpp)
     // Outer size of the Windowed window: its client area is the frame, scaled
@@ -131,6 +162,12 @@ public:
     int requestedWidth = 0;
     int requestedHeight = 0;
     int requestedBits = 0;
+    // Settings "Monitor": the device name of the monitor chosen for Full
+    // Screen (\\.\DISPLAY2); empty: the player's.
+    char monitorName[CCHDEVICENAME] = {};
+    // The device directDraw was made on; deviceOpen 0: the default device.
+    GUID device = {};
+    int deviceOpen = 0;
     int displayWidth = 0;
     int displayHeight = 0;
     IDirectDraw4* directDraw = nullptr;
@@ -190,6 +227,12 @@ public:
     int wallpaperReplaced = 0;
     char userWallpaper[MAX_PATH] = {};
     char titleText[256] = {};
+    // Background shown behind the desktop icons instead of in an overlay.
+    int backgroundOnDesktop = 0;
+    DesktopLayer* desktopLayer = nullptr;
+    IDirectDrawClipper* desktopClipper = nullptr;  // on the primary surface
+    LONG desktopGeneration = -1;                   // of the window it is bound to
+    RECT desktopRect = {0, 0, 0, 0};               // the monitor covered
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

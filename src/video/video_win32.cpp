@@ -54,6 +54,7 @@ Video::~Video() {
         NoStopRequest stopping;
         ReleaseResources();
     }
+    StopDesktopLayer();
     RestoreCursor();
     PutBackWallpaper();
     // Cleared first, so the window procedure knows this destruction is ours
@@ -71,12 +72,14 @@ Video::~Video() {
 
 namespace {
 // DirectDraw's own object, asked for its DirectX 6 interface. Returns the
-// result of the query; a failed creation is a fatal report.
-HRESULT CreateDirectDraw4(IDirectDraw4** out, HRESULT* lastResult) {
+// result of the query; a failed creation on the default device is a fatal
+// report.
+HRESULT CreateDirectDraw4(IDirectDraw4** out, HRESULT* lastResult, const GUID* device = nullptr) {
     *out = nullptr;
     IDirectDraw* first = nullptr;
-    *lastResult = DirectDrawCreate(nullptr, &first, nullptr);
+    *lastResult = DirectDrawCreate(const_cast<GUID*>(device), &first, nullptr);
     if (FAILED(*lastResult) || first == nullptr) {
+        if (device != nullptr) return *lastResult;
         ReportDirectDrawError("Error creating DirectDraw object", *lastResult, 1);
         return *lastResult;
     }
@@ -99,10 +102,11 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     instanceRef = instance;
     hostWindowRef = hostWindow;
 
-    CreateDirectDraw4(&directDraw, &lastResult);
-    if (directDraw == nullptr) return;
-    GetTotalVideoMemory();
-    EnumerateModes();
+    // Full Screen starts on its monitor's device, the other modes on the
+    // default one, which spans the desktop.
+    GUID fullScreenDevice;
+    const bool onDevice = ValidDisplayMode(requestedDisplayMode) <= kFullScreen && DeviceOf(ChosenMonitor(), &fullScreenDevice);
+    if (!OpenDevice(onDevice ? &fullScreenDevice : nullptr)) return;
     FindRequestedSize();
 
     ModeRequest request = ResolveModeRequest(requestedDisplayMode, requestedResolution, modeCounts, RecordHeight, this);
@@ -151,6 +155,42 @@ void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTA
     ChangeRes();
 }
 
+bool Video::OpenDevice(const GUID* guid) {
+    if (directDraw != nullptr) {
+        // The request's size, to be found again in the new device's lists.
+        const int list = ValidDisplayMode(requestedDisplayMode) >= 0 ? requestedDisplayMode : kFullScreen;
+        if (requestedResolution >= 0 && requestedResolution < modeCounts[list]) {
+            const DDSURFACEDESC2& record = modeRecords[list][requestedResolution];
+            requestedWidth = static_cast<int>(record.dwWidth);
+            requestedHeight = static_cast<int>(record.dwHeight);
+            requestedBits = static_cast<int>(record.ddpfPixelFormat.dwRGBBitCount & 0xFF);
+            requestedResolution = -1;
+        }
+        ReleaseSurfaces();
+        if (exclusiveHeld) {
+            directDraw->RestoreDisplayMode();
+            directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
+            exclusiveHeld = 0;
+        }
+        directDraw->Release();
+        directDraw = nullptr;
+    }
+    CreateDirectDraw4(&directDraw, &lastResult, guid);
+    if (directDraw == nullptr && guid != nullptr) {
+        // A monitor's device can go between listing and use: the default
+        // device still shows the picture.
+        guid = nullptr;
+        CreateDirectDraw4(&directDraw, &lastResult);
+    }
+    if (directDraw == nullptr) return false;
+    deviceOpen = guid != nullptr ? 1 : 0;
+    device = guid != nullptr ? *guid : GUID{};
+    GetTotalVideoMemory();
+    EnumerateModes();
+    FindRequestedSize();
+    return true;
+}
+
 void Video::FindRequestedSize() {
     const int list = ValidDisplayMode(requestedDisplayMode) >= 0 ? requestedDisplayMode : kFullScreen;
     const int found = SameModeIn(*this, list, requestedWidth, requestedHeight, requestedBits);
@@ -185,6 +225,23 @@ bool Video::ChangeRes() {
 }
 
 Video::Surfaces Video::EnterRequestedMode() {
+    // Full Screen on its monitor's device; the desktop's modes on the default.
+    GUID wanted = {};
+    bool onDevice = false;
+    if (ValidDisplayMode(requestedDisplayMode) <= kFullScreen) {
+        if (displayMode == kFullScreen && exclusiveHeld) {
+            // Another resolution, or a rebuild: the monitor it is on.
+            onDevice = deviceOpen != 0;
+            wanted = device;
+        } else {
+            onDevice = DeviceOf(ChosenMonitor(), &wanted);
+            NoteMonitorChoice();
+        }
+    }
+    if (onDevice != (deviceOpen != 0) || (onDevice && !IsEqualGUID(wanted, device))) {
+        if (!OpenDevice(onDevice ? &wanted : nullptr)) return Surfaces::kFailed;
+    }
+
     // The stored request may name a mode or index that these lists do not
     // have; it is resolved before anything of the present mode is let go.
     ModeRequest request = ResolveModeRequest(requestedDisplayMode, requestedResolution, modeCounts, RecordHeight, this);
@@ -290,7 +347,7 @@ Video::Surfaces Video::EnterRequestedMode() {
     if (surfaces != Surfaces::kReady) return surfaces;
     ClearFrame(previousFrame);
     ClearFrame(frameBuffer);
-    if (displayMode == kBackground) wallpaperPending = 1;
+    if (displayMode == kBackground && !backgroundOnDesktop) wallpaperPending = 1;
 
     if (transformReady) {
         transformMask = transform->GetEnabledMask();

@@ -12,7 +12,7 @@ namespace {
 const char* const kKeysInOrder[] = {"Display_Mode",     "Resolution_Mode",    "Frames_Per_Scene", "Minimize_Winamp",
                                     "Use_Delay",        "Prefered_Renderer",  "Prefered_Transform",
                                     "Show_Song_Title",  "Window_Pos_X",       "Window_Pos_Y",     "Renderer_Choice",
-                                    "Transform_Choice", "Resolution",         "Max_Frame_Rate"};
+                                    "Transform_Choice", "Resolution",         "Max_Frame_Rate",   "Monitor"};
 
 std::vector<std::string> KeyNames(const std::vector<std::string>& entries) {
     std::vector<std::string> names;
@@ -56,6 +56,7 @@ TEST(HostSettings, NoFileGivesTheDefaultsAndQuitWritesEveryKeyInOrder) {
     EXPECT_EQ(box.Ini("Transform_Choice"), 32767);
     EXPECT_EQ(Text(box, "Resolution").compare(0, 8, "640x480x"), 0) << Text(box, "Resolution");
     EXPECT_EQ(box.Ini("Max_Frame_Rate"), 60);
+    EXPECT_EQ(Text(box, "Monitor"), "");  // the player's
 }
 
 // Locks, both masks, a scene length of -1 and the other values come back

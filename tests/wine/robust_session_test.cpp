@@ -190,21 +190,31 @@ TEST_F(RobustSession, PlayerWindowClosedWhileRunning) {
     EXPECT_EQ(ReadSetting("Display_Mode", -1), 1);
 }
 
-// A position stored for a monitor that is gone opens at the default place.
-TEST_F(RobustSession, PositionOffEveryMonitorFallsBack) {
-    WriteSetting("Display_Mode", 1);
-    WriteSetting("Window_Pos_X", 5000);
-    WriteSetting("Window_Pos_Y", -3000);
-    PluginSession session;
-    ASSERT_EQ(session.Init(), 0);
-    RECT rect = {};
-    GetWindowRect(session.display, &rect);
-    EXPECT_EQ(rect.left, 0);
-    EXPECT_EQ(rect.top, 0);
-    session.Render(2);
-    session.Quit();
-    EXPECT_FALSE(session.strayQuit);
-    EXPECT_EQ(ReadSetting("Window_Pos_X", -1), 0);
+// A stored position counts only while the window's caption can be grabbed
+// on a monitor: one gone, a caption above the screen (the picture below it
+// showing), or a sliver of it at an edge opens at the monitor's corner; a
+// window half off the side keeps its place.
+TEST_F(RobustSession, PositionWithoutAReachableCaptionFallsBack) {
+    const struct {
+        int x, y;
+        bool kept;
+    } cases[] = {{5000, -3000, false}, {100, -400, false}, {1000, 300, false}, {-300, 100, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        WriteSetting("Display_Mode", 1);
+        WriteSetting("Window_Pos_X", c.x);
+        WriteSetting("Window_Pos_Y", c.y);
+        PluginSession session;
+        ASSERT_EQ(session.Init(), 0);
+        RECT rect = {};
+        GetWindowRect(session.display, &rect);
+        EXPECT_EQ(rect.left, c.kept ? c.x : 0);
+        EXPECT_EQ(rect.top, c.kept ? c.y : 0);
+        session.Render(2);
+        session.Quit();
+        EXPECT_FALSE(session.strayQuit);
+        EXPECT_EQ(ReadSetting("Window_Pos_X", -1), c.kept ? c.x : 0);
+    }
 }
 
 // Thousands of frames of random keys from the key table, held keys included:

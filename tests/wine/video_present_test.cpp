@@ -31,6 +31,8 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, LPDIRECTDRAW* out, IUnkno
 namespace presentbuild {
 #include "scene/scene_display.cpp"
 #include "video/compose_reference.cpp"
+#include "video/desktop_background_win32.cpp"
+#include "video/desktop_layer_win32.cpp"
 #include "video/desktop_state_win32.cpp"
 #include "video/display_loss_win32.cpp"
 #include "video/error_report_win32.cpp"
@@ -38,6 +40,7 @@ namespace presentbuild {
 #include "video/frame_clock_win32.cpp"
 #include "video/frame_pacer.cpp"
 #include "video/mode_filter.cpp"
+#include "video/monitor_choice_win32.cpp"
 #include "video/surfaces_win32.cpp"
 #include "video/video_compose_win32.cpp"
 #include "video/video_modes_win32.cpp"

@@ -6,7 +6,8 @@
 // Put beside a copy of the player (never beside the shared one) and run with
 // WINEDLLOVERRIDES=ddraw=n,b. Environment:
 //   VELUNE_DDRAW_FAULT  lost | activate | busy | bltfail | setmode | vidmem |
-//                       nooverlay | create (DirectDrawCreate refused)
+//                       nooverlay | create (DirectDrawCreate refused) |
+//                       overlay (reported in the caps, and made)
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -14,6 +15,11 @@
 //   VELUNE_DDRAW_MODES  reverse | insert: the display modes listed backwards,
 //                       or with three more sizes listed first, as another
 //                       driver or monitor offers them
+//   VELUNE_DDRAW_DEVICES absent: DirectDrawEnumerateExA lists, after the
+//                       default device, one of a monitor that is not there
+//                       (\\.\DISPLAY9), as a display just unplugged does;
+//                       DirectDraw created on it fails. Every creation is
+//                       logged with the device it was asked for.
 #define CINTERFACE
 #include <windows.h>
 #include <ddraw.h>
@@ -24,17 +30,24 @@
 
 namespace {
 
-enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate };
+enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate, kOverlay };
 
 enum class Modes { kAsIs, kReverse, kInsert };
 
 struct State {
     Fault fault = Fault::kNone;
     Modes modes = Modes::kAsIs;
+    bool absentDevice = false;
+    struct {
+        GUID guid;
+        char name[40];
+    } devices[8];                // the monitors' devices the system listed
+    int deviceCount = 0;
     int at = 1;
     char logPath[MAX_PATH] = {};
     int presents = 0;            // presentations attempted (primary blits, overlay updates)
     int presentedAfter = 0;      // that succeeded after the fault began
+    int overlayUpdates = 0;      // that succeeded
     int setModes = 0;
     int primaries = 0;
     int busyLeft = 0;
@@ -63,6 +76,7 @@ decltype(IDirectDraw4Vtbl::CreateSurface) realCreateSurface;
 decltype(IDirectDraw4Vtbl::SetCooperativeLevel) realSetCooperativeLevel;
 decltype(IDirectDraw4Vtbl::SetDisplayMode) realSetDisplayMode;
 decltype(IDirectDraw4Vtbl::RestoreDisplayMode) realRestoreDisplayMode;
+decltype(IDirectDraw4Vtbl::GetCaps) realGetCaps;
 decltype(IDirectDraw4Vtbl::EnumDisplayModes) realEnumDisplayModes;
 decltype(IDirectDrawSurface4Vtbl::Blt) realBlt;
 decltype(IDirectDrawSurface4Vtbl::Lock) realLock;
@@ -148,6 +162,7 @@ HRESULT WINAPI UpdateOverlay(IDirectDrawSurface4* self, RECT* source, IDirectDra
     Present();
     if (state.lost) return DDERR_SURFACELOST;
     const HRESULT result = realUpdateOverlay(self, source, to, target, flags, effects);
+    if (SUCCEEDED(result)) ++state.overlayUpdates;
     NotePresented(result);
     return result;
 }
@@ -203,6 +218,17 @@ HRESULT WINAPI CreateSurface(IDirectDraw4* self, DDSURFACEDESC2* desc, IDirectDr
     if (SUCCEEDED(result) && out && *out) {
         PatchSurfaceTable(*out);
         if (caps & DDSCAPS_PRIMARYSURFACE) state.primary = *out;
+    }
+    return result;
+}
+
+// Overlay hardware as a card that has it reports it.
+HRESULT WINAPI GetCaps(IDirectDraw4* self, DDCAPS* driver, DDCAPS* emulation) {
+    const HRESULT result = realGetCaps(self, driver, emulation);
+    if (SUCCEEDED(result) && driver && state.fault == Fault::kOverlay) {
+        driver->dwCaps |= DDCAPS_OVERLAY;
+        driver->dwMaxVisibleOverlays = 1;
+        driver->dwCurrVisibleOverlays = 0;
     }
     return result;
 }
@@ -283,6 +309,8 @@ HRESULT WINAPI QueryInterface(IDirectDraw* self, REFIID riid, void** out) {
             realSetCooperativeLevel = t->SetCooperativeLevel;
             realSetDisplayMode = t->SetDisplayMode;
             realRestoreDisplayMode = t->RestoreDisplayMode;
+            realGetCaps = t->GetCaps;
+            t->GetCaps = GetCaps;
             realEnumDisplayModes = t->EnumDisplayModes;
             t->EnumDisplayModes = EnumDisplayModes;
             t->CreateSurface = CreateSurface;
@@ -305,17 +333,89 @@ void ReadSettings() {
         Fault fault;
     } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
                  {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay},
-                 {"create", Fault::kCreate}};
+                 {"create", Fault::kCreate},   {"overlay", Fault::kOverlay}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
+    Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
     text[0] = '\0';
     GetEnvironmentVariableA("VELUNE_DDRAW_MODES", text, sizeof text);
     if (std::strcmp(text, "reverse") == 0) state.modes = Modes::kReverse;
     if (std::strcmp(text, "insert") == 0) state.modes = Modes::kInsert;
-    Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
+    text[0] = '\0';
+    GetEnvironmentVariableA("VELUNE_DDRAW_DEVICES", text, sizeof text);
+    state.absentDevice = std::strcmp(text, "absent") == 0;
+}
+
+const GUID kAbsentDevice = {0x5e1f0a70, 0x0d15, 0x4c9a, {0x9a, 0x11, 0x0b, 0x5e, 0x47, 0x0d, 0x15, 0x09}};
+
+HMODULE SystemDirectDraw() {
+    static HMODULE real = nullptr;
+    if (real) return real;
+    char path[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(path, MAX_PATH - 16);
+    if (n == 0 || n >= MAX_PATH - 16) return nullptr;
+    std::strcat(path, "\\ddraw.dll");
+    real = LoadLibraryA(path);
+    return real;
+}
+
+// Which device a creation asked for, by the name the enumeration gave it.
+void LogDevice(const GUID* guid) {
+    if (!guid) {
+        Log("DirectDraw on the default device");
+        return;
+    }
+    if (IsEqualGUID(*guid, kAbsentDevice)) {
+        Log("DirectDraw on the absent device");
+        return;
+    }
+    for (int i = 0; i < state.deviceCount; ++i) {
+        if (IsEqualGUID(*guid, state.devices[i].guid)) {
+            Log("DirectDraw on the device of %s", state.devices[i].name);
+            return;
+        }
+    }
+    Log("DirectDraw on an unlisted device");
+}
+
+struct Forward {
+    LPDDENUMCALLBACKEXA callback;
+    void* context;
+    bool stopped;
+};
+
+BOOL WINAPI ForwardDevice(GUID* guid, LPSTR description, LPSTR name, LPVOID context, HMONITOR monitor) {
+    Forward* forward = static_cast<Forward*>(context);
+    if (guid && state.deviceCount < 8) {
+        state.devices[state.deviceCount].guid = *guid;
+        std::snprintf(state.devices[state.deviceCount].name, sizeof state.devices[0].name, "%s", name ? name : "?");
+        ++state.deviceCount;
+    }
+    if (!forward->callback(guid, description, name, forward->context, monitor)) return forward->stopped = true, FALSE;
+    if (!guid && state.absentDevice) {
+        char absentDescription[] = "Unplugged display";
+        char absentName[] = "\\\\.\\DISPLAY9";
+        GUID absent = kAbsentDevice;
+        if (!forward->callback(&absent, absentDescription, absentName, forward->context,
+                               reinterpret_cast<HMONITOR>(static_cast<INT_PTR>(0x7A7A))))
+            return forward->stopped = true, FALSE;
+    }
+    return TRUE;
 }
 
 }  // namespace
+
+extern "C" HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
+    using Enumerate = HRESULT(WINAPI*)(LPDDENUMCALLBACKEXA, LPVOID, DWORD);
+    const HMODULE real = SystemDirectDraw();
+    const Enumerate enumerate =
+        real ? reinterpret_cast<Enumerate>(reinterpret_cast<void*>(GetProcAddress(real, "DirectDrawEnumerateExA")))
+             : nullptr;
+    if (!enumerate) return DDERR_GENERIC;
+    state.deviceCount = 0;
+    Forward forward = {callback, context, false};
+    return enumerate(ForwardDevice, &forward, flags);
+}
 
 extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnknown* outer) {
     if (state.fault == Fault::kCreate) {
@@ -325,12 +425,10 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnkno
     }
     using Create = HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown*);
     static Create create = nullptr;
+    LogDevice(guid);
+    if (guid && IsEqualGUID(*guid, kAbsentDevice)) return DDERR_INVALIDDIRECTDRAWGUID;
     if (!create) {
-        char path[MAX_PATH];
-        const UINT n = GetSystemDirectoryA(path, MAX_PATH - 16);
-        if (n == 0 || n >= MAX_PATH - 16) return DDERR_GENERIC;
-        std::strcat(path, "\\ddraw.dll");
-        HMODULE real = LoadLibraryA(path);
+        HMODULE real = SystemDirectDraw();
         create = real ? reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(real, "DirectDrawCreate")))
                       : nullptr;
         if (!create) {
@@ -353,7 +451,7 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnkno
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) ReadSettings();
     if (reason == DLL_PROCESS_DETACH)
-        Log("end: %d presentations, %d presented after the fault began, %d mode sets", state.presents,
-            state.presentedAfter, state.setModes);
+        Log("end: %d presentations, %d presented after the fault began, %d mode sets, %d overlay updates",
+            state.presents, state.presentedAfter, state.setModes, state.overlayUpdates);
     return TRUE;
 }

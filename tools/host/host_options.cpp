@@ -144,6 +144,13 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             if (!intValue(options.captureEvery, 0)) return false;
         } else if (flag == "--capture-screen") {
             options.captureScreen = true;
+        } else if (flag == "--shell") {
+            if (!needValue()) return false;
+            options.shell = argv[++i];
+            if (options.shell != "classic" && options.shell != "24h2") {
+                error = "--shell takes classic or 24h2";
+                return false;
+            }
         } else if (flag == "--common-controls") {
             options.commonControls = true;
         } else if (flag == "--dialog-messages") {
@@ -167,7 +174,8 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
         } else if (flag == "--fixed-time") {
             if (!intValue(options.fixedTimeValue, 0)) return false;
             options.fixedTime = true;
-        } else if (flag == "--capture" || flag == "--key" || flag == "--tray" || flag == "--move") {
+        } else if (flag == "--capture" || flag == "--key" || flag == "--tray" || flag == "--move" ||
+                   flag == "--stall") {
             if (!needValue()) return false;
             const std::string arg = argv[++i];
             bool ok;
@@ -181,6 +189,9 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
                 event.kind = HostEvent::kKey;
                 ok = ParseKeyName(rest, event.key, alt);
                 event.message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+            } else if (flag == "--stall") {
+                event.kind = HostEvent::kStall;
+                ok = ParseInt(rest, event.x) && event.x >= 0;
             } else if (flag == "--tray") {
                 event.kind = HostEvent::kTray;
                 const std::string button = Lower(rest);

@@ -6,11 +6,11 @@
 #include <vector>
 
 struct HostEvent {
-    enum Kind { kKey, kTray, kMove, kCapture } kind;
+    enum Kind { kKey, kTray, kMove, kCapture, kStall } kind;
     int frame = 0;
     unsigned message = 0;  // key: WM_KEYDOWN or WM_SYSKEYDOWN; tray: the mouse message
     unsigned key = 0;      // virtual-key code
-    int x = 0, y = 0;      // move target
+    int x = 0, y = 0;      // move target; stall: x milliseconds
 };
 
 struct HostOptions {
@@ -30,6 +30,7 @@ struct HostOptions {
     std::string capturePrefix = "capture";
     int captureEvery = 0;
     bool captureScreen = false;     // whole screen rather than the display window's client area
+    std::string shell;              // "classic" or "24h2": the stand-in shell's windows on a thread of ours
     std::vector<HostEvent> events;
 
     // How the player drives the plug-in: real players differ in all of these.

@@ -19,6 +19,7 @@
 #include "player_window.h"
 #include "plugin_calls.h"
 #include "screen_capture.h"
+#include "shell/shell_windows.h"
 
 namespace {
 
@@ -108,6 +109,22 @@ HWND FindDisplayWindow() {
     return found;
 }
 
+// The stand-in desktop shell inside the player: the screen then shows what
+// the plug-in puts among its windows, which Wine composes only within one
+// process.
+DWORD WINAPI ShellThread(LPVOID layout24h2) {
+    shell::Run(layout24h2 != nullptr);
+    return 0;
+}
+
+bool StartShell(const std::string& layout) {
+    HANDLE thread = CreateThread(nullptr, 0, ShellThread, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(layout == "24h2")), 0, nullptr);
+    if (thread == nullptr) return false;
+    CloseHandle(thread);
+    for (int i = 0; i < 200 && FindWindowA("Progman", nullptr) == nullptr; ++i) Sleep(25);
+    return true;
+}
+
 DWORD WINAPI ConfigThread(LPVOID context) {
     PlayerState& state = *static_cast<PlayerState*>(context);
     SetPlayerPrecision(state.fpuBits);
@@ -164,6 +181,13 @@ void Player::StartConfigs(int frame) {
 void Player::SendEvents(int frame) {
     for (const HostEvent& event : options.events) {
         if (event.frame != frame || event.kind == HostEvent::kCapture) continue;
+        if (event.kind == HostEvent::kStall) {
+            // The render thread held in a long wait, its messages unread.
+            state.log.Line(frame, "stall %d", event.x);
+            Sleep(static_cast<DWORD>(event.x));
+            state.log.Line(frame, "stall over");
+            continue;
+        }
         if (!display) {
             state.log.Line(frame, "event lost: no display window");
             continue;
@@ -287,10 +311,10 @@ const char kUsage[] =
     "usage: velune-host [--dll PATH] [--wav FILE]... [--songs N] [--silent-songs N] [--song-seconds S]\n"
     "         [--seed N] [--null-title] [--ansi-titles] [--title TEXT]... [--frames N] [--frame-ms MS]\n"
     "         [--min-frame-ms MS] [--log FILE]\n"
-    "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]...\n"
+    "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]... [--stall FRAME:MS]...\n"
     "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
     "         [--common-controls] [--dialog-messages] [--plugin-thread] [--config FRAME]...\n"
-    "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS]\n"
+    "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS] [--shell classic|24h2]\n"
     "         [--exit FRAME] [--exit-pump-ms MS]\n"
     "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
     "  TEXT: the title of the next playlist entry, from the first; \\uXXXX for any UTF-16 unit.\n"
@@ -450,6 +474,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The main thread calls Config, at the same precision as the rest.
     SetPlayerPrecision(options.fpuBits);
 
+    if (!options.shell.empty() && !StartShell(options.shell)) return Fail("cannot start the shell", 3);
     timeBeginPeriod(1);
     NoteTrackStart(window, state, "start");
     Session session{options, state, window, module};
