@@ -5,7 +5,9 @@
 // message loop drives it: the panel the display window's thread, the About
 // box whichever thread opened it (Config may come on the player's window
 // thread while Init, Render and Quit run on another). A dialog of another
-// thread is closed by a message posted to it, which its own thread acts on.
+// thread is closed by a message posted to it, which its own thread acts on;
+// if that thread does not within a moment (a player shutting down), the
+// dialog is cut loose from the plug-in and left to its thread.
 #include <windows.h>
 
 #include "dialogs/about_box.h"

@@ -122,7 +122,9 @@ void Video::OnDisplayChange(int bits, int newWidth, int newHeight) {
 void Video::LeaveDisplayForReport() {
     // The only DirectDraw calls after a fatal failure: the box must be seen.
     if (directDraw != nullptr && exclusiveHeld) {
-        directDraw->RestoreDisplayMode();
+        // Without its window (destroyed by its owner) DirectDraw no longer
+        // holds the display it changed: the desktop's own mode is asked for.
+        if (window == nullptr || FAILED(directDraw->RestoreDisplayMode())) ChangeDisplaySettingsA(nullptr, 0);
         directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
         exclusiveHeld = 0;
     }

@@ -1,6 +1,8 @@
 // The settings file, seen from outside: what the plug-in writes at Quit after
 // loading a given file (or none), through real runs in the stand-in player.
-#include "host_test_harness.h"
+#include <regex>
+
+#include "dialog_test_support.h"
 
 using host_test::PlayerRun;
 using host_test::Sandbox;
@@ -173,5 +175,58 @@ TEST(HostSettings, TheResolutionIsFoundBySizeInANewModeList) {
             EXPECT_EQ(box.Ini("Resolution_Mode"), index + 3);
         }
         index = box.Ini("Resolution_Mode");
+    }
+}
+
+// Hostile files through the real plug-in with the panel open: huge and
+// negative numbers, values of 10,000 characters, binary bytes. The panel shows
+// what holds, nothing writes past its buffers (the player checks its heaps
+// after Quit), and the first line of each key (the one read and written)
+// holds a plain number (a size for the resolution) afterwards; lines of no
+// key of ours stay as they were.
+TEST(HostSettings, HostileFilesWithThePanelOpen) {
+    const std::string binary("Frames_Per_Scene=\x01\xff\x00" "77\r\nDisplay_Mode=\x80\x81\r\n\xfe\xff=\x00\x1b\r\n"
+                             "Window_Pos_X=12\x07\xff\r\nResolution_Mode=\x9b\x9b\x9b\r\n", 80);
+    // Each key gets the next value of the row, round and round.
+    auto keys = [](std::initializer_list<std::string> values) {
+        std::string text;
+        size_t i = 0;
+        for (const char* key : kKeysInOrder) text += std::string(key) + "=" + values.begin()[i++ % values.size()] + "\r\n";
+        return text;
+    };
+    const struct {
+        const char* name;
+        std::string settings;
+        const char* sceneLength;  // what the panel shows
+    } files[] = {
+        {"numbers", keys({"-2147483648", "99999999999999999999", "2147483647"}), "2147483647"},
+        {"long", keys({std::string(10000, 'x'), std::string(10000, '7')}), "500"},
+        {"binary", binary + std::string(300, '\0') + keys({"\x01\x02\x03"}), "500"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        Sandbox box(std::string("hostile-") + file.name);
+        box.WriteIni(file.settings);
+        dialog_test::RunningPlayer player(box, "");
+        player.Key(VK_TAB);
+        const HWND panel = player.Dialog(dialog_test::kPanel);
+        ASSERT_TRUE(panel);
+        const std::string shown = dialog_test::Text(panel, 1019);
+        EXPECT_EQ(shown, file.sceneLength);
+        EXPECT_GT(dialog_test::Ask(panel, 1004, LB_GETCOUNT), 0);
+        dialog_test::Click(panel, 1062);
+        dialog_test::Click(panel, 1011);
+        const PlayerRun run = player.Finish();
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_EQ(run.TextsOf("heap damaged"), std::vector<std::string>{});
+        for (const char* key : kKeysInOrder) {
+            std::string entry;
+            for (const std::string& e : box.IniEntries())
+                if (entry.empty() && e.compare(0, std::strlen(key) + 1, std::string(key) + "=") == 0) entry = e;
+            EXPECT_TRUE(std::regex_match(entry, std::regex("[A-Za-z_]+=-?[0-9]{1,10}(x[0-9]{1,10}){0,2}"))) << key << ": " << entry;
+        }
+        const int saved = box.Ini("Frames_Per_Scene");
+        EXPECT_EQ(shown, saved == -1 ? std::string("Never") : std::to_string(saved));
     }
 }

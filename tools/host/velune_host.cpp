@@ -343,8 +343,18 @@ struct Session {
 
 // Init, the frames and Quit, all on the calling thread: the player's
 // visualization thread.
+// The desktop's mode, logged before Init and after Quit: the plug-in must
+// give back what it found.
+void LogDesktopMode(PlayerState& state) {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    state.log.Line(state.frame, "desktop %lux%lux%lu", mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
+}
+
 void RunPlugin(Session& session) {
     PlayerState& state = session.state;
+    LogDesktopMode(state);
     SetPlayerPrecision(session.options.fpuBits);
     session.initResult = CallInit(state);
     state.log.Line(0, "init %d", session.initResult);
@@ -365,6 +375,7 @@ void RunPlugin(Session& session) {
     const DWORD heapCount = GetProcessHeaps(64, heaps);
     for (DWORD i = 0; i < heapCount && i < 64; ++i)
         if (!HeapValidate(heaps[i], 0, nullptr)) state.log.Line(state.frame, "heap damaged");
+    LogDesktopMode(state);
     // The pointer's display count as the plug-in leaves it: 0 or more is shown.
     const int shown = ShowCursor(TRUE);
     ShowCursor(FALSE);
