@@ -7,14 +7,10 @@
 
 bool Video::BackgroundAvailable() const { return overlaySupported || backgroundOnDesktop || DesktopLayer::Available(); }
 
-RECT Video::DesktopMonitor() const {
-    RECT rect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    const POINT origin = {0, 0};
-    if (GetMonitorInfoA(MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &info)) rect = info.rcMonitor;
-    return rect;
-}
+// The monitor Full Screen would take: the stored choice, else the player's.
+// In the default device's primary surface, as in Windowed, a monitor is at
+// its screen coordinates.
+RECT Video::DesktopMonitor() const { return ChosenMonitorRect(); }
 
 Video::Surfaces Video::EnterDesktopBackground(int rgbFormat) {
     // An overlay that was made but cannot be shown is no use here.
