@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "host/plugin.h"
 #include "host/settings_path.h"
@@ -80,6 +81,8 @@ void LoadSettings(VisModule* module) {
     ReadResolution(path, video);
     video.SetMaxFrameRate(ReadInt(path, "Max_Frame_Rate", kDefaultMaxFrameRate));
     GetPrivateProfileStringA(kSection, "Monitor", "", video.monitorName, sizeof video.monitorName, path);
+    // Only a display device's name (\\.\DISPLAY2) names a monitor.
+    if (strncmp(video.monitorName, "\\\\.\\", 4) != 0) video.monitorName[0] = '\0';
 }
 
 void SaveSettings(VisModule* module) {

@@ -224,9 +224,8 @@ TEST(HostSettings, HostileFilesWithThePanelOpen) {
             std::string entry;
             for (const std::string& e : box.IniEntries())
                 if (entry.empty() && e.compare(0, std::strlen(key) + 1, std::string(key) + "=") == 0) entry = e;
-            // The monitor is a device name, kept short.
-            const char* value = std::strcmp(key, "Monitor") == 0 ? ".{0,40}" : "-?[0-9]{1,10}(x[0-9]{1,10}){0,2}";
-            EXPECT_TRUE(std::regex_match(entry, std::regex(std::string("[A-Za-z_]+=") + value))) << key << ": " << entry;
+            const char* value = std::strcmp(key, "Monitor") == 0 ? R"((\\\\\.\\\w+)?)" : "-?[0-9]{1,10}(x[0-9]{1,10}){0,2}";
+            EXPECT_TRUE(std::regex_match(entry, std::regex(std::string(key) + "=" + value))) << key << ": " << entry;
         }
         const int saved = box.Ini("Frames_Per_Scene");
         EXPECT_EQ(shown, saved == -1 ? std::string("Never") : std::to_string(saved));
