@@ -47,6 +47,12 @@ void Video::WaitForVerticalBlank() {
     // machine can make. The wait is part of the frame, so the pause handed
     // to the player afterwards is shorter by as much.
     if (pacer.Period() == 0 || directDraw == nullptr) return;
+    // A cap above the display's refresh would make every frame wait up to a
+    // whole refresh: then the cap alone paces, torn or not. An unknown
+    // refresh is not waited for either.
+    DWORD hertz = 0;
+    if (FAILED(directDraw->GetMonitorFrequency(&hertz)) || hertz == 0) return;
+    if (pacer.Period() * 20 < 19 * (1000000 / static_cast<int64_t>(hertz))) return;
     directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
 }
 

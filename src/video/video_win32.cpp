@@ -301,11 +301,19 @@ Video::Surfaces Video::EnterRequestedMode() {
     exclusiveHeld = displayMode == kFullScreen ? 1 : 0;
 
     if (displayMode == kFullScreen) {
-        SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
+        // On another monitor's device the window goes to that monitor, or it
+        // would sit unpainted over the primary one and take its clicks.
+        RECT origin = deviceOpen ? ChosenMonitorRect() : RECT{0, 0, 0, 0};
+        SetWindowPos(window, nullptr, origin.left, origin.top, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
         lastResult = directDraw->SetDisplayMode(width, height, modeBitDepth, 0, 0);
         if (FAILED(lastResult)) {
             ReportDirectDrawError("Error changing resolution", lastResult, 1);
             return Surfaces::kFailed;
+        }
+        // The new mode can move that monitor on the desktop.
+        if (deviceOpen) {
+            origin = ChosenMonitorRect();
+            SetWindowPos(window, nullptr, origin.left, origin.top, width, height, SWP_NOZORDER);
         }
         HideCursor();
     } else {

@@ -69,7 +69,9 @@ TEST(HostPacing, TheLowestCapAndNoCap) {
     const PlayerRun free = box.Run("--frames 31");
     ASSERT_TRUE(free.finished);
     const Timing none = TimingOf(free);
-    EXPECT_LT(none.ms, ten.ms / 2);
+    // Loose on purpose: a loaded machine may take 50 ms a frame; the delays
+    // below tell the cap is off.
+    EXPECT_LT(none.ms, ten.ms);
     const std::vector<int> noDelays = free.Delays();
     ASSERT_EQ(noDelays.size(), 32u);
     for (int frame = 1; frame <= 31; ++frame) EXPECT_EQ(noDelays[frame], 0) << "frame " << frame;
