@@ -23,6 +23,12 @@ std::atomic<AboutBox*> theAboutBox{nullptr};
 std::atomic<int> aboutBoxOpen{0};
 
 namespace {
+// Config calls still inside the library: a thread that Quit does not own may
+// return into it after Quit.
+std::atomic<int> configCallsRunning{0};
+}  // namespace
+
+namespace {
 
 // A dialog of another thread is asked to close and given this long. A player
 // that is shutting down stops pumping that thread and waits for ours, so
@@ -142,6 +148,7 @@ bool OpenAboutBox(VisModule* module) {
 
 void VIS_CDECL PluginConfig(VisModule* module) {
     PluginEntry guard;
+    ++configCallsRunning;
     // A box already open (from an earlier Config or the panel) is brought to
     // the front and waited for instead of being orphaned by a second one.
     if (!OpenAboutBox(module)) {
@@ -149,6 +156,16 @@ void VIS_CDECL PluginConfig(VisModule* module) {
         if (box != nullptr) SetForegroundWindow(box);
     }
     RunUntilAboutBoxCloses();
+    --configCallsRunning;
+}
+
+void KeepLibraryForRunningConfig() {
+    if (configCallsRunning == 0) return;
+    // The player may unload the library right after Quit, while a Config
+    // loop still has to return through it: it stays until the process ends.
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCSTR>(&PluginConfig), &self);
 }
 
 void OpenConfigPanel() {

@@ -136,4 +136,5 @@ void VIS_CDECL PluginQuit(VisModule* module) {
     delete theVideo;
     theVideo = nullptr;
     ResetPluginStop();
+    KeepLibraryForRunningConfig();
 }

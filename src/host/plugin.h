@@ -25,6 +25,9 @@ void CloseDialogs();
 void ClosePanelBeforeFullScreen(bool keepPick = false);
 // The About box for this module unless one is open; true when it opened one.
 bool OpenAboutBox(VisModule* module);
+// Quit with a Config call of another thread still running: the library is
+// pinned, so that thread never returns into unloaded code.
+void KeepLibraryForRunningConfig();
 
 extern Video* theVideo;
 extern Scene* theScene;
