@@ -45,6 +45,12 @@ bool ParseInt(const char* text, long low, long high, int* value) {
     return true;
 }
 
+// A path or name: taken as it is, but never empty.
+bool ParseText(const char* text, std::string* value) {
+    *value = text;
+    return text[0] != '\0';
+}
+
 }  // namespace
 
 bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* message) {
@@ -93,16 +99,13 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
             o->inputs.push_back(value);
             ok = value[0] != '\0';
         } else if (std::strcmp(arg, "--video") == 0) {
-            o->video = value;
-            ok = value[0] != '\0';
+            ok = ParseText(value, &o->video);
         } else if (std::strcmp(arg, "--vcodec") == 0) {
             o->videoCodec = value;
         } else if (std::strcmp(arg, "--input-dir") == 0) {
-            o->inputDir = value;
-            ok = value[0] != '\0';
+            ok = ParseText(value, &o->inputDir);
         } else if (std::strcmp(arg, "--video-dir") == 0) {
-            o->videoDir = value;
-            ok = value[0] != '\0';
+            ok = ParseText(value, &o->videoDir);
         } else if (std::strcmp(arg, "--jobs") == 0) {
             ok = ParseInt(value, 1, 256, &o->jobs);
         } else if (std::strcmp(arg, "--threads") == 0) {
@@ -110,8 +113,7 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
         } else if (std::strcmp(arg, "--queue") == 0) {
             ok = ParseInt(value, 0, 64, &o->queue);
         } else if (std::strcmp(arg, "--preset") == 0) {
-            o->preset = value;
-            ok = value[0] != '\0';
+            ok = ParseText(value, &o->preset);
         } else if (std::strcmp(arg, "--acodec") == 0) {
             o->audioCodec = value;
         } else if (std::strcmp(arg, "--crf") == 0) {
