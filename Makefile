@@ -13,7 +13,7 @@ WEB_PORT ?= 8020
 # Debian's emscripten finds its JavaScript helpers only through NODE_PATH.
 EMENV := env -u CMAKE_CXX_COMPILER_LAUNCHER -u CMAKE_C_COMPILER_LAUNCHER NODE_PATH=/usr/share/nodejs
 
-.PHONY: deps build native asan windows release test test-native test-asan test-wine test-release check-reproducible bench demo clean bench32 web web-demo test-web bench-web
+.PHONY: deps build native asan windows release test test-native test-asan test-wine test-release check-reproducible bench demo clean bench32 web web-demo test-web bench-web live live-demo
 
 deps:
 	@scripts/install-deps
@@ -95,6 +95,14 @@ bench32: windows
 
 demo: windows
 	@scripts/demo
+
+# velune-live: the engine in a desktop window, moved by what the desktop plays.
+live: deps
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS) --target velune-live
+
+live-demo: live
+	@scripts/live-demo $(NATIVE) $(LIVE_ARGS)
 
 clean:
 	rm -rf build

@@ -1,0 +1,77 @@
+"""A private sound server and display for the tests: PulseAudio as this user
+with a null sink, on a socket under the build folder (never the user's own
+server), and an Xvfb display. Everything started here is stopped here."""
+import os
+import shutil
+import signal
+import subprocess
+import time
+
+SINK = "velune_test"
+
+
+class PulseServer:
+    def __init__(self, folder):
+        self.folder = os.path.abspath(folder)
+        self.socket = os.path.join(self.folder, "pulse.sock")
+        self.proc = None
+        os.makedirs(self.folder, mode=0o700, exist_ok=True)
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.folder, PULSE_RUNTIME_PATH=self.folder,
+                        PULSE_STATE_PATH=self.folder, HOME=self.folder, PULSE_SERVER="unix:" + self.socket)
+        self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+
+    def start(self):
+        if os.path.exists(self.socket):
+            os.unlink(self.socket)
+        self.proc = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+             "--disable-shm=yes", "--log-target=stderr",
+             "-L", f"module-null-sink sink_name={SINK}",
+             "-L", f"module-native-protocol-unix socket={self.socket} auth-anonymous=1"],
+            env=self.env, stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.folder, "pulse.log"), "a"))
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            if self.pactl("info").returncode == 0:
+                return
+            time.sleep(0.05)
+        raise RuntimeError("the test sound server did not start")
+
+    def kill(self):
+        """As a crash would: no goodbye to the clients."""
+        if self.proc is not None:
+            self.proc.send_signal(signal.SIGKILL)
+            self.proc.wait()
+            self.proc = None
+
+    def stop(self):
+        if self.proc is not None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.kill()
+            self.proc = None
+
+    def pactl(self, *args):
+        return subprocess.run(["pactl", *args], env=self.env, capture_output=True, text=True)
+
+    def play(self, wav):
+        return subprocess.Popen(["paplay", f"--device={SINK}", wav], env=self.env)
+
+
+class Display:
+    def __init__(self, size="640x480x24"):
+        read, write = os.pipe()
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", size, "-nolisten", "tcp"],
+                                     pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            self.name = ":" + f.readline().strip()
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait()
+
+
+def have_tools():
+    return all(shutil.which(t) for t in ("pulseaudio", "paplay", "pactl", "Xvfb", "xdotool"))

@@ -1,0 +1,35 @@
+#pragma once
+// Turns the captured sound into what a player hands the plug-in each frame:
+// the analyzer over the newest samples, or silence when no new sound has
+// come for a moment (a stopped source or a dead server must not leave the
+// picture dancing to its last notes). Also words the line the window shows
+// when the sound is missing.
+#include <cstddef>
+#include <cstdint>
+
+#include "audio/analyzer.h"
+#include "pulse_capture.h"
+#include "sound_ring.h"
+
+// Sound older than this counts as gone.
+constexpr uint32_t kStaleMs = 250;
+// Capturing without any sound for this long is worth a word on the picture.
+constexpr uint32_t kQuietLineMs = 3000;
+
+class SoundFeed {
+public:
+    // nowMs is any millisecond clock. Fills the player's 2 x 576 bytes.
+    void Next(const SoundRing& ring, uint32_t nowMs, unsigned char spectrum[2][576], unsigned char waveform[2][576]);
+    // Milliseconds since sound last arrived.
+    uint32_t QuietFor(uint32_t nowMs) const { return nowMs - lastArrival; }
+
+private:
+    audio::Analyzer analyzer;
+    int16_t newest[2 * audio::kFftSize] = {};
+    uint64_t seenTotal = 0;
+    uint32_t lastArrival = 0;
+    bool started = false;
+};
+
+// The line shown over the picture for this state, or false when all is well.
+bool SoundStatusLine(const CaptureStatus& status, uint32_t quietMs, char* out, size_t size);
