@@ -84,6 +84,29 @@ if(HOST_SOURCES)
   target_link_libraries(velune-host PRIVATE gdi32 user32 comctl32 winmm)
 endif()
 
+# velune.exe: the DLL hosted for whatever the computer plays (WASAPI loopback).
+file(GLOB PLAYER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/player/*.cpp)
+if(PLAYER_SOURCES)
+  add_executable(velune ${PLAYER_SOURCES} ${CMAKE_SOURCE_DIR}/tools/audio/analyzer.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/fft.cpp ${CMAKE_SOURCE_DIR}/tools/audio/sound_feed.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/sound_ring.cpp ${CMAKE_SOURCE_DIR}/tools/audio/stereo_resampler.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/wav_file.cpp ${CMAKE_SOURCE_DIR}/tools/host/plugin_loader.cpp
+    ${CMAKE_SOURCE_DIR}/tools/host/screen_capture.cpp)
+  target_include_directories(velune PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
+    ${CMAKE_SOURCE_DIR}/tools/host)
+  target_compile_options(velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
+  target_link_options(velune PRIVATE ${STATIC_RUNTIME} -mwindows)
+  target_link_libraries(velune PRIVATE ole32 ksuser winmm gdi32 user32)
+  add_dependencies(velune vis_velune)
+  # velune.exe under Wine with each sound path Wine offers (tests/live).
+  enable_testing()
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME player COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/live/run_player_tests.py
+           $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/vis_velune.dll ${CMAKE_BINARY_DIR}/player-tests)
+  set_tests_properties(player PROPERTIES TIMEOUT 600
+    ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+endif()
+
 enable_testing()
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)

@@ -12,8 +12,9 @@
 #include "live_options.h"
 #include "live_settings.h"
 #include "picture_fit.h"
-#include "sound_feed.h"
-#include "sound_ring.h"
+#include "audio/sound_feed.h"
+#include "sound_status.h"
+#include "audio/sound_ring.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST(SoundRing, NewestFramesInOrderAcrossTheWrap) {
 
 TEST(SoundFeed, AnalyzesFreshSoundAndGoesQuietWhenItStops) {
     SoundRing ring;
-    SoundFeed feed;
+    audio::SoundFeed feed;
     unsigned char spectrum[2][576], waveform[2][576];
     audio::Pcm tone;
     audio::AppendTone(tone, 0.1, 430.0, 0.5, 0.0);
@@ -57,12 +58,12 @@ TEST(SoundFeed, AnalyzesFreshSoundAndGoesQuietWhenItStops) {
     EXPECT_GT(spectrum[0][20], 200) << "a 430 Hz tone lands in bar 20";
     EXPECT_LT(spectrum[0][100], 100);
     // The same samples, nothing new: still shown for a moment, then silence.
-    feed.Next(ring, 1000 + kStaleMs, spectrum, waveform);
+    feed.Next(ring, 1000 + audio::kStaleMs, spectrum, waveform);
     EXPECT_GT(spectrum[0][20], 200);
-    feed.Next(ring, 1001 + kStaleMs, spectrum, waveform);
+    feed.Next(ring, 1001 + audio::kStaleMs, spectrum, waveform);
     EXPECT_EQ(0, spectrum[0][20]);
     EXPECT_EQ(0, waveform[1][300]);
-    EXPECT_EQ(1 + kStaleMs, feed.QuietFor(1001 + kStaleMs));
+    EXPECT_EQ(1 + audio::kStaleMs, feed.QuietFor(1001 + audio::kStaleMs));
     ring.Append(tone.samples.data(), 10);
     feed.Next(ring, 5000, spectrum, waveform);
     EXPECT_EQ(0u, feed.QuietFor(5000)) << "new sound arrived";

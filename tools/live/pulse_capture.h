@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "sound_ring.h"
+#include "audio/sound_ring.h"
 
 struct pa_threaded_mainloop;
 struct pa_context;

@@ -18,7 +18,8 @@
 #include "scene/random.h"
 #include "scene/scene.h"
 #include "scene_keys.h"
-#include "sound_feed.h"
+#include "audio/sound_feed.h"
+#include "sound_status.h"
 #include "text_painter.h"
 #include "transform/transform.h"
 #include "video/compose.h"
@@ -60,7 +61,7 @@ struct Run {
     bool haveText = false;
     SoundRing ring;
     PulseCapture capture{&ring};
-    SoundFeed feed;
+    audio::SoundFeed feed;
     FramePacer pacer;
     InfoOverlayState info;
     InfoLines infoLines;

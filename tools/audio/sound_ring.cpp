@@ -1,4 +1,4 @@
-#include "sound_ring.h"
+#include "audio/sound_ring.h"
 
 #include <algorithm>
 #include <cstring>

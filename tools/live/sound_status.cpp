@@ -1,24 +1,6 @@
-#include "sound_feed.h"
+#include "sound_status.h"
 
 #include <cstdio>
-#include <cstring>
-
-void SoundFeed::Next(const SoundRing& ring, uint32_t nowMs, unsigned char spectrum[2][576],
-                     unsigned char waveform[2][576]) {
-    const uint64_t total = ring.Total();
-    if (!started || total != seenTotal) {
-        started = true;
-        seenTotal = total;
-        lastArrival = nowMs;
-    }
-    if (QuietFor(nowMs) > kStaleMs) {
-        memset(spectrum, 0, 2 * 576);
-        memset(waveform, 0, 2 * 576);
-        return;
-    }
-    ring.CopyNewest(newest, audio::kFftSize);
-    analyzer.Analyze(newest, audio::kFftSize, 0, spectrum, waveform);
-}
 
 bool SoundStatusLine(const CaptureStatus& s, uint32_t quietMs, char* out, size_t size) {
     switch (s.state) {
