@@ -58,6 +58,38 @@ add_custom_command(TARGET vis_velune POST_BUILD
           $<TARGET_FILE:vis_velune> vis_velune.dll
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release)
 
+# velune.exe: the DLL hosted for whatever the computer plays (WASAPI loopback).
+file(GLOB PLAYER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/player/*.cpp)
+if(PLAYER_SOURCES)
+  add_executable(velune ${PLAYER_SOURCES} ${CMAKE_SOURCE_DIR}/tools/audio/analyzer.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/fft.cpp ${CMAKE_SOURCE_DIR}/tools/audio/sound_feed.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/sound_ring.cpp ${CMAKE_SOURCE_DIR}/tools/audio/stereo_resampler.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/wav_file.cpp ${CMAKE_SOURCE_DIR}/tools/host/plugin_loader.cpp
+    ${CMAKE_SOURCE_DIR}/tools/host/screen_capture.cpp)
+  target_include_directories(velune PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
+    ${CMAKE_SOURCE_DIR}/tools/host)
+  target_compile_options(velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS} ${REPRODUCIBLE_FLAGS})
+  target_link_options(velune PRIVATE ${STATIC_RUNTIME} -mwindows)
+  target_link_libraries(velune PRIVATE ole32 ksuser winmm gdi32 user32)
+  add_dependencies(velune vis_velune)
+  if(VELUNE_SOURCE_DATE_EPOCH)
+    set_target_properties(velune PROPERTIES
+      RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELUNE_SOURCE_DATE_EPOCH}"
+      LINK_DEPENDS ${CMAKE_BINARY_DIR}/source_date_epoch.txt)
+  endif()
+  # Shipped stripped, beside the DLL it loads.
+  add_custom_command(TARGET velune POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/release
+    COMMAND ${VELUNE_STAMPED} ${CMAKE_OBJCOPY} --strip-all $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/velune.exe)
+  # velune.exe under Wine with each sound path Wine offers (tests/live).
+  enable_testing()
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME player COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/live/run_player_tests.py
+           $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/vis_velune.dll ${CMAKE_BINARY_DIR}/player-tests)
+  set_tests_properties(player PROPERTIES TIMEOUT 600
+    ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+endif()
+
 # The zip and the installer, packed from the release folder; the Wine tests
 # install and remove this installer.
 file(STRINGS ${CMAKE_SOURCE_DIR}/src/version.h VELUNE_VERSION_LINE REGEX "define VELUNE_VERSION_TEXT ")
@@ -68,7 +100,7 @@ set(VELUNE_ZIP ${VELUNE_PACKAGE_DIR}/vis_velune-${VELUNE_VERSION}.zip)
 add_custom_command(OUTPUT ${VELUNE_SETUP} ${VELUNE_ZIP}
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-release ${CMAKE_BINARY_DIR}/release ${VELUNE_PACKAGE_DIR}
           ${VELUNE_SOURCE_DATE_EPOCH}
-  DEPENDS vis_velune ${CMAKE_SOURCE_DIR}/installer/velune.nsi ${CMAKE_SOURCE_DIR}/scripts/package-release
+  DEPENDS vis_velune velune ${CMAKE_SOURCE_DIR}/installer/velune.nsi ${CMAKE_SOURCE_DIR}/scripts/package-release
           ${CMAKE_SOURCE_DIR}/src/version.h ${CMAKE_SOURCE_DIR}/src/dialogs/velune.ico
           ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.txt ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.bmp
   VERBATIM)
@@ -84,28 +116,6 @@ if(HOST_SOURCES)
   target_link_libraries(velune-host PRIVATE gdi32 user32 comctl32 winmm)
 endif()
 
-# velune.exe: the DLL hosted for whatever the computer plays (WASAPI loopback).
-file(GLOB PLAYER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/player/*.cpp)
-if(PLAYER_SOURCES)
-  add_executable(velune ${PLAYER_SOURCES} ${CMAKE_SOURCE_DIR}/tools/audio/analyzer.cpp
-    ${CMAKE_SOURCE_DIR}/tools/audio/fft.cpp ${CMAKE_SOURCE_DIR}/tools/audio/sound_feed.cpp
-    ${CMAKE_SOURCE_DIR}/tools/audio/sound_ring.cpp ${CMAKE_SOURCE_DIR}/tools/audio/stereo_resampler.cpp
-    ${CMAKE_SOURCE_DIR}/tools/audio/wav_file.cpp ${CMAKE_SOURCE_DIR}/tools/host/plugin_loader.cpp
-    ${CMAKE_SOURCE_DIR}/tools/host/screen_capture.cpp)
-  target_include_directories(velune PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
-    ${CMAKE_SOURCE_DIR}/tools/host)
-  target_compile_options(velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
-  target_link_options(velune PRIVATE ${STATIC_RUNTIME} -mwindows)
-  target_link_libraries(velune PRIVATE ole32 ksuser winmm gdi32 user32)
-  add_dependencies(velune vis_velune)
-  # velune.exe under Wine with each sound path Wine offers (tests/live).
-  enable_testing()
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
-  add_test(NAME player COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/live/run_player_tests.py
-           $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/vis_velune.dll ${CMAKE_BINARY_DIR}/player-tests)
-  set_tests_properties(player PROPERTIES TIMEOUT 600
-    ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
-endif()
 
 enable_testing()
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

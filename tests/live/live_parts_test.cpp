@@ -15,6 +15,10 @@
 #include "audio/sound_feed.h"
 #include "sound_status.h"
 #include "audio/sound_ring.h"
+#include "audio/stereo_resampler.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -195,6 +199,63 @@ TEST(LiveOptions, ValuesAndRefusals) {
         Parse(bad, &error, &ok);
         EXPECT_FALSE(ok) << bad[0];
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The mixer's sound, as WASAPI hands it over, reaches the analyzer at 44.1 kHz.
+TEST(StereoResampler, FloatAt48kBecomes16BitAt44k1WithItsPitch) {
+    SoundRing ring;
+    audio::StereoResampler r;
+    ASSERT_TRUE(r.SetInput(48000, 2, audio::SampleKind::kFloat32));
+    std::vector<float> in;
+    for (int i = 0; i < 48000; ++i) {  // one second: 1 kHz left, silence right
+        in.push_back(static_cast<float>(0.5 * sin(2 * M_PI * 1000.0 * i / 48000)));
+        in.push_back(0.0f);
+    }
+    // In uneven packets, as a device delivers them.
+    for (size_t at = 0, n = 1; at < 48000; at += n, n = n * 3 % 997 + 1) {
+        r.Process(in.data() + 2 * at, std::min<size_t>(n, 48000 - at), &ring);
+    }
+    EXPECT_NEAR(44100.0, static_cast<double>(ring.Total()), 2.0);
+    std::vector<int16_t> out(2 * 4410);
+    ring.CopyNewest(out.data(), 4410);  // the last tenth of a second
+    int crossings = 0, peak = 0, right = 0;
+    for (size_t i = 1; i < 4410; ++i) {
+        crossings += (out[2 * i - 2] < 0) != (out[2 * i] < 0);
+        peak = std::max(peak, std::abs(static_cast<int>(out[2 * i])));
+        right = std::max(right, std::abs(static_cast<int>(out[2 * i + 1])));
+    }
+    EXPECT_NEAR(200, crossings, 2) << "1 kHz for a tenth of a second";
+    EXPECT_NEAR(16384, peak, 200);
+    EXPECT_EQ(0, right);
+}
+
+TEST(StereoResampler, IntegerFormatsAndMono) {
+    SoundRing ring;
+    audio::StereoResampler r;
+    int16_t out[2 * 4];
+    // 24-bit mono at 44.1 kHz: both channels, the top 16 bits.
+    ASSERT_TRUE(r.SetInput(44100, 1, audio::SampleKind::kInt24));
+    const uint8_t mono24[] = {0x00, 0x00, 0x40, 0xFF, 0xFF, 0xBF, 0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F};
+    r.Process(mono24, 4, &ring);
+    ring.CopyNewest(out, 4);
+    EXPECT_EQ((std::vector<int16_t>{0, 0, 16384, 16384, -16384, -16384, -32768, -32768}),
+              std::vector<int16_t>(out, out + 8))
+        << "the first output is the silence before the first sample";
+    // 32-bit integers with six channels: the front pair.
+    ASSERT_TRUE(r.SetInput(44100, 6, audio::SampleKind::kInt32));
+    const int32_t six[] = {1 << 30, -(1 << 30), 5, 5, 5, 5};
+    r.Process(six, 1, &ring);
+    ring.CopyNewest(out, 1);
+    EXPECT_EQ(0, out[0]);  // interpolation starts from silence
+    r.Process(six, 1, &ring);
+    ring.CopyNewest(out, 1);
+    EXPECT_EQ(16384, out[0]);
+    EXPECT_EQ(-16384, out[1]);
+    EXPECT_FALSE(r.SetInput(44100, 0, audio::SampleKind::kInt16));
 }
 
 }  // namespace

@@ -11,14 +11,13 @@ import shutil
 import subprocess
 import sys
 import time
-import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "web"))
 from pictures import read_bmp, sharp_edges, white_pixels, write_png  # noqa: E402
 from run_web_tests import beats_wav  # noqa: E402
-from sound_bench import SINK, Display, PulseServer, have_tools  # noqa: E402
+from sound_bench import SINK, Display, PulseServer, have_tools, run_tests  # noqa: E402
 
 W, H = 200, 150  # picture and window: one picture pixel per screen pixel
 
@@ -218,28 +217,15 @@ def main():
     os.makedirs(scratch)
     server = PulseServer(os.path.join(scratch, "pulse"))
     display = Display()
-    failures = 0
     tests = [
         ("picture follows the beats and survives the server", lambda: test_picture_follows_beats_and_survives_the_server(exe, scratch, server, display)),
         ("keys and settings", lambda: test_keys_and_settings(exe, scratch, server, display)),
         ("list sources", lambda: test_list_sources(exe, scratch, server)),
     ]
-    only = os.environ.get("VELUNE_LIVE_TEST", "")
     try:
         server.start()
-        for name, run in tests:
-            if only and only not in name:
-                continue
-            begun = time.monotonic()
-            try:
-                if server.proc is None:
-                    server.start()
-                run()
-                print(f"[  PASSED  ] live: {name} ({time.monotonic() - begun:.1f} s)")
-            except Exception:
-                failures += 1
-                print(f"[  FAILED  ] live: {name}")
-                traceback.print_exc()
+        failures = run_tests("live", tests, os.environ.get("VELUNE_LIVE_TEST", ""),
+                             before_each=lambda: server.proc is None and server.start())
     finally:
         server.stop()
         display.stop()

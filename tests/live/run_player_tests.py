@@ -11,7 +11,6 @@ import shutil
 import subprocess
 import sys
 import time
-import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -19,7 +18,7 @@ sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "web"))
 from pictures import read_bmp, sharp_edges, white_pixels, write_png  # noqa: E402
 from run_web_tests import beats_wav  # noqa: E402
-from sound_bench import SINK, PulseServer  # noqa: E402
+from sound_bench import SINK, PulseServer, run_tests  # noqa: E402
 
 
 class Run:
@@ -79,7 +78,7 @@ def edges_between(run, first_ms, last_ms, start_ms):
 
 
 def test_file_source_rests_in_silence_and_follows_beats(exe, dll, scratch, server):
-    wav = os.path.join(scratch, "beats.wav")
+    wav = os.path.join(scratch, "file-beats.wav")
     beats_wav(wav, silent_seconds=2.0, beat_seconds=3.0)
     run = Run(exe, dll, os.path.join(scratch, "file"), server, "--source", wav, "--frames", "100")
     run.finish(120)
@@ -136,21 +135,10 @@ def main():
         ("capture device records the server", test_capture_device_records_the_server),
         ("loopback refusal is shown", test_loopback_refusal_is_shown),
     ]
-    only = os.environ.get("VELUNE_PLAYER_TEST", "")
-    failures = 0
     try:
         server.start()
-        for name, run in tests:
-            if only and only not in name:
-                continue
-            begun = time.monotonic()
-            try:
-                run(exe, dll, scratch, server)
-                print(f"[  PASSED  ] velune.exe: {name} ({time.monotonic() - begun:.1f} s)")
-            except Exception:
-                failures += 1
-                print(f"[  FAILED  ] velune.exe: {name}")
-                traceback.print_exc()
+        failures = run_tests("velune.exe", [(name, lambda t=t: t(exe, dll, scratch, server)) for name, t in tests],
+                             os.environ.get("VELUNE_PLAYER_TEST", ""))
     finally:
         server.stop()
         subprocess.run([os.path.join(ROOT, "scripts", "wine-stop")])

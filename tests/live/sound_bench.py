@@ -75,3 +75,24 @@ class Display:
 
 def have_tools():
     return all(shutil.which(t) for t in ("pulseaudio", "paplay", "pactl", "Xvfb", "xdotool"))
+
+
+def run_tests(label, tests, only, before_each=None):
+    """Runs (name, function) pairs whose name holds `only`, each reported on
+    a line of its own; returns the number that failed."""
+    import traceback
+    failures = 0
+    for name, run in tests:
+        if only and only not in name:
+            continue
+        begun = time.monotonic()
+        try:
+            if before_each is not None:
+                before_each()
+            run()
+            print(f"[  PASSED  ] {label}: {name} ({time.monotonic() - begun:.1f} s)")
+        except Exception:
+            failures += 1
+            print(f"[  FAILED  ] {label}: {name}")
+            traceback.print_exc()
+    return failures
