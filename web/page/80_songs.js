@@ -28,7 +28,9 @@ class SongPlayer {
     this.playAt(0);
   }
 
-  playAt(index) {
+  // The tags are read before the song starts, so the engine, which takes
+  // the title when a song begins, gets the real one.
+  async playAt(index) {
     const mine = ++this.choice;
     const song = this.playlist.moveTo(index);
     this.release();
@@ -38,18 +40,19 @@ class SongPlayer {
       return;
     }
     this.clearError();
-    this.url = URL.createObjectURL(song.file);
+    this.feed.stop();
     this.loading = true;
     this.setTitle(song.title);
+    const title = await SongTags.title(song.file);
+    if (mine !== this.choice) return;
+    song.title = title;
+    this.url = URL.createObjectURL(song.file);
+    this.setTitle(title);
     this.feed.playSong(this.url).catch((err) => {
       if (mine !== this.choice || err.name === 'AbortError') return;
       this.loading = false;
       if (err.name === 'NotAllowedError') this.showError('The browser held the sound back until you press a key or button: press Play.');
       this.onChange();
-    });
-    SongTags.title(song.file).then((t) => {
-      song.title = t;
-      if (mine === this.choice) this.setTitle(t);
     });
   }
 
