@@ -105,6 +105,35 @@ def test_playlist_plays_in_order_and_ends(browser, base, scratch):
     browser.wait_for(f"{NOW} === '1/2 · First'", timeout=10)
 
 
+def test_pause_seek_stop(browser, base, scratch):
+    path = song(os.path.join(scratch, "twenty.ogg"), 20, "Twenty", codec="libvorbis")
+    browser.open_page(1000, 700)
+    browser.send("Network.enable")
+    browser.goto(f"{base}/index.html?size=320x240")
+    browser.wait_for(RUNNING)
+    failed = [e["params"]["response"]["url"] for e in browser.events
+              if e.get("method") == "Network.responseReceived" and e["params"]["response"]["status"] >= 400]
+    assert not failed, f"the page asked for what is not there: {failed}"
+    browser.send("Network.disable")
+    choose(browser, [path])
+    browser.wait_for("veluneStatus.positionMs > 200", timeout=10)
+    browser.evaluate("document.getElementById('play').click()")
+    browser.wait_for("document.getElementById('song').paused", timeout=3)
+    held = browser.evaluate("veluneStatus.positionMs")
+    time.sleep(0.5)
+    assert browser.evaluate("veluneStatus.positionMs") == held, "the song's time runs while paused"
+    assert browser.evaluate("document.getElementById('play').textContent") == "Play"
+    browser.evaluate("document.getElementById('picture').focus()")
+    key(browser, "c", "KeyC", 67, "c")   # the player's pause key resumes
+    browser.wait_for(f"veluneStatus.positionMs > {held + 200}", timeout=5)
+    browser.evaluate("""(() => { const s = document.getElementById('seek'); s.value = 15;
+      s.dispatchEvent(new Event('input')); })()""")
+    browser.wait_for("veluneStatus.positionMs >= 15000", timeout=5)
+    key(browser, "v", "KeyV", 86, "v")   # stop: paused at the start
+    browser.wait_for("document.getElementById('song').paused && veluneStatus.positionMs === 0", timeout=5)
+    assert browser.evaluate(NOW) == "Twenty"
+
+
 def test_dropped_file_plays(browser, base, scratch):
     path = song(os.path.join(scratch, "dropped.flac"), 3, "Dropped Song", codec="flac")
     open_live(browser, base)

@@ -234,6 +234,7 @@ def main():
             ("errors are said on the page", lambda: test_errors_are_said_on_the_page(browser, base, scratch)),
             ("the last choice of song plays", lambda: page_tests.test_last_choice_plays(browser, base, scratch)),
             ("a playlist plays in order and ends", lambda: page_tests.test_playlist_plays_in_order_and_ends(browser, base, scratch)),
+            ("pause, seek and stop", lambda: page_tests.test_pause_seek_stop(browser, base, scratch)),
             ("a dropped file plays", lambda: page_tests.test_dropped_file_plays(browser, base, scratch)),
             ("titles from each tag format", lambda: page_tests.test_tag_titles(browser, base, scratch)),
             ("a 200 MB WAV streams", lambda: page_tests.test_huge_wav_streams(browser, base, scratch)),

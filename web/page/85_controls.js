@@ -93,12 +93,16 @@ const VelunePage = (() => {
   // Files dragged over any part of the page are taken where they fall.
   function wireDrop() {
     const hasFiles = (e) => e.dataTransfer && [...e.dataTransfer.types].includes('Files');
+    const stage = $('stage');
     document.addEventListener('dragover', (e) => {
       if (!hasFiles(e)) return;
       e.preventDefault();
       e.dataTransfer.dropEffect = 'copy';
+      stage.classList.add('dropping');
     });
+    document.addEventListener('dragleave', (e) => { if (!e.relatedTarget) stage.classList.remove('dropping'); });
     document.addEventListener('drop', (e) => {
+      stage.classList.remove('dropping');
       if (!hasFiles(e)) return;
       e.preventDefault();
       songs.feed.ensureContext().resume();

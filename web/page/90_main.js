@@ -97,8 +97,9 @@ function hasWasmSimd() {
       veluneStatus.state = 'done';
       return;
     }
-    const command = `velune-render --renderer ${A.renderer} --transform ${A.transform} --seed ${A.seed} ` +
-      `--size ${A.width}x${A.height} --frames ${A.frames}`;
+    const command = ['velune-render', A.renderer >= 0 ? `--renderer ${A.renderer}` : '',
+      A.transform >= 0 ? `--transform ${A.transform}` : '', `--seed ${A.seed} --size ${A.width}x${A.height}`,
+      `--frames ${A.frames}`].filter(Boolean).join(' ');
     const step = () => {
       M._velune_frame();
       veluneStatus.frames += 1;
