@@ -104,6 +104,14 @@ def test_playlist_plays_in_order_and_ends(browser, base, scratch):
     browser.evaluate("document.getElementById('play').click()")
     browser.wait_for(f"{NOW} === '1/2 · First'", timeout=10)
 
+    # A song that cannot play is said, and the next one plays meanwhile.
+    broken = os.path.join(scratch, "broken.ogg")
+    with open(broken, "wb") as f:
+        f.write(b"OggS but nothing more " * 100)
+    choose(browser, [broken, second])
+    browser.wait_for(f"{NOW} === '2/2 · second' && veluneStatus.positionMs > 0", timeout=10)
+    assert "broken.ogg" in browser.evaluate("veluneStatus.error"), "the failed song went unmentioned"
+
 
 def test_pause_seek_stop(browser, base, scratch):
     path = song(os.path.join(scratch, "twenty.ogg"), 20, "Twenty", codec="libvorbis")

@@ -29,8 +29,9 @@ class SongPlayer {
   }
 
   // The tags are read before the song starts, so the engine, which takes
-  // the title when a song begins, gets the real one.
-  async playAt(index) {
+  // the title when a song begins, gets the real one. After a song that
+  // failed, its message stays while the next one plays.
+  async playAt(index, keepError = false) {
     const mine = ++this.choice;
     const song = this.playlist.moveTo(index);
     this.release();
@@ -39,7 +40,7 @@ class SongPlayer {
       this.setTitle('');
       return;
     }
-    this.clearError();
+    if (!keepError) this.clearError();
     this.feed.stop();
     this.loading = true;
     this.setTitle(song.title);
@@ -60,9 +61,7 @@ class SongPlayer {
     const song = this.playlist.current();
     if (!song || this.feed.kind !== 'song' || this.element.currentSrc !== this.url) return;
     this.showError(`“${song.file.name}” could not be played: this browser cannot decode it. Try an MP3, Ogg, FLAC or WAV file.`);
-    const last = !this.playlist.hasNext();
-    this.playAt(this.playlist.index + 1);
-    if (last) this.loading = false;
+    this.playAt(this.playlist.index + 1, true);
   }
 
   release() {
