@@ -307,11 +307,17 @@ def test_small_window_and_scaling(browser, base):
     open_live(browser, base, 400, 300, "size=640x480")
     bar = browser.evaluate("document.getElementById('bar').getBoundingClientRect().height")
     assert bar <= 40, f"the toolbar takes {bar} of 300 pixels"
-    browser.evaluate("document.getElementById('menu').click()")
+    key(browser, "Tab", "Tab", 9)
+    assert focused(browser) == "menu", f"Tab at 400 x 300 goes to {focused(browser)!r} first"
+    key(browser, "Enter", "Enter", 13, "\r")
+    browser.wait_for("document.getElementById('open').getBoundingClientRect().height > 0", timeout=3)
     cut = browser.evaluate("""[...document.querySelectorAll('#controls button, #controls select, #controls a')]
       .filter((e) => { const r = e.getBoundingClientRect(); return r.left < 0 || r.right > innerWidth; })
       .map((e) => e.id)""")
     assert not cut, f"controls cut off at 400 x 300: {cut}"
+    key(browser, "Escape", "Escape", 27)
+    browser.wait_for("document.getElementById('open').getBoundingClientRect().height === 0", timeout=3)
+    assert focused(browser) == "menu"
     shown = browser.evaluate("(() => { const r = document.getElementById('picture').getBoundingClientRect();"
                              " return [r.width, r.height]; })()")
     assert abs(shown[0] / shown[1] - 4 / 3) < 0.02 and shown[0] > 330, f"picture shown at {shown}"

@@ -75,10 +75,20 @@ const VelunePage = (() => {
     }
   }
 
+  function menu(open) {
+    $('bar').classList.toggle('open', open);
+    $('menu').setAttribute('aria-expanded', String(open));
+  }
+
   function onKey(e) {
     if (e.key === 'Escape' && !$('help').hidden) {
       e.preventDefault();
       help(false);
+      return;
+    }
+    if (e.key === 'Escape' && $('bar').classList.contains('open')) {
+      menu(false);
+      $('menu').focus();
       return;
     }
     const act = VeluneKeys.action(e);
@@ -135,10 +145,7 @@ const VelunePage = (() => {
     $('full').addEventListener('click', () => display('toggle'));
     $('keys').addEventListener('click', () => help(true));
     $('help-close').addEventListener('click', () => help(false));
-    $('menu').addEventListener('click', () => {
-      const open = $('bar').classList.toggle('open');
-      $('menu').setAttribute('aria-expanded', String(open));
-    });
+    $('menu').addEventListener('click', () => menu(!$('bar').classList.contains('open')));
     $('share').target = '_blank';
     $('share').rel = 'noopener';
     window.addEventListener('keydown', onKey);
