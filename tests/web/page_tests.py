@@ -127,6 +127,7 @@ def test_pause_seek_stop(browser, base, scratch):
     browser.wait_for("veluneStatus.positionMs > 200", timeout=10)
     browser.evaluate("document.getElementById('play').click()")
     browser.wait_for("document.getElementById('song').paused", timeout=3)
+    time.sleep(0.2)   # the frame drawn as the pause came, and the element's settled time
     held = browser.evaluate("veluneStatus.positionMs")
     time.sleep(0.5)
     assert browser.evaluate("veluneStatus.positionMs") == held, "the song's time runs while paused"
