@@ -84,12 +84,12 @@ class SongPlayer {
       const to = this.playlist.index + (name === 'next' ? 1 : -1);
       if (to >= 0 && to < this.playlist.songs.length) this.playAt(to);
     } else if (name === 'play') {
-      if (kind === 'song') e.play().catch(() => {});
+      if (kind === 'song') this.resume();
       else if (kind === '' && this.playlist.songs.length) this.playAt(Math.max(0, this.playlist.index));
       else if (this.feed.context) this.feed.context.resume();
     } else if (name === 'pause') {
       if (kind === 'song') {
-        if (e.paused) e.play().catch(() => {}); else e.pause();
+        if (e.paused) this.resume(); else e.pause();
       } else if (this.feed.context && kind !== '') {
         if (this.feed.context.state === 'running') this.feed.context.suspend(); else this.feed.context.resume();
         setTimeout(() => this.onChange(), 50);
@@ -98,6 +98,13 @@ class SongPlayer {
       e.pause();
       e.currentTime = 0;
     }
+  }
+
+  // Inside the user's gesture, which a browser may have required since the
+  // song was chosen (a dropped file is no gesture).
+  resume() {
+    this.feed.context.resume();
+    this.element.play().catch(() => {});
   }
 
   paused() {
