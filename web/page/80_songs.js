@@ -10,8 +10,14 @@ class SongPlayer {
     this.url = '';          // the object URL the element plays
     this.title = '';
     this.loading = false;
+    this.heldBack = false;  // the browser refused to start the sound without a gesture
     const e = this.element;
-    e.addEventListener('playing', () => { this.loading = false; this.onChange(); });
+    e.addEventListener('playing', () => {
+      if (this.heldBack) this.clearError();
+      this.heldBack = false;
+      this.loading = false;
+      this.onChange();
+    });
     e.addEventListener('ended', () => this.playAt(this.playlist.index + 1));
     e.addEventListener('error', () => this.failed());
     for (const type of ['pause', 'play', 'durationchange', 'timeupdate', 'emptied']) e.addEventListener(type, () => this.onChange());
@@ -52,7 +58,8 @@ class SongPlayer {
     this.feed.playSong(this.url).catch((err) => {
       if (mine !== this.choice || err.name === 'AbortError') return;
       this.loading = false;
-      if (err.name === 'NotAllowedError') this.showError('The browser held the sound back until you press a key or button: press Play.');
+      this.heldBack = err.name === 'NotAllowedError';
+      if (this.heldBack) this.showError('The browser held the sound back until you press a key or button: press Play.');
       this.onChange();
     });
   }
