@@ -9,7 +9,7 @@
 #include "bench_scene.h"
 #include "scene/random.h"
 #include "scene/scene.h"
-#include "video/compose.h"
+#include "pixels/compose.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "host/plugin.h"
 #include "host/settings_file.h"
 #include "host/plugin_entry.h"
-#include "scene/cpu_features.h"
+#include "pixels/cpu_features.h"
 #include "scene/scene.h"
 #include "video/error_report_win32.h"
 #include "video/video.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "video/compose.h"
+#include "pixels/compose.h"
 
 int FpsTenths(int frameCount, uint32_t startTime, uint32_t now) {
     // Unsigned difference, read as signed: right across the 49-day wrap.

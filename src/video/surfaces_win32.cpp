@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "video/compose.h"
+#include "pixels/compose.h"
 #include "video/error_report_win32.h"
 #include "video/video.h"
 

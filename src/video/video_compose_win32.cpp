@@ -1,7 +1,7 @@
 // Compose: the 32-bit frame into the compose surface, in the display's format.
 #include <cstring>
 
-#include "video/compose.h"
+#include "pixels/compose.h"
 #include "video/error_report_win32.h"
 #include "video/video.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "test_display.h"
-#include "video/compose.h"
+#include "pixels/compose.h"
 #include "video/info_overlay.h"
 
 namespace {

@@ -30,7 +30,7 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, LPDIRECTDRAW* out, IUnkno
 
 namespace presentbuild {
 #include "scene/scene_display.cpp"
-#include "video/compose_reference.cpp"
+#include "pixels/compose_reference.cpp"
 #include "video/desktop_background_win32.cpp"
 #include "video/desktop_layer_win32.cpp"
 #include "video/desktop_state_win32.cpp"

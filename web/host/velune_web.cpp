@@ -19,7 +19,7 @@
 #include "scene/scene.h"
 #include "transform/transform.h"
 #include "video/info_overlay.h"
-#include "video/compose.h"
+#include "pixels/compose.h"
 
 namespace {
 
