@@ -4,7 +4,7 @@
 #include "host/x87_precision.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/video.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "host/plugin_entry.h"
 #include "pixels/cpu_features.h"
 #include "scene/scene.h"
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/video.h"
 
 Video* theVideo = nullptr;

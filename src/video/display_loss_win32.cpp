@@ -4,7 +4,7 @@
 // DirectDraw work is skipped and the scene pauses, so nothing is computed
 // that nobody sees; when the focus or the mode comes back the display is
 // rebuilt at the same mode and resolution.
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/video.h"
 
 namespace {

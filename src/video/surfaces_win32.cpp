@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "pixels/compose.h"
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/video.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "pixels/compose.h"
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/video.h"
 
 bool Video::Compose() {

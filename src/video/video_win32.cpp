@@ -7,7 +7,7 @@
 #include "host/x87_precision.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/mode_filter.h"
 #include "video/video.h"
 

@@ -7,7 +7,7 @@
 
 #include "test_display.h"
 #include "pixels/compose.h"
-#include "video/info_overlay.h"
+#include "overlay/info_overlay.h"
 
 namespace {
 

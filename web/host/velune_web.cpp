@@ -18,7 +18,7 @@
 #include "scene/random.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
-#include "video/info_overlay.h"
+#include "overlay/info_overlay.h"
 #include "pixels/compose.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "video/info_overlay.h"
+#include "overlay/info_overlay.h"
 
 #include <climits>
 #include <cstdio>

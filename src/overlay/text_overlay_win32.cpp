@@ -9,8 +9,8 @@
 #include "host/dpi_awareness.h"
 #include "host/plugin.h"
 #include "scene/scene.h"
-#include "video/error_report_win32.h"
-#include "video/info_overlay.h"
+#include "overlay/error_report_win32.h"
+#include "overlay/info_overlay.h"
 #include "video/video.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Background without an overlay: the frame is blitted, as in Windowed, into
 // our window behind the desktop icons (desktop_layer_win32.cpp), stretched
 // over the monitor. The wallpaper is never touched on this path.
-#include "video/desktop_layer_win32.h"
-#include "video/error_report_win32.h"
+#include "desktop/desktop_layer_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/video.h"
 
 bool Video::BackgroundAvailable() const { return overlaySupported || backgroundOnDesktop || DesktopLayer::Available(); }
