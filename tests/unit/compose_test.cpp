@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "pixels/cpu_features.h"
 #include "pixels/compose.h"
+#include "pixels/cpu_features.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "test_display.h"
-#include "pixels/compose.h"
 #include "overlay/info_overlay.h"
+#include "pixels/compose.h"
+#include "test_display.h"
 
 namespace {
 
