@@ -3,6 +3,7 @@
 // parts of the file that hold tags are read, never the whole file.
 const SongTags = (() => {
   const kHead = 256 * 1024;           // ID3, FLAC and Ogg keep their tags here
+  const kMaxTag = 4 * 1024 * 1024;    // of an ID3 tag
   const kMaxMoov = 16 * 1024 * 1024;  // MP4's index; beyond it, tags are not worth the read
   const ascii = (b, at, n) => String.fromCharCode(...b.subarray(at, at + n));
   const be32 = (b, at) => ((b[at] << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3]) >>> 0;
@@ -134,7 +135,8 @@ const SongTags = (() => {
     let head = await read(file, 0, kHead);
     const tagEnd = id3Size(head);
     if (tagEnd) {
-      if (tagEnd > head.length) head = await read(file, 0, tagEnd + 4);
+      // Cover art can make a tag large; the text frames come before it.
+      if (tagEnd > head.length) head = await read(file, 0, Math.min(tagEnd, kMaxTag));
       const title = id3(head);
       if (title) return title;
       head = await read(file, tagEnd, tagEnd + kHead);   // FLAC may sit behind an ID3 tag
