@@ -10,21 +10,21 @@
 #include <string>
 #include <thread>
 
+#include "audio/sound_feed.h"
 #include "live_display.h"
 #include "live_options.h"
 #include "live_settings.h"
 #include "live_window.h"
+#include "overlay/info_overlay.h"
+#include "pixels/compose.h"
 #include "pulse_capture.h"
 #include "scene/random.h"
 #include "scene/scene.h"
 #include "scene_keys.h"
-#include "audio/sound_feed.h"
 #include "sound_status.h"
 #include "text_painter.h"
 #include "transform/transform.h"
-#include "video/compose.h"
 #include "video/frame_pacer.h"
-#include "video/info_overlay.h"
 
 namespace {
 
