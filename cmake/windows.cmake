@@ -39,12 +39,15 @@ target_compile_options(vis_velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS} -g ${R
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
 target_link_options(vis_velune PRIVATE ${STATIC_RUNTIME} -Wl,--subsystem,windows)
 target_link_libraries(vis_velune PRIVATE ${WIN_LIBS})
-if(VELUNE_SOURCE_DATE_EPOCH)
-  # The PE timestamp is the commit's, and a new commit relinks.
-  set_target_properties(vis_velune PROPERTIES
-    RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELUNE_SOURCE_DATE_EPOCH}"
-    LINK_DEPENDS ${CMAKE_BINARY_DIR}/source_date_epoch.txt)
-endif()
+# The PE timestamp of a shipped program is the commit's, and a new commit relinks.
+function(velune_stamp_link target)
+  if(VELUNE_SOURCE_DATE_EPOCH)
+    set_target_properties(${target} PROPERTIES
+      RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELUNE_SOURCE_DATE_EPOCH}"
+      LINK_DEPENDS ${CMAKE_BINARY_DIR}/source_date_epoch.txt)
+  endif()
+endfunction()
+velune_stamp_link(vis_velune)
 
 # The release folder: the stripped DLL with a debug link to its debug file,
 # and the readme and wallpaper beside it. Every test runs this DLL.
@@ -74,11 +77,7 @@ if(PLAYER_SOURCES)
   target_link_options(velune PRIVATE ${STATIC_RUNTIME} -mwindows)
   target_link_libraries(velune PRIVATE ole32 ksuser winmm gdi32 user32)
   add_dependencies(velune vis_velune)
-  if(VELUNE_SOURCE_DATE_EPOCH)
-    set_target_properties(velune PROPERTIES
-      RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELUNE_SOURCE_DATE_EPOCH}"
-      LINK_DEPENDS ${CMAKE_BINARY_DIR}/source_date_epoch.txt)
-  endif()
+  velune_stamp_link(velune)
   # Shipped stripped, beside the DLL it loads.
   add_custom_command(TARGET velune POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/release
