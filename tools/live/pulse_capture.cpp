@@ -95,7 +95,12 @@ void PulseCapture::OpenStream() {
     pa_buffer_attr attr;
     memset(&attr, 0xff, sizeof attr);
     attr.fragsize = kFragmentFrames * static_cast<uint32_t>(pa_frame_size(&kSpec));
-    if (pa_stream_connect_record(stream, useDefaultSource ? nullptr : wanted, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
+    // A named source (the default monitor too) is not to be swapped for
+    // another when it goes: the stream fails and the retry finds it again,
+    // or the new default output's monitor.
+    const pa_stream_flags_t flags =
+        useDefaultSource ? PA_STREAM_ADJUST_LATENCY : static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
+    if (pa_stream_connect_record(stream, useDefaultSource ? nullptr : wanted, &attr, flags) < 0) {
         SetState(CaptureState::kNoSource, pa_strerror(pa_context_errno(context)));
         DropStream();
         RetrySoon();
