@@ -62,7 +62,7 @@ TEST(RenderErrors, EachBadInputSaysWhatIsWrongAndWritesNothing) {
             if (a.compare(0, 3, "DIR") == 0) a = dir + a.substr(3);
             args.push_back(a);
         }
-        args.insert(args.end(), {"--video", video, "--fps", "10"});
+        args.insert(args.end(), {"--video", video, "--fps", "10", "--overwrite"});
         const auto r = fixtures::Render(args);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
