@@ -289,6 +289,9 @@ bool VideoWriter::Open(const VideoSettings& s, const std::vector<audio::Track>& 
     if (IsMp4(format)) av_dict_set(&options, "movflags", "+faststart", 0);
     const int header = avformat_write_header(output, &options);
     av_dict_free(&options);
+    if (header == AVERROR_EXPERIMENTAL && audioCodec != nullptr)
+        return Fail(error, std::string("the ") + format->name + " container takes " + audioCodec->name +
+                               " sound only as an experiment, which players may refuse; choose another --acodec");
     if (header < 0) return Fail(error, "cannot start " + s.path + ": " + ff::ErrorText(header));
     if (cover != nullptr) {
         ff::Packet picture(av_packet_clone(cover));

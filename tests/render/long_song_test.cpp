@@ -1,0 +1,94 @@
+// A song of an hour costs no more memory than one of seconds, and --start
+// and --duration take an excerpt that begins at its time.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+
+#include "audio/synth.h"
+#include "media_fixtures.h"
+
+namespace {
+
+// An hour of 44.1 kHz stereo silence as a WAV file of 635 MB that takes no
+// disk space and no time to write: the samples are a hole in the file.
+std::string HourOfSilence(const std::string& dir) {
+    const std::string path = dir + "/hour.wav";
+    const uint32_t rate = 44100, bytes = 3600u * rate * 4u;
+    std::ofstream f(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
+    f.write("RIFF", 4);
+    u32(36 + bytes);
+    f.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);  // PCM
+    u16(2);
+    u32(rate);
+    u32(rate * 4);
+    u16(4);
+    u16(16);
+    f.write("data", 4);
+    u32(bytes);
+    f.close();
+    EXPECT_EQ(truncate(path.c_str(), 44 + static_cast<off_t>(bytes)), 0);
+    return path;
+}
+
+TEST(RenderLongSong, AnHourLongSongRendersItsEndInLittleMemory) {
+    const std::string dir = fixtures::TempFolder("hour");
+    const std::string song = HourOfSilence(dir);
+    const auto r = fixtures::Render({"--input", song, "--video", dir + "/end.mp4", "--start", "59:58", "--size",
+                                     "64x48", "--fps", "10", "--quiet"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // Decoding the whole song first held 635 MB of it.
+    EXPECT_LT(r.peakKb, 300 * 1024);
+    const fixtures::VideoInfo info = fixtures::Probe(dir + "/end.mp4");
+    EXPECT_EQ(info.video.packets, 20);  // the last two seconds
+    EXPECT_NEAR(info.audio.seconds, 2.0, 0.06);
+}
+
+std::vector<std::vector<uint32_t>> Excerpt(const std::string& dir, const std::string& song) {
+    const std::string video = dir + "/excerpt.mkv";
+    const auto r = fixtures::Render({"--input", song, "--video", video, "--start", "2.5", "--duration", "1.5",
+                                     "--size", "64x48", "--fps", "10", "--renderer", "0", "--transform", "0",
+                                     "--vcodec", "ffv1", "--acodec", "flac", "--quiet", "--overwrite"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NEAR(fixtures::Probe(video).audio.seconds, 1.5, 0.06);
+    return fixtures::DecodeFrames(video);
+}
+
+TEST(RenderLongSong, StartAndDurationTakeAnExcerptAtItsTime) {
+    // Beats from 3.04 s on: an excerpt from 2.5 s first shows them on its
+    // frame of 0.6 s, where the same excerpt of silence stays unchanged.
+    const std::string dir = fixtures::TempFolder("excerpt");
+    audio::Pcm quiet, beats;
+    audio::AppendSilence(quiet, 6.0);
+    audio::AppendSilence(beats, 3.04);
+    audio::AppendBeats(beats, 6.0 - 3.04, 60.0, 0.9, 0.0, 1);
+    ASSERT_TRUE(fixtures::WriteSong(dir + "/quiet.flac", quiet, "Same"));
+    ASSERT_TRUE(fixtures::WriteSong(dir + "/beats.flac", beats, "Same"));
+    const auto silent = Excerpt(dir, dir + "/quiet.flac"), beat = Excerpt(dir, dir + "/beats.flac");
+    ASSERT_EQ(silent.size(), 15u);
+    ASSERT_EQ(beat.size(), 15u);
+    size_t first = 0;
+    while (first < beat.size() && beat[first] == silent[first]) ++first;
+    EXPECT_EQ(first, 6u);
+
+    // The song copied into an MP4 (MP3) is cut at the same times, to the
+    // packet; past the end comes what is left.
+    ASSERT_TRUE(fixtures::WriteSong(dir + "/beats.mp3", beats, "Beats"));
+    for (const char* duration : {"1.5", "10"}) {
+        const auto r = fixtures::Render({"--input", dir + "/beats.mp3", "--video", dir + "/v.mp4", "--start", "0:04.5",
+                                         "--duration", duration, "--size", "64x48", "--fps", "10", "--quiet",
+                                         "--overwrite"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const fixtures::VideoInfo info = fixtures::Probe(dir + "/v.mp4");
+        EXPECT_EQ(info.video.packets, 15);
+        EXPECT_EQ(info.audio.codec, "mp3");
+        EXPECT_NEAR(info.audio.seconds, 1.5, 0.06);
+    }
+}
+
+}  // namespace
