@@ -42,12 +42,16 @@ const char* EncoderFor(const std::string& path) {
 
 // The picture as an attached one, after the song's stream.
 bool AddCover(AVFormatContext* out, const std::string& png, std::string* bytes) {
+    int width = 0, height = 0;
+    ReadPngPixels(png, &width, &height);
     std::ifstream f(png, std::ios::binary);
     bytes->assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
     AVStream* st = bytes->empty() ? nullptr : avformat_new_stream(out, nullptr);
     if (st == nullptr) return false;
     st->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
     st->codecpar->codec_id = AV_CODEC_ID_PNG;
+    st->codecpar->width = width;
+    st->codecpar->height = height;
     st->disposition = AV_DISPOSITION_ATTACHED_PIC;
     return true;
 }

@@ -59,6 +59,7 @@ TEST(RenderVideo, EachFormatGivesTheFramesSizeAndSoundOfTheSong) {
         const std::string video = dir + "/" + c.output;
         const auto r = Render({"--input", song, "--video", video, "--size", "64x48", "--fps", "10", "--seed", "3"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");  // nothing of FFmpeg's own, e.g. FLAC in MP4 being "experimental"
         const fixtures::VideoInfo info = Probe(video);
         EXPECT_EQ(info.width, 64);
         EXPECT_EQ(info.height, 48);
