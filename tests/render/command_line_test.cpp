@@ -80,4 +80,15 @@ TEST(RenderCommandLine, ASongAloneBecomesItsVideoHereAndNothingIsReplacedUnasked
     EXPECT_EQ(fixtures::Probe(dir + "/My Song.v2.mp4").video.packets, 10);
 }
 
+TEST(RenderCommandLine, ProgressForProgramsEndsOnTheLastFrame) {
+    const std::string dir = fixtures::TempFolder("progress");
+    ASSERT_TRUE(fixtures::WriteSong(dir + "/song.wav", audio::MakeSong(0, 2.0, 1), ""));
+    const auto r = Render({"--input", dir + "/song.wav", "--video", dir + "/v.mp4", "--size", "32x32", "--fps", "10",
+                           "--progress"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Has(r.out, "progress done=20 total=20 elapsed=")) << r.out;
+    EXPECT_FALSE(Has(r.out, "frame 1:")) << r.out;  // the scene lines would bury it
+    EXPECT_EQ(r.err, "");
+}
+
 }  // namespace

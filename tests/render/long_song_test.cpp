@@ -89,6 +89,10 @@ TEST(RenderLongSong, StartAndDurationTakeAnExcerptAtItsTime) {
         EXPECT_EQ(info.audio.codec, "mp3");
         EXPECT_NEAR(info.audio.seconds, 1.5, 0.06);
     }
+    const auto past = fixtures::Render({"--input", dir + "/beats.mp3", "--video", dir + "/past.mp4", "--start", "7"});
+    EXPECT_EQ(past.exitCode, 1);
+    EXPECT_NE(past.err.find("no audio from 0:07 on"), std::string::npos) << past.err;
+    EXPECT_FALSE(fixtures::FileExists(dir + "/past.mp4"));
 }
 
 }  // namespace

@@ -156,6 +156,11 @@ RunResult Run(const RenderOptions& o, int renderer, const FramePlan& plan, const
         }
         display.Flip();
     }
+    if (plan.untilTheEnd && display.FrameIndex() == 0 && !Interrupted() && result.ok) {
+        std::fprintf(stderr, "velune-render: no audio from %s on; the songs are shorter\n",
+                     FormatDuration(o.start).c_str());
+        result.ok = false;
+    }
     if (!display.AudioError().empty()) {
         std::fprintf(stderr, "velune-render: %s\n", display.AudioError().c_str());
         result.ok = false;
