@@ -16,22 +16,9 @@ namespace {
 std::string HourOfSilence(const std::string& dir) {
     const std::string path = dir + "/hour.wav";
     const uint32_t rate = 44100, bytes = 3600u * rate * 4u;
-    std::ofstream f(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
-    f.write("RIFF", 4);
-    u32(36 + bytes);
-    f.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);  // PCM
-    u16(2);
-    u32(rate);
-    u32(rate * 4);
-    u16(4);
-    u16(16);
-    f.write("data", 4);
-    u32(bytes);
-    f.close();
+    const uint32_t header[11] = {0x46464952, 36 + bytes, 0x45564157, 0x20746D66, 16, 0x00020001,  // RIFF WAVE fmt, PCM stereo
+                                 rate,       rate * 4,   0x00100004, 0x61746164, bytes};           // 16-bit, data
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(header), sizeof(header));
     EXPECT_EQ(truncate(path.c_str(), 44 + static_cast<off_t>(bytes)), 0);
     return path;
 }

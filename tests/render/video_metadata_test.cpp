@@ -20,10 +20,8 @@ std::string Tag(const AVFormatContext* in, const char* key) {
 
 TEST(RenderMetadata, TheVideoCarriesTheSongsTagsCoverColoursAndAnIndexUpFront) {
     const std::string dir = fixtures::TempFolder("metadata");
-    const uint32_t red[16] = {0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000,
-                              0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000,
-                              0x00FF0000, 0x00FF0000, 0x00FF0000, 0x00FF0000};
-    ASSERT_TRUE(WritePng(dir + "/cover.png", red, 4, 4));
+    const std::vector<uint32_t> red(16, 0x00FF0000);
+    ASSERT_TRUE(WritePng(dir + "/cover.png", red.data(), 4, 4));
     ASSERT_TRUE(fixtures::WriteSong(dir + "/song.mp3", audio::MakeSong(0, 1.0, 1), "A Title", "An Artist",
                                     dir + "/cover.png"));
     const std::string video = dir + "/v.mp4";
