@@ -1,36 +1,31 @@
 #pragma once
-// The songs of a playlist one after another as one stream of 16-bit stereo
-// at one rate, each song converted to it as it is read.
+// Songs from files (or generated ones, for an encoder's rate) converted to
+// the stream's rate as they are read.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/synth.h"
+#include "playlist_source.h"
 #include "song_reader.h"
 
-class PlaylistReader {
+class PlaylistReader : public PlaylistSource {
 public:
     // Files, or the tracks in memory when there are no files.
     PlaylistReader(const std::vector<std::string>& paths, const std::vector<audio::Track>& tracks, int rate);
 
-    // Opens every song (so a bad one fails before anything is written), and
-    // leaves the stream `startSeconds` into the playlist.
-    bool Open(double startSeconds, std::string* error);
-    // Appends the next samples; none once the last song has ended.
-    bool ReadMore(std::vector<int16_t>* out, std::string* error);
-    bool Ended() const { return current >= static_cast<int>(songs.size()); }
+    // Opens every song first, so that a bad one fails before anything is written.
+    bool Open(double startSeconds, std::string* error) override;
+    bool ReadMore(std::vector<int16_t>* out, std::string* error) override;
+    bool Ended() const override { return current >= static_cast<int>(songs.size()); }
 
-    int Rate() const { return rate; }
-    int Songs() const { return static_cast<int>(songs.size()); }
-    const std::string& Title(int song) const { return titles[static_cast<size_t>(song)]; }
-    // The song being read and the stream sample where it began (negative
-    // when the stream began inside it).
-    int Current() const { return current; }
-    int64_t CurrentStart() const { return currentStart; }
-    // The playlist's length after the start, from the containers.
-    double EstimatedSeconds() const { return estimate; }
-    int64_t DecodeErrors() const;
+    int Songs() const override { return static_cast<int>(songs.size()); }
+    const std::string& Title(int song) const override { return titles[static_cast<size_t>(song)]; }
+    int Current() const override { return current; }
+    int64_t CurrentStart() const override { return currentStart; }
+    double EstimatedSeconds() const override { return estimate; }
+    int64_t DecodeErrors() const override;
 
 private:
     std::vector<std::string> paths;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "memory_playlist.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
 
@@ -13,9 +14,11 @@ constexpr int64_t kSlack = 16384;
 
 }  // namespace
 
-RenderDisplay::RenderDisplay(int w, int h, const std::vector<audio::Track>& playlist, double framesPerSecond,
-                             const std::vector<std::string>& files)
-    : sound(files, playlist, kRate), window(2 * audio::kFftSize), fps(framesPerSecond) {
+RenderDisplay::RenderDisplay(int w, int h, const std::vector<audio::Track>& playlist, double framesPerSecond)
+    : RenderDisplay(w, h, std::make_unique<MemoryPlaylist>(playlist), framesPerSecond) {}
+
+RenderDisplay::RenderDisplay(int w, int h, std::unique_ptr<PlaylistSource> playlist, double framesPerSecond)
+    : sound(std::move(playlist)), window(2 * audio::kFftSize), fps(framesPerSecond) {
     AllocateFrameBuffers(w, h);
 }
 
@@ -23,8 +26,8 @@ RenderDisplay::~RenderDisplay() { delete transform; }
 
 bool RenderDisplay::OpenAudio(double startSeconds, std::string* error) {
     opened = true;
-    if (!sound.Open(startSeconds, error)) return false;
-    starts.emplace_back(sound.CurrentStart(), sound.Current());
+    if (!sound->Open(startSeconds, error)) return false;
+    starts.emplace_back(sound->CurrentStart(), sound->Current());
     return true;
 }
 
@@ -37,10 +40,10 @@ void RenderDisplay::Attach(Scene& scene) {
 
 void RenderDisplay::ReadUntil(int64_t end) {
     if (!opened && !OpenAudio(0.0, &audioError)) return;
-    while (heardStart + static_cast<int64_t>(heard.size() / 2) < end && !sound.Ended() && audioError.empty()) {
-        if (!sound.ReadMore(&heard, &audioError)) break;
-        if (!sound.Ended() && sound.Current() != starts.back().second)
-            starts.emplace_back(sound.CurrentStart(), sound.Current());
+    while (heardStart + static_cast<int64_t>(heard.size() / 2) < end && !sound->Ended() && audioError.empty()) {
+        if (!sound->ReadMore(&heard, &audioError)) break;
+        if (!sound->Ended() && sound->Current() != starts.back().second)
+            starts.emplace_back(sound->CurrentStart(), sound->Current());
     }
 }
 
@@ -87,11 +90,11 @@ void RenderDisplay::Flip() {
 }
 
 int RenderDisplay::QueryPlayPosition() {
-    if (sound.Songs() == 0) return static_cast<int>(static_cast<double>(frame) * 1000 / fps);
+    if (sound->Songs() == 0) return static_cast<int>(static_cast<double>(frame) * 1000 / fps);
     return static_cast<int>(trackSample * 1000 / kRate);
 }
 
 const char* RenderDisplay::QueryTitle(int index) {
-    if (index < 0 || index >= sound.Songs()) return nullptr;
-    return sound.Title(index).c_str();
+    if (index < 0 || index >= sound->Songs()) return nullptr;
+    return sound->Title(index).c_str();
 }

@@ -2,22 +2,24 @@
 // The display of the headless renderer: owns the frame buffers and the
 // Transform, like the DLL's Video, and answers the player's queries from a
 // playlist that it plays at a fixed frame rate, read as the frames need it.
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "audio/analyzer.h"
 #include "audio/synth.h"
-#include "playlist_reader.h"
+#include "playlist_source.h"
 #include "scene/scene_display.h"
 
 class Scene;
 
 class RenderDisplay : public SceneDisplay {
 public:
-    // The songs of `files`, or the tracks in memory when there are none.
-    RenderDisplay(int w, int h, const std::vector<audio::Track>& playlist, double framesPerSecond,
-                  const std::vector<std::string>& files = {});
+    // Generated tracks in memory, at the analyzer's rate.
+    RenderDisplay(int w, int h, const std::vector<audio::Track>& playlist, double framesPerSecond);
+    // Any playlist read at kRate.
+    RenderDisplay(int w, int h, std::unique_ptr<PlaylistSource> playlist, double framesPerSecond);
     ~RenderDisplay() override;
 
     // Opens the songs and begins `startSeconds` into the playlist (else the
@@ -39,8 +41,8 @@ public:
     const char* QueryTitle(int index) override;
 
     int64_t FrameIndex() const { return frame; }
-    double EstimatedSeconds() const { return sound.EstimatedSeconds(); }
-    int64_t DecodeErrors() const { return sound.DecodeErrors(); }
+    double EstimatedSeconds() const { return sound->EstimatedSeconds(); }
+    int64_t DecodeErrors() const { return sound->DecodeErrors(); }
     // Set when a song could not be read on; the frames then see silence.
     const std::string& AudioError() const { return audioError; }
 
@@ -51,7 +53,7 @@ private:
     // Reads until the stream holds the sample before `end` or has ended.
     void ReadUntil(int64_t end);
 
-    PlaylistReader sound;
+    std::unique_ptr<PlaylistSource> sound;
     bool opened = false;
     std::string audioError;
     std::vector<int16_t> heard;  // the stream from heardStart on

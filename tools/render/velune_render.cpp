@@ -19,6 +19,8 @@
 #include "batch_render.h"
 #include "interrupt.h"
 #include "library_log.h"
+#include "memory_playlist.h"
+#include "playlist_reader.h"
 #include "png_writer.h"
 #include "progress_bar.h"
 #include "render_display.h"
@@ -91,7 +93,10 @@ RunResult Run(const RenderOptions& o, int renderer, const FramePlan& plan, const
               VideoPipeline* video, SongProgress* progress) {
     RunResult result;
     SeedRandom(o.seed);
-    RenderDisplay display(o.width, o.height, tracks, o.fps, o.inputs);
+    std::unique_ptr<PlaylistSource> sound;
+    if (o.inputs.empty()) sound = std::make_unique<MemoryPlaylist>(tracks);
+    else sound = std::make_unique<PlaylistReader>(o.inputs, tracks, RenderDisplay::kRate);
+    RenderDisplay display(o.width, o.height, std::move(sound), o.fps);
     std::string error;
     if (!display.OpenAudio(o.start, &error)) {
         std::fprintf(stderr, "velune-render: %s\n", error.c_str());
