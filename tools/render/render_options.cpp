@@ -41,7 +41,7 @@ const char* const kRenderUsage =
     "  --threads N        encoder threads (default: one per core)\n"
     "  --queue N          frames rendered ahead of the encoder (default 4; 0 encodes on the same thread)\n"
     "  --quiet            no progress lines or bar\n"
-    "  --progress         one line per update for programs: progress done=N total=N seconds=S\n"
+    "  --progress         a line a second for programs: progress done=N total=N elapsed=S left=S\n"
     "  --verbose          FFmpeg's own messages too\n"
     "  --version          print the version\n"
     "  --help             print this\n";
