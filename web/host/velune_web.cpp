@@ -13,13 +13,13 @@
 
 #include "audio/synth.h"
 #include "live_display.h"
+#include "overlay/info_overlay.h"
+#include "pixels/compose.h"
 #include "pixels/rgba.h"
 #include "render_display.h"
 #include "scene/random.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
-#include "video/info_overlay.h"
-#include "video/compose.h"
 
 namespace {
 

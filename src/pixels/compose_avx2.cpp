@@ -9,8 +9,8 @@
 //         a time.
 #include <immintrin.h>
 
-#include "video/compose.h"
-#include "video/compose_layout.h"
+#include "pixels/compose.h"
+#include "pixels/compose_layout.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "video/info_overlay.h"
+#include "overlay/info_overlay.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
-#include "video/compose.h"
+#include "pixels/compose.h"
 
 int FpsTenths(int frameCount, uint32_t startTime, uint32_t now) {
     // Unsigned difference, read as signed: right across the 49-day wrap.

@@ -31,16 +31,16 @@ int CursorCount() {
 // a second entry would otherwise push the count further down than leaving
 // gives back.
 void Video::HideCursor() {
-    if (cursorLowered > 0) return;
+    if (desktop.cursorLowered > 0) return;
     int count;
     do {
         count = ShowCursor(FALSE);
-        ++cursorLowered;
+        ++desktop.cursorLowered;
     } while (count >= 0);
 }
 
 void Video::RestoreCursor() {
-    for (; cursorLowered > 0; --cursorLowered) ShowCursor(TRUE);
+    for (; desktop.cursorLowered > 0; --desktop.cursorLowered) ShowCursor(TRUE);
     // Whoever lowered it before, the pointer is shown over a window.
     for (int count = CursorCount(); count < 0;) count = ShowCursor(TRUE);
 }
@@ -49,19 +49,19 @@ void Video::InstallWallpaper() {
     char path[MAX_PATH + 16];
     if (instanceRef == nullptr || !WallpaperPath(*instanceRef, path, sizeof path)) return;
     // The user's own, once: a later entry finds ours installed.
-    if (!wallpaperReplaced) {
-        userWallpaper[0] = '\0';
-        if (!SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof userWallpaper, userWallpaper, 0)) return;
-        userWallpaper[sizeof userWallpaper - 1] = '\0';
+    if (!desktop.wallpaperReplaced) {
+        desktop.userWallpaper[0] = '\0';
+        if (!SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof desktop.userWallpaper, desktop.userWallpaper, 0)) return;
+        desktop.userWallpaper[sizeof desktop.userWallpaper - 1] = '\0';
     }
     // Never written to the profile: the system would not undo that.
-    if (SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, SPIF_SENDCHANGE)) wallpaperReplaced = 1;
+    if (SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, SPIF_SENDCHANGE)) desktop.wallpaperReplaced = 1;
 }
 
 void Video::PutBackWallpaper() {
     // Nothing replaced, nothing broadcast.
-    if (!wallpaperReplaced) return;
-    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, userWallpaper, SPIF_SENDCHANGE);
-    wallpaperReplaced = 0;
+    if (!desktop.wallpaperReplaced) return;
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, desktop.userWallpaper, SPIF_SENDCHANGE);
+    desktop.wallpaperReplaced = 0;
     wallpaperPending = 0;
 }

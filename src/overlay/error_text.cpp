@@ -1,4 +1,4 @@
-#include "video/error_text.h"
+#include "overlay/error_text.h"
 
 #include <cstdio>
 #include <cstring>

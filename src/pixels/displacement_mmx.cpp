@@ -2,8 +2,8 @@
 // compiler never mixes MMX registers into floating-point code elsewhere.
 #include <mmintrin.h>
 
-#include "scene/displacement_mmx_pixel.h"
-#include "scene/frame_ops.h"
+#include "pixels/displacement_mmx_pixel.h"
+#include "pixels/frame_ops.h"
 
 namespace {
 template <bool kNoFade>

@@ -63,8 +63,8 @@ HMONITOR Video::ChosenMonitor() const {
     // Where the user put the window, while it is there to see.
     if (window != nullptr && displayMode == kWindowed && IsWindowVisible(window) && !IsIconic(window))
         return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-    if (monitorName[0] != '\0') {
-        NameSearch search = {monitorName, nullptr};
+    if (monitor.name[0] != '\0') {
+        NameSearch search = {monitor.name, nullptr};
         EnumDisplayMonitors(nullptr, nullptr, MonitorNamed, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) return search.found;
     }
@@ -97,8 +97,8 @@ void Video::NoteMonitorChoice() {
     MONITORINFOEXA info;
     info.cbSize = sizeof info;
     if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) return;
-    memcpy(monitorName, info.szDevice, sizeof monitorName);
-    monitorName[sizeof monitorName - 1] = '\0';
+    memcpy(monitor.name, info.szDevice, sizeof monitor.name);
+    monitor.name[sizeof monitor.name - 1] = '\0';
 }
 
 void Video::KeepWindowOnAMonitor() {

@@ -8,9 +8,9 @@
 
 #include "host/dpi_awareness.h"
 #include "host/plugin.h"
+#include "overlay/error_report_win32.h"
+#include "overlay/info_overlay.h"
 #include "scene/scene.h"
-#include "video/error_report_win32.h"
-#include "video/info_overlay.h"
 #include "video/video.h"
 
 namespace {
@@ -55,7 +55,7 @@ int Video::TextDpi() const {
 
 int Video::PrepareFont() {
     const int dpi = TextDpi();
-    if (font == nullptr || dpi != fontDpi) {
+    if (font == nullptr || dpi != overlayText.fontDpi) {
         // Any character set: titles come in every script, and DEFAULT_CHARSET
         // lets GDI's font linking find the glyphs Arial lacks.
         HFONT made = CreateFontA(-Scaled(kFontHeight, dpi), 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
@@ -63,10 +63,10 @@ int Video::PrepareFont() {
         if (made != nullptr) {
             if (font != nullptr) DeleteObject(font);
             font = made;
-            fontDpi = dpi;
+            overlayText.fontDpi = dpi;
         }
     }
-    return fontDpi;
+    return overlayText.fontDpi;
 }
 
 void Video::ShowInfo() {

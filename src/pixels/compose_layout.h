@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "video/compose.h"
+#include "pixels/compose.h"
 
 struct ComposeLayout {
     ptrdiff_t rows;

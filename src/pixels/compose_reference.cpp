@@ -1,6 +1,6 @@
 // Plain C++ conversions: the definition the MMX path must match byte for byte.
-#include "video/compose.h"
-#include "video/compose_layout.h"
+#include "pixels/compose.h"
+#include "pixels/compose_layout.h"
 
 namespace {
 

@@ -34,8 +34,8 @@ const char* Video::QueryTitle(int index) {
     }();
     if (unicode != 0) {
         const wchar_t* wide = reinterpret_cast<const wchar_t*>(unicode);
-        ToUtf8(wide, static_cast<int>(wcsnlen(wide, kTitleUnits)), titleText);
-        return titleText;
+        ToUtf8(wide, static_cast<int>(wcsnlen(wide, kTitleUnits)), overlayText.titleText);
+        return overlayText.titleText;
     }
     const LRESULT ansi = [&] {
         CallerPrecision asCaller;
@@ -45,6 +45,6 @@ const char* Video::QueryTitle(int index) {
     const char* text = reinterpret_cast<const char*>(ansi);
     wchar_t wide[kTitleUnits];
     const int units = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(strnlen(text, kTitleUnits)), wide, kTitleUnits);
-    ToUtf8(wide, units, titleText);
-    return titleText;
+    ToUtf8(wide, units, overlayText.titleText);
+    return overlayText.titleText;
 }

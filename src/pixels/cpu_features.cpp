@@ -1,4 +1,4 @@
-#include "scene/cpu_features.h"
+#include "pixels/cpu_features.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>

@@ -1,6 +1,6 @@
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 
-#include "video/error_text.h"
+#include "overlay/error_text.h"
 
 namespace {
 struct StopState {

@@ -3,8 +3,8 @@
 #include <mmintrin.h>
 #include <xmmintrin.h>
 
-#include "scene/displacement_mmx_pixel.h"
-#include "scene/frame_ops.h"
+#include "pixels/displacement_mmx_pixel.h"
+#include "pixels/frame_ops.h"
 
 namespace {
 // How far ahead the mapped source rows are fetched: far enough to hide memory

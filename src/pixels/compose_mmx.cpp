@@ -11,8 +11,8 @@
 
 #include <cstring>
 
-#include "video/compose.h"
-#include "video/compose_layout.h"
+#include "pixels/compose.h"
+#include "pixels/compose_layout.h"
 
 namespace {
 

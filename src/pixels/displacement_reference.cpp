@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "scene/frame_ops.h"
+#include "pixels/frame_ops.h"
 
 void ApplyDisplacementReference(const DisplacementJob& job) {
     const uint8_t* base = reinterpret_cast<const uint8_t*>(job.source);

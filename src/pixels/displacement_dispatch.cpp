@@ -1,5 +1,5 @@
-#include "scene/cpu_features.h"
-#include "scene/frame_ops.h"
+#include "pixels/cpu_features.h"
+#include "pixels/frame_ops.h"
 
 DisplacementStep ChooseDisplacementStep() {
 #if defined(__wasm_simd128__)

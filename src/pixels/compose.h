@@ -4,7 +4,7 @@
 // and calls ComposeFrame; tests compare the SIMD paths with the reference.
 #include <cstdint>
 
-#include "scene/cpu_features.h"
+#include "pixels/cpu_features.h"
 
 enum ComposeFormat {
     kCompose32 = 0,    // 32-bit RGB

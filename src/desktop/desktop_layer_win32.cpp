@@ -8,7 +8,7 @@
 // nothing; the render thread reads two words and blits. The thread holds a
 // reference on the library and ends with FreeLibraryAndExitThread, so even a
 // thread that Stop gave up waiting for never runs unloaded code.
-#include "video/desktop_layer_win32.h"
+#include "desktop/desktop_layer_win32.h"
 
 #include "host/dpi_awareness.h"
 

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "scene/frame_ops.h"
+#include "pixels/frame_ops.h"
 
 namespace {
 
