@@ -3,7 +3,6 @@
 #include <png.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -283,9 +282,7 @@ RunResult Render(const std::vector<std::string>& args) {
     RunResult r;
     const int pid = Spawn(args, folder + "/out.txt", folder + "/err.txt");
     int status = 0;
-    struct rusage usage = {};
-    if (pid > 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
-    r.peakKb = usage.ru_maxrss;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
     r.out = Slurp(folder + "/out.txt");
     r.err = Slurp(folder + "/err.txt");
     return r;

@@ -34,7 +34,6 @@ std::vector<uint32_t> ReadPngPixels(const std::string& path, int* width, int* he
 struct RunResult {
     int exitCode = -1;
     std::string out, err;
-    long peakKb = 0;  // the process's peak resident memory
 };
 // Runs velune-render with these arguments and waits for it.
 RunResult Render(const std::vector<std::string>& args);

@@ -170,9 +170,10 @@ TEST(RenderVideo, H264FrameIsTheSamePictureWithinTheCodecsLoss) {
 audio::Pcm Thump(int rate, double beatSeconds) {
     audio::Pcm pcm;
     pcm.sampleRate = rate;
-    const size_t total = static_cast<size_t>(1.5 * rate), from = static_cast<size_t>(std::ceil(beatSeconds * rate));
+    const size_t total = static_cast<size_t>(1.5 * rate);
+    const size_t from = beatSeconds < 0.0 ? total : static_cast<size_t>(std::ceil(beatSeconds * rate));
     pcm.samples.assign(2 * total, 0);
-    for (size_t i = from; beatSeconds >= 0.0 && i < total; ++i) {
+    for (size_t i = from; i < total; ++i) {
         const double t = static_cast<double>(i - from) / rate;
         const auto v = static_cast<int16_t>(29000.0 * std::exp(-t * 30.0) * std::sin(2 * M_PI * 150.0 * t));
         pcm.samples[2 * i] = pcm.samples[2 * i + 1] = v;
