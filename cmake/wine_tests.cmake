@@ -11,6 +11,10 @@ foreach(source ${WINE_TEST_SOURCES})
   string(REGEX REPLACE "_.*" "" area ${name})
   list(APPEND WINE_AREAS ${area})
   list(APPEND WINE_SOURCES_${area} ${source})
+  # Its tests, for ctest to start the longest areas first until it has timed them.
+  file(STRINGS ${source} tests REGEX "^TEST")
+  list(LENGTH tests count)
+  math(EXPR WINE_COST_${area} "${WINE_COST_${area}}+0+${count}")
 endforeach()
 list(REMOVE_DUPLICATES WINE_AREAS)
 
@@ -34,7 +38,7 @@ foreach(area ${WINE_AREAS})
   # A test that fails is run once more on its own, and the log names it.
   add_test(NAME wine-${area} COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-gtest $<TARGET_FILE:${target}>)
   set_tests_properties(wine-${area} PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 900
-    FIXTURES_REQUIRED wine_prefixes ENVIRONMENT "VELUNE_WINEPREFIX=${prefix};DISPLAY=")
+    COST ${WINE_COST_${area}} FIXTURES_REQUIRED wine_prefixes ENVIRONMENT "VELUNE_WINEPREFIX=${prefix};DISPLAY=")
 endforeach()
 
 # The prefixes are made once, together, as copies of one template, before
