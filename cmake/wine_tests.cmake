@@ -37,7 +37,7 @@ foreach(area ${WINE_AREAS})
   list(APPEND WINE_PREFIXES ${prefix})
   # A test that fails is run once more on its own, and the log names it.
   add_test(NAME wine-${area} COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-gtest $<TARGET_FILE:${target}>)
-  set_tests_properties(wine-${area} PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 900
+  set_tests_properties(wine-${area} PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 1800
     COST ${WINE_COST_${area}} FIXTURES_REQUIRED wine_prefixes ENVIRONMENT "VELUNE_WINEPREFIX=${prefix};DISPLAY=")
 endforeach()
 
