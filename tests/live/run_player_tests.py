@@ -80,10 +80,13 @@ def edges_between(run, first_ms, last_ms, start_ms):
 def test_file_source_rests_in_silence_and_follows_beats(exe, dll, scratch, server):
     wav = os.path.join(scratch, "file-beats.wav")
     beats_wav(wav, silent_seconds=2.0, beat_seconds=3.0)
-    run = Run(exe, dll, os.path.join(scratch, "file"), server, "--source", wav, "--frames", "100")
+    run = Run(exe, dll, os.path.join(scratch, "file"), server, "--source", wav, "--stop-file", "stop")
+    # The file starts with the first frame; its captures carry the same clock.
+    started = lambda: [int(l.split()[-1]) for l in run.lines() if l.startswith("started ")]  # noqa: E731
+    run.wait(lambda: started() and run.captures() and run.captures()[-1][1] - started()[0] > 5000, 90, "5 s of pictures")
+    open(os.path.join(run.folder, "stop"), "w").close()
     run.finish(120)
-    # The file starts with the program; its captures carry the same clock.
-    start = next(int(l.split()[-1]) for l in run.lines() if l.startswith("started "))
+    start = started()[0]
     silent = edges_between(run, 300, 1900, start)
     beats = edges_between(run, 2100, 5000, start)
     assert len(silent) >= 5 and len(beats) >= 5, f"too few pictures: {run.lines()}"
@@ -95,12 +98,14 @@ def test_capture_device_records_the_server(exe, dll, scratch, server):
     # Wine's capture device is the server's default source: the null sink's
     # monitor, which carries what paplay plays.
     server.pactl("set-default-source", f"{SINK}.monitor")
-    run = Run(exe, dll, os.path.join(scratch, "device"), server, "--source", "device", "--frames", "120")
+    run = Run(exe, dll, os.path.join(scratch, "device"), server, "--source", "device", "--stop-file", "stop")
     run.wait(lambda: any("listening to" in l for l in run.lines()) and len(run.captures()) > 25, 90, "capture")
     time.sleep(2.5)  # the idle null sink's first block
     before = len(run.captures())
     wav = os.path.join(scratch, "beats.wav")
     server.play(wav).wait(30)
+    run.wait(lambda: len(run.captures()) > before + 20, 60, "pictures of the sound")
+    open(os.path.join(run.folder, "stop"), "w").close()
     run.finish(120)
     shots = run.captures()
     quiet = [edges(run, f) for f, _ in shots[10:before]]
@@ -110,18 +115,23 @@ def test_capture_device_records_the_server(exe, dll, scratch, server):
 
 
 def test_loopback_refusal_is_shown(exe, dll, scratch, server):
-    run = Run(exe, dll, os.path.join(scratch, "loopback"), server, "--source", "loopback", "--frames", "120", every=3)
+    run = Run(exe, dll, os.path.join(scratch, "loopback"), server, "--source", "loopback", "--stop-file", "stop",
+              every=3)
+
+    def refused():
+        said = [l.split(" ", 2) for l in run.lines() if l.startswith("sound ")]
+        return [int(tick) for _, tick, text in said if text.startswith("No sound: ") and "opening" not in text]
+    # Said, then written over the picture while the plug-in goes on.
+    run.wait(lambda: refused() and run.captures() and run.captures()[-1][1] > refused()[0] + 2000, 90,
+             "a refusal on the picture")
+    open(os.path.join(run.folder, "stop"), "w").close()
     run.finish(120)
-    said = [l.split(" ", 2) for l in run.lines() if l.startswith("sound ")]
-    refused = [(int(tick), text) for _, tick, text in said if text.startswith("No sound: ") and "opening" not in text]
-    assert refused, f"no refusal said: {said}"
     # The plug-in writes the new "song's" title at the bottom for 80 frames.
-    frame = next(f for f, ms in run.captures() if ms > refused[0][0] + 1000)
+    frame = next(f for f, ms in run.captures() if ms > refused()[0] + 1000)
     w, h, rows = run.picture(frame)
     text = white_pixels(rows, 0, h - 24, w, h)
     write_png(os.path.join(scratch, "loopback-refused.png"), w, h, rows)
     assert text > 30, f"no line on the picture at frame {frame} ({text} white pixels)"
-    assert run.captures()[-1][0] == 120, "the plug-in stopped"
 
 
 def main():

@@ -60,16 +60,35 @@ class PulseServer:
 
 
 class Display:
+    """An Xvfb on the first free number from 150 (wine-run's start at 90).
+    Side by side runs may pick the same one: the lock file that names our
+    Xvfb decides, and the loser tries the next number."""
+
     def __init__(self, size="640x480x24"):
-        read, write = os.pipe()
-        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", size, "-nolisten", "tcp"],
-                                     pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as f:
-            self.name = ":" + f.readline().strip()
+        n = 150
+        while True:
+            while os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                n += 1
+            self.proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", size, "-nolisten", "tcp"],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if self.proc.poll() is not None or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                    break
+                time.sleep(0.05)
+            try:
+                with open(f"/tmp/.X{n}-lock") as f:
+                    ours = f.read().strip() == str(self.proc.pid)
+            except OSError:
+                ours = False
+            if self.proc.poll() is None and ours:
+                self.name = f":{n}"
+                return
+            self.stop()
+            n += 1
 
     def stop(self):
-        self.proc.terminate()
+        if self.proc.poll() is None:
+            self.proc.terminate()
         self.proc.wait()
 
 

@@ -5,7 +5,7 @@
 
 const char kPlayerUsage[] =
     "usage: velune [--source loopback|device|FILE.wav] [--dll PATH] [--frames N]\n"
-    "              [--capture-every N] [--capture-prefix PATH] [--log FILE]\n"
+    "              [--capture-every N] [--capture-prefix PATH] [--log FILE] [--stop-file PATH]\n"
     "Velune for whatever the computer plays: vis_velune.dll hosted as a player hosts it,\n"
     "fed by the default output (loopback), the default recording device, or a WAV file.\n";
 
@@ -46,10 +46,12 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions* o, std::string* er
             o->capturePrefix = v;
         } else if (a == "--log" && ok) {
             o->logPath = v;
+        } else if (a == "--stop-file" && ok) {
+            o->stopFile = v;
         } else {
             *error = ok || a.rfind("--", 0) != 0 ? "unknown option " + a : a + " needs a value";
             if (!ok && a != "--source" && a != "--dll" && a != "--frames" && a != "--capture-every" &&
-                a != "--capture-prefix" && a != "--log")
+                a != "--capture-prefix" && a != "--log" && a != "--stop-file")
                 *error = "unknown option " + a;
             return false;
         }

@@ -13,6 +13,7 @@ struct PlayerOptions {
     int captureEvery = 0;            // every Nth frame's picture as BMP (tests)
     std::string capturePrefix = "velune";
     std::string logPath;             // sound changes and frames (tests)
+    std::string stopFile;            // stops once this file exists (tests)
 };
 
 bool ParsePlayerOptions(int argc, char** argv, PlayerOptions* o, std::string* error);

@@ -97,6 +97,7 @@ DWORD WINAPI VisThread(LPVOID context) {
             DispatchMessageA(&message);
         }
         if (quit || p.result != 0) break;
+        if (!p.options.stopFile.empty() && GetFileAttributesA(p.options.stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) break;
         p.feed.Next(p.ring, GetTickCount(), p.module->spectrumData, p.module->waveformData);
         if (p.module->Render(p.module) != 0) break;
         if (p.options.captureEvery > 0 && frame % p.options.captureEvery == 0) {
