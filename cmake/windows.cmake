@@ -82,13 +82,6 @@ if(PLAYER_SOURCES)
   add_custom_command(TARGET velune POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/release
     COMMAND ${VELUNE_STAMPED} ${CMAKE_OBJCOPY} --strip-all $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/velune.exe)
-  # velune.exe under Wine with each sound path Wine offers (tests/live).
-  enable_testing()
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
-  add_test(NAME player COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/live/run_player_tests.py
-           $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/vis_velune.dll ${CMAKE_BINARY_DIR}/player-tests)
-  set_tests_properties(player PROPERTIES TIMEOUT 600
-    ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
 endif()
 
 # The zip and the installer, packed from the release folder; the Wine tests
@@ -168,3 +161,13 @@ target_link_options(velune-shell PRIVATE ${STATIC_RUNTIME} -mwindows)
 target_link_libraries(velune-shell PRIVATE user32 gdi32)
 
 include(${CMAKE_SOURCE_DIR}/cmake/wine_tests.cmake)
+
+# velune.exe under Wine with each sound path Wine offers (tests/live), in a
+# prefix and an Xvfb of its own that wine-run makes.
+if(TARGET velune)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME player COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/live/run_player_tests.py
+           $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/vis_velune.dll ${CMAKE_BINARY_DIR}/player-tests)
+  set_tests_properties(player PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED wine_prefixes
+    ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-player;DISPLAY=")
+endif()
