@@ -41,7 +41,7 @@ Snapshot SynchronousMap(int lock, uint32_t seed, uint32_t* stateAfter) {
 struct SpreadMap : Map {
     SpreadMap() : Map(kWidth, kHeight) {
         t.lockedTransform = &lock;
-        t.generationBudgetSeconds = 0.0;
+        t.generationRows = 1;
         t.ContinueGeneration();  // nothing pending yet: only marks the frame loop
     }
 };
@@ -132,7 +132,7 @@ TEST(TransformSpread, DestroyedOrResizedDuringGenerationIsSafe) {
     int lock = 12;
     t->lockedTransform = &lock;
     t->Init(kWidth, kHeight);
-    t->generationBudgetSeconds = 0.0;
+    t->generationRows = 1;
     t->ContinueGeneration();
     t->Choose(0);
     t->ContinueGeneration();
@@ -144,9 +144,9 @@ TEST(TransformSpread, DestroyedOrResizedDuringGenerationIsSafe) {
     delete t;
 }
 
-TEST(TransformSpread, BudgetPerFrameCoversManyRowsAndEmptyMapsSwitchAtOnce) {
+TEST(TransformSpread, ManyRowsPerFrameAndEmptyMapsSwitchAtOnce) {
     SpreadMap m;
-    m.t.generationBudgetSeconds = 10.0;  // far more than one map needs
+    m.t.generationRows = kHeight;
     m.lock = 2;
     m.t.Choose(0);
     m.t.ContinueGeneration();
@@ -158,4 +158,26 @@ TEST(TransformSpread, BudgetPerFrameCoversManyRowsAndEmptyMapsSwitchAtOnce) {
     empty.ContinueGeneration();
     empty.Choose(1);
     EXPECT_FALSE(empty.GenerationPending());
+}
+
+TEST(TransformSpread, ANewMapTakesOverAfterAFixedNumberOfFramesForItsHeight) {
+    // Counted in rows: a second at 60 frames a second for the usual sizes,
+    // sooner only where whole rows a frame finish early.
+    const struct {
+        int height, frames;
+    } cases[] = {{1, 1}, {59, 59}, {60, 60}, {61, 31}, {97, 49}, {151, 51}, {480, 60}, {1080, 60}};
+    for (const auto& c : cases) {
+        Transform t;
+        int lock = 5;
+        t.lockedTransform = &lock;
+        t.Init(3, c.height);
+        t.ContinueGeneration();
+        t.Choose(0);
+        int frames = 0;
+        while (t.GenerationPending() && frames < 10000) {
+            t.ContinueGeneration();
+            ++frames;
+        }
+        EXPECT_EQ(frames, c.frames) << c.height;
+    }
 }
