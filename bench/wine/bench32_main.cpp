@@ -3,7 +3,7 @@
 //   1. the displacement paths against a streaming pass over the same bytes;
 //   2. YUV compose against memcpy of the same bytes;
 //   3. map generation of all 15 transforms, now and as first written;
-//   4. scene changes: for every transform, the worst frame within 30 frames
+//   4. scene changes: for every transform, the worst frame from the change until the new map is in use
 //      of a real Choose against the steady frame before it.
 // Every figure is a median of repeated runs; compare ratios, not times.
 #include <algorithm>
@@ -174,10 +174,16 @@ public:
     int position = 0;
 };
 
+// Frames from a change on that can differ from a steady one: the choice, the
+// generation's frames and the first with the new map.
+constexpr int kWindow = kGenerationFrames + 3;
+
 void BenchSceneChanges() {
     std::printf("\n== scene changes: frame = scene step + compose (32-bit RGB) + flip\n");
-    std::printf("   steady = median of 20 frames before the change, worst = the slowest of the 31 frames from the\n");
-    std::printf("   change on, each frame position at its fastest over 7 trials; steady before / after (new map\n");
+    std::printf("   steady = median of 20 frames before the change, worst = the slowest of the %d frames from the\n",
+                kWindow);
+    std::printf("   change on (the map's generation and its first use), each frame position at its fastest over\n");
+    std::printf("   7 trials; steady before / after (new map\n");
     std::printf("   in use); ratio = worst / the larger steady\n");
     uint8_t spectrum[2 * kAudioSamples], waveform[2 * kAudioSamples];
     for (int i = 0; i < 2 * kAudioSamples; ++i) {
@@ -204,8 +210,8 @@ void BenchSceneChanges() {
             display.SwapFrameBuffers();
             return Seconds(a, Clock::now()) * 1e3;
         };
-        // One trial: the median of 20 steady frames, then the worst of the 31
-        // frames from the change on (a change with index -1 is none: the
+        // One trial: the median of 20 steady frames, then the worst of the
+        // kWindow frames from the change on (a change with index -1 is none: the
         // control, which shows what the machine's load alone does).
         auto trial = [&](int index, double* steadyMs, std::vector<double>* times, int* framesToMap,
                          double* steadyAfterMs) {
@@ -221,13 +227,13 @@ void BenchSceneChanges() {
                 scene.framesPerScene = scene.frameCounter;
             }
             *framesToMap = -1;
-            for (int i = 0; i <= 30; ++i) {
+            for (int i = 0; i < kWindow; ++i) {
                 times->push_back(frame());
                 scene.framesPerScene = -1;
                 if (*framesToMap < 0 && !display.transform->GenerationPending()) *framesToMap = i;
             }
             // The new scene's own steady frame, once its map is in use.
-            for (int i = 31; i < 2000 && display.transform->GenerationPending(); ++i) {
+            for (int i = kWindow; i < 2000 && display.transform->GenerationPending(); ++i) {
                 frame();
                 if (!display.transform->GenerationPending()) *framesToMap = i;
             }
@@ -243,7 +249,7 @@ void BenchSceneChanges() {
         constexpr int kTrials = 7;
         double worstRatio = 0;
         for (int index = -1; index < kTransformCount; ++index) {
-            std::vector<double> fastest(31, 1e30);
+            std::vector<double> fastest(kWindow, 1e30);
             double steadyMs = 1e30, steadyAfterMs = 1e30;
             int framesToMap = 0;
             for (int k = 0; k < kTrials; ++k) {
@@ -252,7 +258,7 @@ void BenchSceneChanges() {
                 trial(index, &trialSteady, &times, &framesToMap, &trialAfter);
                 steadyMs = std::min(steadyMs, trialSteady);
                 steadyAfterMs = std::min(steadyAfterMs, trialAfter);
-                for (int i = 0; i <= 30; ++i) fastest[i] = std::min(fastest[i], times[i]);
+                for (int i = 0; i < kWindow; ++i) fastest[i] = std::min(fastest[i], times[i]);
             }
             const double worstMs = *std::max_element(fastest.begin(), fastest.end());
             // Against the steadier of the two scenes: a new map may simply cost

@@ -17,6 +17,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from chromium import Chromium, decode_png  # noqa: E402
+import replay_tests  # noqa: E402
 
 # (renderer, transform, seed, size, frames): several pairs, two sizes, odd
 # widths for the row ends.
@@ -232,6 +233,7 @@ def main():
             ("song file picture follows the beat", lambda: test_song_file_picture_follows_the_beat(browser, base, scratch, web)),
             ("keys act as in the plug-in", lambda: test_keys_act_as_in_the_plugin(browser, base)),
             ("errors are said on the page", lambda: test_errors_are_said_on_the_page(browser, base, scratch)),
+            *replay_tests.cases(browser, base, render, scratch),
         ]
         only = os.environ.get("VELUNE_WEB_TEST", "")
         try:

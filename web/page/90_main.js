@@ -43,6 +43,12 @@ function hasWasmSimd() {
     return;
   }
 
+  if (A.errors.length > 0) {
+    veluneStatus.state = 'failed';
+    showError(`This address cannot be played: ${A.errors.join('; ')}.`);
+    return;
+  }
+
   createVelune().then(start, (e) => {
     veluneStatus.state = 'failed';
     showError(`Velune could not start in this browser: ${e && e.message ? e.message : e}`);
