@@ -48,7 +48,7 @@ bool Transform::Init(int newWidth, int newHeight) {
         width = height = pixelCount = 0;
         return false;
     }
-    generationRows = GenerationRowsFor(height);
+    generationRows = GenerationRowsFor(width, height);
     FillIdentity();
     // No old map of this size to show meanwhile: the first one is made at once.
     const bool spread = spreadGeneration;

@@ -56,7 +56,7 @@ public:
     // Rows from the generators' SSE2 build (where CPUID reports SSE2) or the
     // x87 one; both give the same maps.
     bool sse2Rows;
-    int generationRows = 1;  // per ContinueGeneration; Init sets GenerationRowsFor(height)
+    int generationRows = 1;  // per ContinueGeneration; Init sets GenerationRowsFor(width, height)
 
     int32_t* sourceOffsets = nullptr;
     uint8_t* weights = nullptr;
@@ -107,10 +107,16 @@ private:
 
 extern const char* const kTransformNames[kTransformCount];
 
-// A spread map takes over this many frames after its choice, at every size.
-constexpr int kGenerationFrames = 60;
-// Rows per frame that finish a map of this height in kGenerationFrames frames.
-inline int GenerationRowsFor(int height) {
-    const int rows = (height + kGenerationFrames - 1) / kGenerationFrames;
+// Frames from a choice until its map takes over. Small frames cost little to
+// apply, so each may carry only a small share of a map: 90 frames up to
+// 1280x720's pixel count, 60 above (1.5 s and 1 s at 60 frames a second).
+constexpr int kGenerationFramesSmall = 90;
+constexpr int kGenerationFramesLarge = 60;
+constexpr int kGenerationLargePixels = 1280 * 720;
+// Rows per frame that finish a map of this size in that many frames.
+inline int GenerationRowsFor(int width, int height) {
+    const long long pixels = static_cast<long long>(width) * height;
+    const int frames = pixels > kGenerationLargePixels ? kGenerationFramesLarge : kGenerationFramesSmall;
+    const int rows = (height + frames - 1) / frames;
     return rows > 0 ? rows : 1;
 }

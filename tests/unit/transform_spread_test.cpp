@@ -160,17 +160,18 @@ TEST(TransformSpread, ManyRowsPerFrameAndEmptyMapsSwitchAtOnce) {
     EXPECT_FALSE(empty.GenerationPending());
 }
 
-TEST(TransformSpread, ANewMapTakesOverAfterAFixedNumberOfFramesForItsHeight) {
-    // Counted in rows: a second at 60 frames a second for the usual sizes,
-    // sooner only where whole rows a frame finish early.
+TEST(TransformSpread, ANewMapTakesOverAfterAFixedNumberOfFramesForItsSize) {
+    // Counted in rows: 90 frames up to 1280x720's pixels, 60 above, sooner
+    // only where whole rows a frame finish early.
     const struct {
-        int height, frames;
-    } cases[] = {{1, 1}, {59, 59}, {60, 60}, {61, 31}, {97, 49}, {151, 51}, {480, 60}, {1080, 60}};
+        int width, height, frames;
+    } cases[] = {{3, 1, 1},      {3, 89, 89},     {3, 90, 90},      {3, 91, 46},       {161, 97, 49},
+                 {640, 480, 80}, {1280, 720, 90}, {1281, 720, 60},  {1920, 1080, 60}};
     for (const auto& c : cases) {
         Transform t;
         int lock = 5;
         t.lockedTransform = &lock;
-        t.Init(3, c.height);
+        t.Init(c.width, c.height);
         t.ContinueGeneration();
         t.Choose(0);
         int frames = 0;
@@ -178,6 +179,6 @@ TEST(TransformSpread, ANewMapTakesOverAfterAFixedNumberOfFramesForItsHeight) {
             t.ContinueGeneration();
             ++frames;
         }
-        EXPECT_EQ(frames, c.frames) << c.height;
+        EXPECT_EQ(frames, c.frames) << c.width << "x" << c.height;
     }
 }
