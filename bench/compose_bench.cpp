@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "video/compose.h"
+#include "pixels/compose.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "scene/cpu_features.h"
-#include "scene/frame_ops.h"
+#include "pixels/cpu_features.h"
+#include "pixels/frame_ops.h"
 #include "transform/transform.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "bench_scene.h"
+#include "pixels/compose.h"
 #include "scene/random.h"
 #include "scene/scene.h"
-#include "video/compose.h"
 
 namespace {
 

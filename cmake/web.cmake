@@ -38,7 +38,7 @@ target_link_options(velune PRIVATE ${WEB_SIMD}
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
   "-sEXPORTED_RUNTIME_METHODS=['UTF8ToString','stringToUTF8']"
   ${WEB_POST_JS})
-set_target_properties(velune PROPERTIES SUFFIX ".js" LINK_DEPENDS "${WEB_PAGE_SCRIPTS}")
+set_target_properties(velune PROPERTIES SUFFIX ".js" LINK_DEPENDS "${WEB_PAGE_SCRIPTS};${CMAKE_SOURCE_DIR}/web/page/index.html")
 add_custom_command(TARGET velune POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/page/index.html ${CMAKE_BINARY_DIR}/index.html)
 

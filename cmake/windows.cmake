@@ -17,6 +17,8 @@ endif()
 file(GLOB DLL_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/host/*.cpp
   ${CMAKE_SOURCE_DIR}/src/video/*_win32.cpp
+  ${CMAKE_SOURCE_DIR}/src/desktop/*_win32.cpp
+  ${CMAKE_SOURCE_DIR}/src/overlay/*_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/dialogs/*.cpp
   ${CMAKE_SOURCE_DIR}/src/dialogs/*.rc)
 set(ENGINE_DLL_SOURCES ${ENGINE_SOURCES})

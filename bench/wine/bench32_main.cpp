@@ -15,13 +15,13 @@
 
 #include "../../tests/unit/transform_oracle.h"
 #include "host/x87_precision.h"
-#include "scene/cpu_features.h"
-#include "scene/frame_ops.h"
+#include "pixels/compose.h"
+#include "pixels/cpu_features.h"
+#include "pixels/frame_ops.h"
 #include "scene/random.h"
 #include "scene/scene.h"
 #include "scene/scene_display.h"
 #include "transform/transform.h"
-#include "video/compose.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include "dialogs/dialog_ids.h"
 #include "host/plugin.h"
 #include "host/x87_precision.h"
+#include "overlay/error_report_win32.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
-#include "video/error_report_win32.h"
 #include "video/video.h"
 
 namespace {

@@ -6,11 +6,11 @@
 
 #include "host/display_window.h"
 #include "host/plugin.h"
-#include "host/settings_file.h"
 #include "host/plugin_entry.h"
-#include "scene/cpu_features.h"
+#include "host/settings_file.h"
+#include "overlay/error_report_win32.h"
+#include "pixels/cpu_features.h"
 #include "scene/scene.h"
-#include "video/error_report_win32.h"
 #include "video/video.h"
 
 Video* theVideo = nullptr;
@@ -29,16 +29,16 @@ NOTIFYICONDATAA trayIcon;
 // that failed would fail again at every start. The Video is destroyed next,
 // so its current mode is no longer needed.
 void SaveWorkingSettings(VisModule* module) {
-    theVideo->displayMode = theVideo->workingDisplayMode;
-    theVideo->resolution = theVideo->workingResolution;
+    theVideo->displayMode = theVideo->stored.workingDisplayMode;
+    theVideo->resolution = theVideo->stored.workingResolution;
     SaveSettings(module);
 }
 
 // A player calls no Quit after a failed start: everything goes here, and the
 // settings say "not chosen" for the display, so the next start can succeed.
 int FailedStart(VisModule* module) {
-    theVideo->workingDisplayMode = -1;
-    theVideo->workingResolution = -1;
+    theVideo->stored.workingDisplayMode = -1;
+    theVideo->stored.workingResolution = -1;
     SaveWorkingSettings(module);
     delete theScene;
     theScene = nullptr;

@@ -41,9 +41,9 @@ void ReadResolution(const char* path, Video& video) {
     int width = 0, height = 0, bits = 0;
     char extra = 0;
     if (sscanf(text, "%dx%dx%d%c", &width, &height, &bits, &extra) != 3 || width <= 0 || height <= 0 || bits <= 0) return;
-    video.requestedWidth = width;
-    video.requestedHeight = height;
-    video.requestedBits = bits;
+    video.stored.requestedWidth = width;
+    video.stored.requestedHeight = height;
+    video.stored.requestedBits = bits;
 }
 
 // Empty when no mode is in effect (a failed start): the index says "not
@@ -80,9 +80,9 @@ void LoadSettings(VisModule* module) {
     video.transformMask = ReadInt(path, "Transform_Choice", allTransforms);
     ReadResolution(path, video);
     video.SetMaxFrameRate(ReadInt(path, "Max_Frame_Rate", kDefaultMaxFrameRate));
-    GetPrivateProfileStringA(kSection, "Monitor", "", video.monitorName, sizeof video.monitorName, path);
+    GetPrivateProfileStringA(kSection, "Monitor", "", video.monitor.name, sizeof video.monitor.name, path);
     // Only a display device's name (\\.\DISPLAY2) names a monitor.
-    if (strncmp(video.monitorName, "\\\\.\\", 4) != 0) video.monitorName[0] = '\0';
+    if (strncmp(video.monitor.name, "\\\\.\\", 4) != 0) video.monitor.name[0] = '\0';
 }
 
 void SaveSettings(VisModule* module) {
@@ -109,5 +109,5 @@ void SaveSettings(VisModule* module) {
     WriteInt(path, "Transform_Choice", applied ? video.transform->GetEnabledMask() : video.transformMask);
     WriteResolution(path, video);
     WriteInt(path, "Max_Frame_Rate", video.maxFrameRate);
-    WritePrivateProfileStringA(kSection, "Monitor", video.monitorName, path);
+    WritePrivateProfileStringA(kSection, "Monitor", video.monitor.name, path);
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "scene/frame_ops.h"
+#include "pixels/frame_ops.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "scene/frame_ops.h"
+#include "pixels/frame_ops.h"
 
 SceneDisplay::~SceneDisplay() { FreeFrameBuffers(); }
 

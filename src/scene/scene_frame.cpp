@@ -1,7 +1,7 @@
 #include <climits>
 #include <cstring>
 
-#include "scene/frame_ops.h"
+#include "pixels/frame_ops.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
 

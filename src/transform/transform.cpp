@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "scene/cpu_features.h"
+#include "pixels/cpu_features.h"
 #include "scene/random.h"
 #include "scene/scene.h"
 

@@ -4,7 +4,7 @@
 // DirectDraw work is skipped and the scene pauses, so nothing is computed
 // that nobody sees; when the focus or the mode comes back the display is
 // rebuilt at the same mode and resolution.
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/video.h"
 
 namespace {
@@ -43,11 +43,11 @@ bool MakeOverlay(IDirectDraw4* directDraw, int width, int height, DWORD fourCc) 
 }  // namespace
 
 bool Video::PrepareFrame() {
-    if (PluginStopped() || directDraw == nullptr || window == nullptr || changing) return false;
-    if (!displayLost && !rebuildPending) return true;
+    if (PluginStopped() || directDraw == nullptr || window == nullptr || loss.changing) return false;
+    if (!loss.displayLost && !loss.rebuildPending) return true;
     if (delayMsRef != nullptr) *delayMsRef = kLostDelayMs;
-    ++lostFrames;
-    if (!rebuildPending && lostFrames % kRetryFrames != 0) return false;
+    ++loss.lostFrames;
+    if (!loss.rebuildPending && loss.lostFrames % kRetryFrames != 0) return false;
     return Rebuild();
 }
 
@@ -56,8 +56,8 @@ bool Video::Rebuild() {
     // Full Screen is not taken back from the program the user went to; the
     // focus coming back (WM_ACTIVATEAPP) asks again.
     if (displayMode == kFullScreen && front == Front::kOther) {
-        rebuildPending = 0;
-        displayLost = 1;
+        loss.rebuildPending = 0;
+        loss.displayLost = 1;
         return false;
     }
     // Only failures while the user is with us count towards giving up: a
@@ -70,7 +70,7 @@ bool Video::Rebuild() {
     requestedDisplayMode = displayMode;
     requestedResolution = resolution;
     bool rebuilt;
-    if (counted && failedRebuilds >= kQuietRebuilds) {
+    if (counted && loss.failedRebuilds >= kQuietRebuilds) {
         rebuilt = ChangeRes();  // a display that never comes back is reported
     } else {
         QuietReports quiet;
@@ -78,55 +78,55 @@ bool Video::Rebuild() {
     }
     requestedDisplayMode = pendingMode;
     requestedResolution = pendingResolution;
-    if (rebuilt && !displayLost) {
-        failedRebuilds = 0;
-        lostFrames = 0;
+    if (rebuilt && !loss.displayLost) {
+        loss.failedRebuilds = 0;
+        loss.lostFrames = 0;
         return true;
     }
-    displayLost = 1;
-    rebuildPending = 0;
-    if (counted) ++failedRebuilds;
+    loss.displayLost = 1;
+    loss.rebuildPending = 0;
+    if (counted) ++loss.failedRebuilds;
     return false;
 }
 
 void Video::NoteDisplayLost() {
-    if (displayLost) return;
-    displayLost = 1;
-    lostFrames = 0;
+    if (loss.displayLost) return;
+    loss.displayLost = 1;
+    loss.lostFrames = 0;
     // The pointer belongs to the program in front now.
     if (displayMode == kFullScreen) RestoreCursor();
 }
 
 void Video::OnActivateApp(bool active) {
-    appActive = active ? 1 : 0;
+    loss.appActive = active ? 1 : 0;
     if (!active) {
         // DirectDraw gives the desktop its mode back: the exclusive level is gone.
-        if (displayMode == kFullScreen && exclusiveHeld) NoteDisplayLost();
+        if (displayMode == kFullScreen && loss.exclusiveHeld) NoteDisplayLost();
         return;
     }
-    if (displayLost) rebuildPending = 1;
+    if (loss.displayLost) loss.rebuildPending = 1;
 }
 
 void Video::OnDisplayChange(int bits, int newWidth, int newHeight) {
     // Our own mode changes announce themselves too.
-    if (changing || directDraw == nullptr) return;
+    if (loss.changing || directDraw == nullptr) return;
     if (bits == displayBitDepth && newWidth == displayWidth && newHeight == displayHeight) return;
     // Windowed and Background follow the desktop's new size and depth (the
     // compose format would be stale); Full Screen waits to be in front.
     if (displayMode == kFullScreen)
         NoteDisplayLost();
     else
-        rebuildPending = 1;
+        loss.rebuildPending = 1;
 }
 
 void Video::LeaveDisplayForReport() {
     // The only DirectDraw calls after a fatal failure: the box must be seen.
-    if (directDraw != nullptr && exclusiveHeld) {
+    if (directDraw != nullptr && loss.exclusiveHeld) {
         // Without its window (destroyed by its owner) DirectDraw no longer
         // holds the display it changed: the desktop's own mode is asked for.
         if (window == nullptr || FAILED(directDraw->RestoreDisplayMode())) ChangeDisplaySettingsA(nullptr, 0);
         directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
-        exclusiveHeld = 0;
+        loss.exclusiveHeld = 0;
     }
     RestoreCursor();
     PutBackWallpaper();

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "video/compose.h"
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
+#include "pixels/compose.h"
 #include "video/video.h"
 
 namespace {
@@ -129,7 +129,7 @@ Video::Surfaces Video::AllocateSurfaces() {
             if (desktop != Surfaces::kReady) return desktop;
         }
     }
-    if (!backgroundOnDesktop) StopDesktopLayer();
+    if (!desktop.backgroundOnDesktop) StopDesktopLayer();
 
     CreateComposeSurface();
     if (composeSurface == nullptr) return Surfaces::kFailed;
@@ -207,11 +207,11 @@ void Video::CreateComposeSurface() {
 }
 
 void Video::ReleaseSurfaces() {
-    if (desktopClipper != nullptr) {
-        desktopClipper->Release();
-        desktopClipper = nullptr;
+    if (desktop.clipper != nullptr) {
+        desktop.clipper->Release();
+        desktop.clipper = nullptr;
     }
-    backgroundOnDesktop = 0;
+    desktop.backgroundOnDesktop = 0;
     if (primarySurfaceAllocated) {
         primarySurface->Release();  // takes the clipper with it
         primarySurface = nullptr;
@@ -244,7 +244,7 @@ bool Video::RestoreSurfaces() {
 void Video::Flip(bool present) {
     if (primarySurface == nullptr || composeSurface == nullptr) return;
     SwapFrameBuffers();
-    if (present && !displayLost && window != nullptr && RestoreSurfaces()) PresentFrame();
+    if (present && !loss.displayLost && window != nullptr && RestoreSurfaces()) PresentFrame();
     // After the blit and any wait for the display: the player sleeps what is
     // left of this frame.
     HandBackDelay();
@@ -262,7 +262,7 @@ void Video::PresentFrame() {
     } else if (displayMode == kWindowed) {
         if (!WindowedBlit(window, &windowRect, &source)) return;
         lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, DDBLT_WAIT, nullptr);
-    } else if (backgroundOnDesktop) {
+    } else if (desktop.backgroundOnDesktop) {
         if (!PresentOnDesktop(source)) return;
     } else {
         if (composeSurfaceOwned) overlaySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);

@@ -10,24 +10,27 @@
 //   video_modes_win32.cpp    memory estimate, mode enumeration and names
 //   surfaces_win32.cpp       Allocate/Release/RestoreSurfaces, overlay, Flip
 //   frame_clock_win32.cpp    the frame-rate cap: waits and the player's delayMs
-//   video_compose_win32.cpp  Compose: lock, convert, unlock
-//   text_overlay_win32.cpp   ShowInfo, ShowMessage, the overlay font
-//   song_title_win32.cpp     the song title query, Unicode first
+//   video_compose_win32.cpp  Compose: lock, convert (pixels/compose.h), unlock
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
-//   desktop_state_win32.cpp  the cursor count and the user's wallpaper
-//   desktop_background_win32.cpp  Background behind the desktop icons, where
-//                            no overlay exists (desktop_layer_win32.cpp)
 //   window_size_win32.cpp    the Windowed window's size for the frame
-//   monitor_choice_win32.cpp Full Screen's monitor and its DirectDraw device;
-//                            a stored window position still reachable
+//   overlay/text_overlay_win32.cpp  ShowInfo, ShowMessage, the overlay font
+//   overlay/song_title_win32.cpp    the song title query, Unicode first
+//   desktop/desktop_state_win32.cpp the cursor count and the user's wallpaper
+//   desktop/desktop_background_win32.cpp  Background behind the desktop
+//                            icons, where no overlay exists (desktop_layer)
+//   desktop/monitor_choice_win32.cpp  Full Screen's monitor and its DirectDraw
+//                            device; a stored window position still reachable
 #include <windows.h>
 #include <ddraw.h>
 
+#include "desktop/desktop_state_win32.h"
+#include "desktop/monitor_choice_win32.h"
+#include "overlay/overlay_text.h"
 #include "scene/scene_display.h"
+#include "video/display_loss.h"
 #include "video/frame_pacer.h"
-
-class DesktopLayer;
+#include "video/stored_mode.h"
 
 enum DisplayMode {
     kFullScreen = 0,
@@ -139,7 +142,7 @@ public:
     // --- player queries, through *hostWindowRef
     int QueryPlayPosition() override;
     int QueryPlaylistIndex() override;
-    // UTF-8, at most 255 bytes, in titleText; null when the player has none.
+    // UTF-8, at most 255 bytes, in overlayText.titleText; null when the player has none.
     const char* QueryTitle(int index) override;
 
     // Fields, in the order the rest of the plug-in knows them. width, height,
@@ -156,18 +159,6 @@ public:
     int requestedDisplayMode = -1;
     int resolution = 0;
     int requestedResolution = -1;
-    // Settings "Resolution": the size and depth that requestedResolution
-    // stands for, looked up in the lists when they are made (they change
-    // with drivers and monitors); 0 when none is stored.
-    int requestedWidth = 0;
-    int requestedHeight = 0;
-    int requestedBits = 0;
-    // Settings "Monitor": the device name of the monitor chosen for Full
-    // Screen (\\.\DISPLAY2); empty: the player's.
-    char monitorName[CCHDEVICENAME] = {};
-    // The device directDraw was made on; deviceOpen 0: the default device.
-    GUID device = {};
-    int deviceOpen = 0;
     int displayWidth = 0;
     int displayHeight = 0;
     IDirectDraw4* directDraw = nullptr;
@@ -200,39 +191,25 @@ public:
     DWORD infoTime = 0;
     int showInfo = 0;
     HFONT font = nullptr;
-    int fontDpi = 96;
     int transformReady = 0;
     int transformMask = 0;
     HWND* hostWindowRef = nullptr;
     HINSTANCE* instanceRef = nullptr;
     int useDelay = 0;
     int wallpaperPending = 0;
-    // The module record's delayMs, rewritten by Flip; null until Init sets it.
+
+    // The parts added around the specified fields, each beside the code that
+    // uses it.
+    StoredMode stored;
+    MonitorChoice monitor;
+    OverlayText overlayText;
+    DisplayLoss loss;
+    DesktopState desktop;
+    // The frame-rate cap. The module record's delayMs, rewritten by Flip; null
+    // until Init sets it.
     int* delayMsRef = nullptr;
     int maxFrameRate = kDefaultMaxFrameRate;  // Max_Frame_Rate: 0 = no cap
     FramePacer pacer;
-
-    // Display loss: surfaces or the exclusive level taken by another program.
-    int displayLost = 0;
-    int rebuildPending = 0;   // rebuild at the next frame (focus back, mode changed)
-    int appActive = 1;
-    int changing = 0;         // a ChangeRes is running
-    int lostFrames = 0;
-    int failedRebuilds = 0;   // while in front; a display that never comes back is fatal
-    int exclusiveHeld = 0;
-    // The last display mode and resolution entered successfully: what is saved.
-    int workingDisplayMode = -1;
-    int workingResolution = -1;
-    int cursorLowered = 0;    // ShowCursor(FALSE) calls to give back
-    int wallpaperReplaced = 0;
-    char userWallpaper[MAX_PATH] = {};
-    char titleText[256] = {};
-    // Background shown behind the desktop icons instead of in an overlay.
-    int backgroundOnDesktop = 0;
-    DesktopLayer* desktopLayer = nullptr;
-    IDirectDrawClipper* desktopClipper = nullptr;  // on the primary surface
-    LONG desktopGeneration = -1;                   // of the window it is bound to
-    RECT desktopRect = {0, 0, 0, 0};               // the monitor covered
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

@@ -1,12 +1,12 @@
 // Compose: the 32-bit frame into the compose surface, in the display's format.
 #include <cstring>
 
-#include "video/compose.h"
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
+#include "pixels/compose.h"
 #include "video/video.h"
 
 bool Video::Compose() {
-    if (composeSurface == nullptr || frameBuffer == nullptr || displayLost) return false;
+    if (composeSurface == nullptr || frameBuffer == nullptr || loss.displayLost) return false;
     DDSURFACEDESC2 desc;
     memset(&desc, 0, sizeof desc);
     desc.dwSize = sizeof desc;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "video/error_report_win32.h"
+#include "overlay/error_report_win32.h"
 #include "video/mode_filter.h"
 #include "video/video.h"
 

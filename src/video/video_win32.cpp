@@ -5,9 +5,9 @@
 
 #include "host/plugin.h"
 #include "host/x87_precision.h"
+#include "overlay/error_report_win32.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
-#include "video/error_report_win32.h"
 #include "video/mode_filter.h"
 #include "video/video.h"
 
@@ -161,16 +161,16 @@ bool Video::OpenDevice(const GUID* guid) {
         const int list = ValidDisplayMode(requestedDisplayMode) >= 0 ? requestedDisplayMode : kFullScreen;
         if (requestedResolution >= 0 && requestedResolution < modeCounts[list]) {
             const DDSURFACEDESC2& record = modeRecords[list][requestedResolution];
-            requestedWidth = static_cast<int>(record.dwWidth);
-            requestedHeight = static_cast<int>(record.dwHeight);
-            requestedBits = static_cast<int>(record.ddpfPixelFormat.dwRGBBitCount & 0xFF);
+            stored.requestedWidth = static_cast<int>(record.dwWidth);
+            stored.requestedHeight = static_cast<int>(record.dwHeight);
+            stored.requestedBits = static_cast<int>(record.ddpfPixelFormat.dwRGBBitCount & 0xFF);
             requestedResolution = -1;
         }
         ReleaseSurfaces();
-        if (exclusiveHeld) {
+        if (loss.exclusiveHeld) {
             directDraw->RestoreDisplayMode();
             directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
-            exclusiveHeld = 0;
+            loss.exclusiveHeld = 0;
         }
         directDraw->Release();
         directDraw = nullptr;
@@ -183,8 +183,8 @@ bool Video::OpenDevice(const GUID* guid) {
         CreateDirectDraw4(&directDraw, &lastResult);
     }
     if (directDraw == nullptr) return false;
-    deviceOpen = guid != nullptr ? 1 : 0;
-    device = guid != nullptr ? *guid : GUID{};
+    monitor.deviceOpen = guid != nullptr ? 1 : 0;
+    monitor.device = guid != nullptr ? *guid : GUID{};
     GetTotalVideoMemory();
     EnumerateModes();
     FindRequestedSize();
@@ -193,7 +193,7 @@ bool Video::OpenDevice(const GUID* guid) {
 
 void Video::FindRequestedSize() {
     const int list = ValidDisplayMode(requestedDisplayMode) >= 0 ? requestedDisplayMode : kFullScreen;
-    const int found = SameModeIn(*this, list, requestedWidth, requestedHeight, requestedBits);
+    const int found = SameModeIn(*this, list, stored.requestedWidth, stored.requestedHeight, stored.requestedBits);
     if (found >= 0) requestedResolution = found;
 }
 
@@ -209,8 +209,8 @@ struct Running {
 bool Video::ChangeRes() {
     // A report's box dispatches the display window's keys; a change started
     // from there, or inside another change, would work on half-built surfaces.
-    if (directDraw == nullptr || window == nullptr || changing || ReportShowing() || PluginStopped()) return false;
-    Running running(&changing);
+    if (directDraw == nullptr || window == nullptr || loss.changing || ReportShowing() || PluginStopped()) return false;
+    Running running(&loss.changing);
     const Surfaces result = EnterRequestedMode();
     if (result != Surfaces::kNoOverlay) return result == Surfaces::kReady;
     // No overlay to show Background through: Windowed at the same size.
@@ -229,16 +229,16 @@ Video::Surfaces Video::EnterRequestedMode() {
     GUID wanted = {};
     bool onDevice = false;
     if (ValidDisplayMode(requestedDisplayMode) <= kFullScreen) {
-        if (displayMode == kFullScreen && exclusiveHeld) {
+        if (displayMode == kFullScreen && loss.exclusiveHeld) {
             // Another resolution, or a rebuild: the monitor it is on.
-            onDevice = deviceOpen != 0;
-            wanted = device;
+            onDevice = monitor.deviceOpen != 0;
+            wanted = monitor.device;
         } else {
             onDevice = DeviceOf(ChosenMonitor(), &wanted);
             NoteMonitorChoice();
         }
     }
-    if (onDevice != (deviceOpen != 0) || (onDevice && !IsEqualGUID(wanted, device))) {
+    if (onDevice != (monitor.deviceOpen != 0) || (onDevice && !IsEqualGUID(wanted, monitor.device))) {
         if (!OpenDevice(onDevice ? &wanted : nullptr)) return Surfaces::kFailed;
     }
 
@@ -255,9 +255,9 @@ Video::Surfaces Video::EnterRequestedMode() {
     ReleaseSurfaces();
     wallpaperPending = 0;
     // A loss noted from here on (a focus change during the entry) stands.
-    displayLost = 0;
-    rebuildPending = 0;
-    const bool leavingFullScreen = exclusiveHeld && request.displayMode != kFullScreen;
+    loss.displayLost = 0;
+    loss.rebuildPending = 0;
+    const bool leavingFullScreen = loss.exclusiveHeld && request.displayMode != kFullScreen;
     displayMode = request.displayMode;
     resolution = request.resolution;
     const DDSURFACEDESC2& record = modeRecords[displayMode][resolution];
@@ -276,7 +276,7 @@ Video::Surfaces Video::EnterRequestedMode() {
         // SetActiveWindow alone leaves the foreground to a player whose main
         // window lives on another thread; the exclusive display then waits on
         // activation messages that come at no set time. A focus change during
-        // the entry is noted (displayLost) and rebuilt from.
+        // the entry is noted (loss.displayLost) and rebuilt from.
         SetForegroundWindow(window);
         SetActiveWindow(window);
     }
@@ -298,12 +298,12 @@ Video::Surfaces Video::EnterRequestedMode() {
         ReportDirectDrawError("Error setting cooperative level", lastResult, 1);
         return Surfaces::kFailed;
     }
-    exclusiveHeld = displayMode == kFullScreen ? 1 : 0;
+    loss.exclusiveHeld = displayMode == kFullScreen ? 1 : 0;
 
     if (displayMode == kFullScreen) {
         // On another monitor's device the window goes to that monitor, or it
         // would sit unpainted over the primary one and take its clicks.
-        RECT origin = deviceOpen ? ChosenMonitorRect() : RECT{0, 0, 0, 0};
+        RECT origin = monitor.deviceOpen ? ChosenMonitorRect() : RECT{0, 0, 0, 0};
         SetWindowPos(window, nullptr, origin.left, origin.top, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
         lastResult = directDraw->SetDisplayMode(width, height, modeBitDepth, 0, 0);
         if (FAILED(lastResult)) {
@@ -311,7 +311,7 @@ Video::Surfaces Video::EnterRequestedMode() {
             return Surfaces::kFailed;
         }
         // The new mode can move that monitor on the desktop.
-        if (deviceOpen) {
+        if (monitor.deviceOpen) {
             origin = ChosenMonitorRect();
             SetWindowPos(window, nullptr, origin.left, origin.top, width, height, SWP_NOZORDER);
         }
@@ -355,7 +355,7 @@ Video::Surfaces Video::EnterRequestedMode() {
     if (surfaces != Surfaces::kReady) return surfaces;
     ClearFrame(previousFrame);
     ClearFrame(frameBuffer);
-    if (displayMode == kBackground && !backgroundOnDesktop) wallpaperPending = 1;
+    if (displayMode == kBackground && !desktop.backgroundOnDesktop) wallpaperPending = 1;
 
     if (transformReady) {
         transformMask = transform->GetEnabledMask();
@@ -370,8 +370,8 @@ Video::Surfaces Video::EnterRequestedMode() {
     }
     transformReady = 1;
 
-    workingDisplayMode = displayMode;
-    workingResolution = resolution;
+    stored.workingDisplayMode = displayMode;
+    stored.workingResolution = resolution;
     return Surfaces::kReady;
 }
 
@@ -386,7 +386,7 @@ void Video::ReleaseResources() {
                 ReportDirectDrawError("Video::ReleaseResources, Error setting cooperative level", lastResult, 1);
             SetActiveWindow(window);
         }
-        exclusiveHeld = 0;
+        loss.exclusiveHeld = 0;
         directDraw->Release();
         directDraw = nullptr;
     }

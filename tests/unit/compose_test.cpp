@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "scene/cpu_features.h"
-#include "video/compose.h"
+#include "pixels/compose.h"
+#include "pixels/cpu_features.h"
 
 namespace {
 

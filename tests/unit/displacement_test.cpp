@@ -3,8 +3,8 @@
 #include <random>
 #include <vector>
 
-#include "scene/cpu_features.h"
-#include "scene/frame_ops.h"
+#include "pixels/cpu_features.h"
+#include "pixels/frame_ops.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "overlay/info_overlay.h"
+#include "pixels/compose.h"
 #include "test_display.h"
-#include "video/compose.h"
-#include "video/info_overlay.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "video/error_text.h"
+#include "overlay/error_text.h"
 
 namespace {
 std::string Format(const char* message, uint32_t result) {
