@@ -29,7 +29,7 @@ add_executable(velune
   ${CMAKE_SOURCE_DIR}/web/host/velune_web.cpp
   ${CMAKE_SOURCE_DIR}/web/host/live_display.cpp
   ${CMAKE_SOURCE_DIR}/tools/render/render_display.cpp
-  ${CMAKE_SOURCE_DIR}/tools/render/playlist_clock.cpp)
+  ${CMAKE_SOURCE_DIR}/tools/render/memory_playlist.cpp)
 target_include_directories(velune PRIVATE ${CMAKE_SOURCE_DIR}/web/host ${CMAKE_SOURCE_DIR}/tools/render)
 target_compile_options(velune PRIVATE ${VELUNE_WARNINGS})
 target_link_libraries(velune PRIVATE velune_engine)

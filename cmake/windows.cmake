@@ -90,27 +90,6 @@ enable_testing()
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
-add_executable(velune_wine_tests ${WINE_TEST_SOURCES})
-target_include_directories(velune_wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
-target_compile_options(velune_wine_tests PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
-target_link_options(velune_wine_tests PRIVATE ${STATIC_RUNTIME})
-target_link_libraries(velune_wine_tests PRIVATE gtest gtest_main gdi32 user32 winmm)
-target_compile_definitions(velune_wine_tests PRIVATE
-  VELUNE_RELEASE_DIR="Z:${CMAKE_BINARY_DIR}/release")
-add_dependencies(velune_wine_tests vis_velune)
-# The release checks: the version API, the registry, and the installer.
-target_link_libraries(velune_wine_tests PRIVATE version advapi32 shell32)
-target_compile_definitions(velune_wine_tests PRIVATE VELUNE_SETUP_PATH="Z:${VELUNE_SETUP}")
-add_dependencies(velune_wine_tests velune_package)
-if(TARGET velune-host)
-  add_dependencies(velune_wine_tests velune-host)
-endif()
-add_test(NAME wine COMMAND velune_wine_tests)
-# One Wine prefix (and one Xvfb) per build folder, so two builds never share a desktop.
-set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 1200
-  ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
-
 # The SIMD paths compiled for the shipped 32-bit target (real MMX registers, not
 # the SSE emulation a 64-bit compiler substitutes) against their references.
 set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp
@@ -124,8 +103,8 @@ target_compile_options(velune_simd_tests PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS}
 target_link_options(velune_simd_tests PRIVATE ${STATIC_RUNTIME})
 target_link_libraries(velune_simd_tests PRIVATE gtest gtest_main)
 add_test(NAME simd32 COMMAND velune_simd_tests)
-set_tests_properties(simd32 PROPERTIES TIMEOUT 300
-  ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+set_tests_properties(simd32 PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_prefixes
+  ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-simd32;DISPLAY=")
 
 # Desktop tests: a ddraw.dll that fails on cue, put in front of the system's
 # only beside a private copy of the player (so it is built into its own
@@ -141,7 +120,6 @@ add_executable(velune-intruder ${CMAKE_SOURCE_DIR}/tools/intruder/velune_intrude
 target_compile_options(velune-intruder PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
 target_link_options(velune-intruder PRIVATE ${STATIC_RUNTIME})
 target_link_libraries(velune-intruder PRIVATE user32 gdi32)
-add_dependencies(velune_wine_tests ddraw_faults velune-intruder)
 
 # The 32-bit benchmark: the engine as the DLL builds it, as a console program
 # run under Wine (scripts/wine-run build/.../velune_bench32.exe [section]).
@@ -157,4 +135,5 @@ target_include_directories(velune-shell PRIVATE ${CMAKE_SOURCE_DIR}/tools)
 target_compile_options(velune-shell PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
 target_link_options(velune-shell PRIVATE ${STATIC_RUNTIME} -mwindows)
 target_link_libraries(velune-shell PRIVATE user32 gdi32)
-add_dependencies(velune_wine_tests velune-shell)
+
+include(${CMAKE_SOURCE_DIR}/cmake/wine_tests.cmake)
