@@ -119,7 +119,8 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 # the SSE emulation a 64-bit compiler substitutes) against their references.
 set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/truncate_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/unit/map_checksum_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/transform_spread_test.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/unit/map_checksum_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/transform_spread_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/unit/trig_bits_test.cpp)
 add_executable(velune_simd_tests ${SIMD_TEST_SOURCES} ${ENGINE_DLL_SOURCES})
 target_include_directories(velune_simd_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
   ${CMAKE_SOURCE_DIR}/tests/unit)
