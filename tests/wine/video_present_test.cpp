@@ -47,6 +47,8 @@ namespace presentbuild {
 #include "overlay/song_title_win32.cpp"
 #include "video/video_win32.cpp"
 #include "video/window_size_win32.cpp"
+#include "video/window_requests_win32.cpp"
+#include "host/player_query.cpp"
 
 Scene* theScene = nullptr;
 void ClearPixels(uint32_t* pixels, int count) { memset(pixels, 0, sizeof(uint32_t) * static_cast<size_t>(count)); }

@@ -7,7 +7,10 @@
 // WINEDLLOVERRIDES=ddraw=n,b. Environment:
 //   VELUNE_DDRAW_FAULT  lost | activate | busy | bltfail | setmode | vidmem |
 //                       nooverlay | create (DirectDrawCreate refused) |
-//                       overlay (reported in the caps, and made)
+//                       overlay (reported in the caps, and made) |
+//                       slowblt (each blit to the screen takes 25 ms, and one
+//                       whose window was destroyed meanwhile fails with
+//                       DDERR_GENERIC, as Windows answers it)
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -30,7 +33,7 @@
 
 namespace {
 
-enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate, kOverlay };
+enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate, kOverlay, kSlowBlt };
 
 enum class Modes { kAsIs, kReverse, kInsert };
 
@@ -150,6 +153,13 @@ HRESULT WINAPI Blt(IDirectDrawSurface4* self, RECT* to, IDirectDrawSurface4* fro
     if (toScreen && state.fault == Fault::kBltFail && state.presents >= state.at) {
         Log("blit to the screen failed at presentation %d", state.presents);
         return DDERR_GENERIC;
+    }
+    if (toScreen && state.fault == Fault::kSlowBlt) {
+        Sleep(25);
+        if (!IsWindow(state.window)) {
+            Log("blit to a destroyed window failed");
+            return DDERR_GENERIC;
+        }
     }
     if (StillDrawing((flags & DDBLT_WAIT) != 0)) return DDERR_WASSTILLDRAWING;
     const HRESULT result = realBlt(self, to, from, source, flags, effects);
@@ -333,7 +343,7 @@ void ReadSettings() {
         Fault fault;
     } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
                  {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay},
-                 {"create", Fault::kCreate},   {"overlay", Fault::kOverlay}};
+                 {"create", Fault::kCreate},   {"overlay", Fault::kOverlay},   {"slowblt", Fault::kSlowBlt}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
     Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
