@@ -116,6 +116,9 @@ public:
     void OnDisplayChange(int bits, int newWidth, int newHeight);
     void NoteDisplayLost();
     bool Rebuild();
+    // Full Screen's device no longer serves the monitor its window is on.
+    bool DeviceGone() const;
+    void LeaveGoneDevice();  // its mode given back; the next entry opens anew
     void LeaveDisplayForReport();
     bool ProbeOverlay();  // whether an overlay of the frame's size can be made
 
