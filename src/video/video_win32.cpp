@@ -102,6 +102,8 @@ int Video::CheckDirectDraw() {
 void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTANCE* instance) {
     windowName = name;
     instanceRef = instance;
+    // Until a Render says otherwise, the frames are drawn on the window's thread.
+    requests.renderThread = GetCurrentThreadId();
     hostWindowRef = hostWindow;
 
     // Full Screen starts on its monitor's device, the other modes on the

@@ -19,6 +19,9 @@ struct WindowRequests {
     std::atomic<int> displayWidth{0};
     std::atomic<int> displayHeight{0};
     std::atomic<int> windowGone{0};
+    // The thread of the last Render (Init's before the first): a request
+    // made on it is carried out at once, as nothing else draws meanwhile.
+    std::atomic<unsigned long> renderThread{0};
     // A scene choice from a key or the panel, packed; 0 for none.
     std::atomic<int> sceneChoice{0};
     // What the Render thread has carried out so far.

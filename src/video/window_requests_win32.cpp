@@ -1,8 +1,18 @@
 // Requests of the display window's thread, recorded there and carried out at
 // the start of the next frame on the Render thread.
+#include "host/plugin.h"
+#include "scene/scene.h"
 #include "video/video.h"
 
+namespace {
+bool OnRenderThread(const WindowRequests& requests) { return requests.renderThread == GetCurrentThreadId(); }
+}  // namespace
+
 void Video::RequestModeChange() {
+    if (OnRenderThread(requests)) {
+        ChangeRes();
+        return;
+    }
     requests.mode = requestedDisplayMode;
     requests.resolution = requestedResolution;
     requests.modeChange = 1;
@@ -21,6 +31,10 @@ void Video::NoteDisplayChange(int bits, int newWidth, int newHeight) {
 }
 
 void Video::RequestSceneChoice(int rendererMode, int transformMode) {
+    if (OnRenderThread(requests) && theScene != nullptr) {
+        theScene->ChooseScene(rendererMode, transformMode);
+        return;
+    }
     requests.sceneChoice = rendererMode * 4 + transformMode + 1;
 }
 
@@ -43,6 +57,7 @@ bool Video::WindowGone() {
 }
 
 bool Video::TakeRequests() {
+    requests.renderThread = GetCurrentThreadId();
     if (WindowGone()) return false;
     const int lost = requests.focusLost;
     if (lost != requests.focusLostSeen) {

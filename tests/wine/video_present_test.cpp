@@ -59,6 +59,7 @@ uint32_t CpuFeatureWord() { return 0; }
 bool CpuHasAvx2() { return false; }
 void Video::ShowInfo() {}
 void Video::ShowMessage() {}
+void Scene::ChooseScene(int, int) {}
 
 // Only what the Video asks of its Transform, and a count of the live ones.
 int liveTransforms = 0;
