@@ -39,7 +39,7 @@ ConfigPanel::ConfigPanel() : video(theVideo) {
     if (video->displayMode == kFullScreen) {
         // The panel cannot be seen over the exclusive display.
         video->requestedDisplayMode = kWindowed;
-        video->ChangeRes();
+        video->RequestModeChange();
     }
     RegisterTrackbar();
     dialog = CreateDialogParamA(*video->instanceRef, MAKEINTRESOURCEA(IDD_CONFIG_PANEL), video->window,
@@ -84,6 +84,7 @@ ConfigPanel::ConfigPanel() : video(theVideo) {
     ShowSceneLength();
     SendMessageA(sceneLengthSlider, TBM_SETTICFREQ, 1, 0);
     Refresh();
+    configPanelDialog = dialog;
     configPanelOpen = 1;
 }
 
@@ -93,7 +94,9 @@ ConfigPanel::~ConfigPanel() {
         SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
         DestroyWindow(dialog);
     }
-    if (theConfigPanel == this) theConfigPanel = nullptr;
+    configPanelDialog = nullptr;
+    ConfigPanel* self = this;
+    theConfigPanel.compare_exchange_strong(self, nullptr);
     configPanelOpen = 0;
 }
 
@@ -193,16 +196,15 @@ bool Command(ConfigPanel& panel, int id, int notification) {
         panel.PickDisplayMode(kBackground);
         return true;
     case IDC_DONE:
-        video.ChangeRes();
-        // A failed change may already have stopped the plug-in and closed
-        // the panel with it.
-        if (theConfigPanel == &panel) delete &panel;
+        // Carried out by the next frame, on the thread that draws it.
+        video.RequestModeChange();
+        if (ClaimConfigPanel(&panel)) delete &panel;
         return true;
     case IDC_MINIMIZE_HOST:
         video.minimizeHost = Checked(dialog, id);
         return true;
     case IDC_EXIT_PLUGIN:
-        delete &panel;
+        if (ClaimConfigPanel(&panel)) delete &panel;
         PostQuitMessage(0);
         return true;
     case IDC_SHOW_SONG_TITLE:
@@ -215,10 +217,10 @@ bool Command(ConfigPanel& panel, int id, int notification) {
         OpenAboutBox(reinterpret_cast<VisModule*>(GetWindowLongPtrA(video.window, GWLP_USERDATA)));
         return true;
     case IDC_NEXT_RENDERER:
-        scene.ChooseScene(1, 2);
+        video.RequestSceneChoice(1, 2);
         return true;
     case IDC_NEXT_TRANSFORM:
-        scene.ChooseScene(2, 1);
+        video.RequestSceneChoice(2, 1);
         return true;
     case IDC_RENDERER_ON:
         scene.enabledRenderers[scene.GetCurrentRenderer()] = Checked(dialog, id);
@@ -233,16 +235,26 @@ bool Command(ConfigPanel& panel, int id, int notification) {
 
 }  // namespace
 
+std::atomic<HWND> configPanelDialog{nullptr};
+
+bool ClaimConfigPanel(ConfigPanel* panel) {
+    ConfigPanel* expected = panel;
+    return panel != nullptr && theConfigPanel.compare_exchange_strong(expected, nullptr);
+}
+
 INT_PTR CALLBACK ConfigPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     PluginPrecision guard;
     ConfigPanel* panel = reinterpret_cast<ConfigPanel*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
     if (panel == nullptr) return FALSE;
     switch (message) {
+    case kRefreshConfigPanel:
+        panel->Refresh();
+        return TRUE;
     case WM_DESTROY:
         // Destroyed by its owner, not by the panel: the object and the open
         // flag go with the window, or Quit would wait on a dead handle.
         panel->dialog = nullptr;
-        delete panel;
+        if (ClaimConfigPanel(panel)) delete panel;
         return FALSE;
     case WM_COMMAND: {
         // An error report's box is up (its loop still reaches the panel):
@@ -253,7 +265,7 @@ INT_PTR CALLBACK ConfigPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         // picked but not applied is dropped; everything else already holds.
         if (id == IDCANCEL) {
             panel->DiscardPendingMode();
-            delete panel;
+            if (ClaimConfigPanel(panel)) delete panel;
             return TRUE;
         }
         if (id < IDC_RESOLUTION_LIST || id > IDC_TRANSFORM_ON) return FALSE;

@@ -5,7 +5,13 @@
 // transform's part in random selection.
 #include <windows.h>
 
+#include <atomic>
+
 class Video;
+
+// Posted to the panel by the Render thread after a scene choice: the panel's
+// own thread shows the new renderer and transform.
+constexpr UINT kRefreshConfigPanel = WM_APP + 2;
 
 class ConfigPanel {
 public:
@@ -39,5 +45,12 @@ public:
     void ShowSceneLength();
     void SliderMoved();
 };
+
+// The open panel's dialog, or null: what other threads may touch of it.
+extern std::atomic<HWND> configPanelDialog;
+
+// Takes the open panel out of theConfigPanel; true for the one caller that
+// may delete it (the panel's own thread and Quit can race for it).
+bool ClaimConfigPanel(ConfigPanel* panel);
 
 INT_PTR CALLBACK ConfigPanelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

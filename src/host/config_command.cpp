@@ -17,7 +17,7 @@
 #include "scene/scene.h"
 #include "video/video.h"
 
-ConfigPanel* theConfigPanel = nullptr;
+std::atomic<ConfigPanel*> theConfigPanel{nullptr};
 std::atomic<int> configPanelOpen{0};
 std::atomic<AboutBox*> theAboutBox{nullptr};
 std::atomic<int> aboutBoxOpen{0};
@@ -50,7 +50,7 @@ HWND AboutBoxWindow() { return aboutBoxDialog.load(); }
 bool ToDialog(MSG& message) {
     const HWND box = AboutBoxWindow();
     if (OwnedByThisThread(box) && IsDialogMessageA(box, &message)) return true;
-    const HWND panel = configPanelOpen && theConfigPanel != nullptr ? theConfigPanel->dialog : nullptr;
+    const HWND panel = configPanelDialog.load();
     return OwnedByThisThread(panel) && IsDialogMessageA(panel, &message);
 }
 
@@ -118,23 +118,31 @@ void CloseAboutBox() {
 }
 
 void ClosePanel() {
-    ConfigPanel* panel = theConfigPanel;
+    ConfigPanel* panel = theConfigPanel.load();
     if (!configPanelOpen || panel == nullptr) return;
-    const HWND dialog = panel->dialog;
+    const HWND dialog = configPanelDialog.load();
     if (dialog != nullptr && IsWindow(dialog) && !OwnedByThisThread(dialog)) {
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         WaitForOtherThread(configPanelOpen);
-        if (!configPanelOpen || theConfigPanel != panel) return;
+        if (!ClaimConfigPanel(panel)) return;
         CutLoose(dialog);
         panel->dialog = nullptr;
-    } else if (dialog != nullptr && !IsWindow(dialog)) {
-        panel->dialog = nullptr;
+    } else {
+        if (!ClaimConfigPanel(panel)) return;
+        if (dialog != nullptr && !IsWindow(dialog)) panel->dialog = nullptr;
     }
     delete panel;
 }
 
+// Only the panel's own thread touches it: it may be deleted there at any moment.
 void RefreshOpenPanel() {
-    if (configPanelOpen && theConfigPanel != nullptr) theConfigPanel->Refresh();
+    const HWND dialog = configPanelDialog.load();
+    ConfigPanel* panel = theConfigPanel.load();
+    if (!configPanelOpen || dialog == nullptr || panel == nullptr) return;
+    if (OwnedByThisThread(dialog))
+        panel->Refresh();
+    else
+        PostMessageA(dialog, kRefreshConfigPanel, 0, 0);
 }
 
 }  // namespace
@@ -182,7 +190,8 @@ void CloseDialogs() {
 }
 
 void ClosePanelBeforeFullScreen(bool keepPick) {
-    if (!configPanelOpen || theConfigPanel == nullptr) return;
-    if (!keepPick) theConfigPanel->DiscardPendingMode();
-    delete theConfigPanel;
+    ConfigPanel* panel = theConfigPanel.load();
+    if (!configPanelOpen || !ClaimConfigPanel(panel)) return;
+    if (!keepPick) panel->DiscardPendingMode();
+    delete panel;
 }

@@ -18,7 +18,7 @@ VisModule* ModuleOf(HWND window) { return reinterpret_cast<VisModule*>(GetWindow
 void ChangeDisplayMode(int mode) {
     if (mode == kFullScreen) ClosePanelBeforeFullScreen();
     theVideo->requestedDisplayMode = mode;
-    theVideo->ChangeRes();
+    theVideo->RequestModeChange();
 }
 
 // Alt+Enter: Full Screen and Windowed swap; Background stays as requested.
@@ -33,7 +33,7 @@ void ToggleDisplayMode() {
         // the panel could not be seen.
         ClosePanelBeforeFullScreen(true);
     }
-    theVideo->ChangeRes();
+    theVideo->RequestModeChange();
 }
 
 void ToggleRendererLock() {
@@ -101,7 +101,7 @@ LRESULT KeyCommand(HWND window, UINT message, WPARAM key, LPARAM lParam) {
         PostQuitMessage(0);
         return 1;
     case VK_SPACE:
-        theScene->ChooseScene(0, 0);
+        theVideo->RequestSceneChoice(0, 0);
         return 1;
     case VK_F1:
         ChangeDisplayMode(kFullScreen);
@@ -114,10 +114,10 @@ LRESULT KeyCommand(HWND window, UINT message, WPARAM key, LPARAM lParam) {
         theVideo->infoFrameCount = 0;
         return 1;
     case VK_F5:
-        theScene->ChooseScene(1, 2);
+        theVideo->RequestSceneChoice(1, 2);
         return 1;
     case VK_F6:
-        theScene->ChooseScene(2, 1);
+        theVideo->RequestSceneChoice(2, 1);
         return 1;
     case VK_F7:
         ToggleRendererLock();
@@ -129,7 +129,7 @@ LRESULT KeyCommand(HWND window, UINT message, WPARAM key, LPARAM lParam) {
         ToggleSongTitle();
         return 1;
     case VK_F12:
-        theScene->ChooseScene(666, 1);
+        theVideo->RequestSceneChoice(666, 1);
         return 1;
     default:
         return ForwardKey(window, message, key, lParam);
@@ -176,17 +176,17 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         // on, and the player is asked to stop the plug-in. The Video clears
         // its handle before destroying the window itself, so Quit asks nothing.
         if (theVideo && theVideo->window == window) {
-            theVideo->window = nullptr;
+            theVideo->NoteWindowDestroyed();
             PostQuitMessage(0);
         }
         return 0;
     case WM_ACTIVATEAPP:
-        if (theVideo) theVideo->OnActivateApp(wParam != FALSE);
+        if (theVideo) theVideo->NoteActivation(wParam != FALSE);
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_DISPLAYCHANGE:
         if (theVideo)
-            theVideo->OnDisplayChange(static_cast<int>(wParam), static_cast<int>(LOWORD(lParam)),
-                                      static_cast<int>(HIWORD(lParam)));
+            theVideo->NoteDisplayChange(static_cast<int>(wParam), static_cast<int>(LOWORD(lParam)),
+                                        static_cast<int>(HIWORD(lParam)));
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_WINDOWPOSCHANGED:
         NoteWindowPosition(window, reinterpret_cast<const WINDOWPOS*>(lParam));

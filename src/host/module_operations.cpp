@@ -104,6 +104,11 @@ int VIS_CDECL PluginRender(VisModule* module) {
     // Stopped by a fatal report: the player that reads the result stops at
     // once; the others take the quit message the report posted.
     if (PluginStopped()) return 1;
+    // What the window's thread asked is done here, between frames. Its
+    // window destroyed with the player's is a stop, not an error.
+    if (!theVideo->TakeRequests()) return 1;
+    int rendererMode, transformMode;
+    if (theVideo->TakeSceneChoice(&rendererMode, &transformMode)) theScene->ChooseScene(rendererMode, transformMode);
     theVideo->WaitForFrame();
     // While the display is lost the scene pauses with it.
     if (theVideo->PrepareFrame()) {
@@ -115,12 +120,13 @@ int VIS_CDECL PluginRender(VisModule* module) {
         }
         theVideo->Flip(composed);
     }
-    return PluginStopped() ? 1 : 0;
+    return PluginStopped() || theVideo->WindowGone() ? 1 : 0;
 }
 
 void VIS_CDECL PluginQuit(VisModule* module) {
     PluginEntry guard;
     NoStopRequest stopping;
+    if (theVideo != nullptr) theVideo->WindowGone();
     // A player that is closing answers messages only for a moment, and
     // giving the desktop its mode back notifies every window it has: that
     // comes first, with the pointer.

@@ -33,8 +33,8 @@ extern Video* theVideo;
 extern Scene* theScene;
 // The panel lives on the display window's thread; the About box on the
 // thread of whoever opened it (Config may come on any of the player's
-// threads), so its flag and pointer are read across threads.
-extern ConfigPanel* theConfigPanel;
+// threads). Both are read across threads and deleted by whoever claims them.
+extern std::atomic<ConfigPanel*> theConfigPanel;
 extern std::atomic<int> configPanelOpen;
 extern std::atomic<AboutBox*> theAboutBox;
 extern std::atomic<int> aboutBoxOpen;

@@ -3,7 +3,7 @@
 // the text overlays turn back into UTF-16 for TextOutW.
 #include <cstring>
 
-#include "host/x87_precision.h"
+#include "host/player_query.h"
 #include "video/video.h"
 
 namespace {
@@ -28,19 +28,13 @@ void ToUtf8(const wchar_t* wide, int units, char (&out)[256]) {
 
 const char* Video::QueryTitle(int index) {
     if (hostWindowRef == nullptr) return nullptr;
-    const LRESULT unicode = [&] {
-        CallerPrecision asCaller;
-        return SendMessageW(*hostWindowRef, WM_USER, static_cast<WPARAM>(index), kQueryUnicodeTitle);
-    }();
+    const LRESULT unicode = AskPlayer(*hostWindowRef, static_cast<WPARAM>(index), kQueryUnicodeTitle, true);
     if (unicode != 0) {
         const wchar_t* wide = reinterpret_cast<const wchar_t*>(unicode);
         ToUtf8(wide, static_cast<int>(wcsnlen(wide, kTitleUnits)), overlayText.titleText);
         return overlayText.titleText;
     }
-    const LRESULT ansi = [&] {
-        CallerPrecision asCaller;
-        return SendMessageA(*hostWindowRef, WM_USER, static_cast<WPARAM>(index), kQueryTitle);
-    }();
+    const LRESULT ansi = AskPlayer(*hostWindowRef, static_cast<WPARAM>(index), kQueryTitle, false);
     if (ansi == 0) return nullptr;
     const char* text = reinterpret_cast<const char*>(ansi);
     wchar_t wide[kTitleUnits];

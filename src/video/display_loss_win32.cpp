@@ -60,6 +60,10 @@ bool Video::Rebuild() {
         loss.displayLost = 1;
         return false;
     }
+    // A monitor unplugged under Full Screen takes its device with it:
+    // rebuilding there fails for ever. The display gets its mode back and
+    // Full Screen reopens on the monitor chosen now.
+    if (displayMode == kFullScreen && DeviceGone()) LeaveGoneDevice();
     // Only failures while the user is with us count towards giving up: a
     // locked workstation, or a game holding the display exclusively while a
     // Windowed plug-in waits behind it, fail for as long as they last.
@@ -87,6 +91,20 @@ bool Video::Rebuild() {
     loss.rebuildPending = 0;
     if (counted) ++loss.failedRebuilds;
     return false;
+}
+
+bool Video::DeviceGone() const {
+    if (!monitor.deviceOpen || window == nullptr) return false;
+    GUID now;
+    return !DeviceOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &now) || !IsEqualGUID(now, monitor.device);
+}
+
+void Video::LeaveGoneDevice() {
+    if (directDraw != nullptr && loss.exclusiveHeld) {
+        if (FAILED(directDraw->RestoreDisplayMode())) ChangeDisplaySettingsA(nullptr, 0);
+        directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
+    }
+    loss.exclusiveHeld = 0;
 }
 
 void Video::NoteDisplayLost() {

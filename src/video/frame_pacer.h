@@ -1,8 +1,7 @@
 #pragma once
-// The frame-rate cap: when the next frame is due and how long the player
-// should sleep until then. Times are microseconds of any steady clock; the DLL
-// reads QueryPerformanceCounter and sleeps (frame_clock_win32.cpp), tests use a
-// fake clock.
+// The frame-rate cap: when the next frame is due. Times are microseconds of
+// any steady clock; the DLL reads QueryPerformanceCounter and waits on a
+// high-resolution timer itself (frame_clock_win32.cpp), tests use a fake clock.
 #include <cstdint>
 
 constexpr int kDefaultMaxFrameRate = 60;
@@ -18,21 +17,26 @@ public:
     FramePacer() { SetMaxFrameRate(kDefaultMaxFrameRate); }
     // 0 turns the cap off; the schedule starts afresh with the next frame.
     void SetMaxFrameRate(int framesPerSecond);
+    // The display's refresh in hertz (0: unknown). Under a cap the rate is
+    // the refresh divided by the whole number that brings it nearest the
+    // cap, so every frame stays on screen for as many refreshes as the next.
+    void FollowRefresh(int hertz);
     int64_t Period() const { return period; }  // 0 without a cap
 
     // How long a frame about to begin at `now` is early: 0 when it is due or
     // nothing is capped, never more than one period.
     int64_t EarlyBy(int64_t now) const;
     // A frame begins at `now`. The next is due one period after this one was
-    // due, so a frame the player began late is made up by the next ones; a
-    // frame more than a period late starts the schedule afresh instead of
-    // letting a burst of frames follow.
+    // due, which keeps the rate exact over small wake-up errors; a frame later
+    // than that starts the schedule afresh, so it is never followed by a
+    // short one.
     void BeginFrame(int64_t now);
-    // Whole milliseconds from `now` to the next frame, at least minimumMs: the
-    // pause the player takes through delayMs.
-    int DelayMs(int64_t now, int minimumMs) const;
 
 private:
+    void Schedule();
+
+    int cap = kDefaultMaxFrameRate;
+    int refreshHertz = 0;
     int64_t period = 0;
     int64_t due = 0;
     bool started = false;

@@ -252,13 +252,15 @@ void Video::Flip(bool present) {
 
 void Video::PresentFrame() {
     RECT source = {0, 0, width, height};  // without the spare column
-    // In Full Screen the blit starts as the display's beam leaves the picture,
-    // so a frame is not shown half old, half new.
-    if (displayMode == kFullScreen) WaitForVerticalBlank();
 
-    // Blits wait for a busy card rather than fail.
+    // Blits wait for a busy card rather than fail. In Full Screen the driver
+    // schedules the blit so that a frame is not shown half old, half new.
     if (displayMode == kFullScreen) {
-        lastResult = primarySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT, nullptr);
+        DDBLTFX effects;
+        memset(&effects, 0, sizeof effects);
+        effects.dwSize = sizeof effects;
+        effects.dwDDFX = DDBLTFX_NOTEARING;
+        lastResult = primarySurface->Blt(nullptr, composeSurface, &source, DDBLT_WAIT | DDBLT_DDFX, &effects);
     } else if (displayMode == kWindowed) {
         if (!WindowedBlit(window, &windowRect, &source)) return;
         lastResult = primarySurface->Blt(&windowRect, composeSurface, &source, DDBLT_WAIT, nullptr);
@@ -278,6 +280,10 @@ void Video::PresentFrame() {
     // Still busy after waiting: this frame is skipped, the next one tries again.
     if (lastResult == DDERR_WASSTILLDRAWING) return;
     if (FAILED(lastResult)) {
+        // The window went with the player's during the blit (on its own
+        // thread): a stop, not an error, and a box nobody answers would hold
+        // the player's exit. Being hidden for that is no error either.
+        if (WindowGone() || (displayMode == kWindowed && !IsWindowVisible(window))) return;
         ReportDirectDrawError("Video::Flip(), Error blitting backbuffer", lastResult, 1);
         return;
     }

@@ -11,6 +11,7 @@
 //   surfaces_win32.cpp       Allocate/Release/RestoreSurfaces, overlay, Flip
 //   frame_clock_win32.cpp    the frame-rate cap: waits and the player's delayMs
 //   video_compose_win32.cpp  Compose: lock, convert (pixels/compose.h), unlock
+//   window_requests_win32.cpp what the window's thread asks, done by Render
 //   display_loss_win32.cpp   focus and mode taken by others: skip, rebuild;
 //                            what a fatal report hands back first
 //   window_size_win32.cpp    the Windowed window's size for the frame
@@ -31,6 +32,7 @@
 #include "video/display_loss.h"
 #include "video/frame_pacer.h"
 #include "video/stored_mode.h"
+#include "video/window_requests.h"
 
 enum DisplayMode {
     kFullScreen = 0,
@@ -79,9 +81,11 @@ public:
     void PresentFrame();
 
     // --- frame-rate cap (frame_clock_win32.cpp)
+    void OpenFrameTimer();             // Init: the timer Render waits on
+    void CloseFrameTimer();            // Quit: and the system timer given back
     void SetMaxFrameRate(int stored);  // Max_Frame_Rate, validated
-    void WaitForFrame();               // start of Render: sleeps while early
-    void WaitForVerticalBlank();       // Full Screen, before the blit
+    void FollowDisplayRefresh();       // the cap to a whole number of refreshes
+    void WaitForFrame();               // start of Render: waits while early
     void HandBackDelay();              // end of Flip: the module's delayMs
 
     // --- per frame (video_compose_win32.cpp, text_overlay_win32.cpp)
@@ -91,6 +95,19 @@ public:
     int TextDpi() const;
     int PrepareFont();  // the overlay font for TextDpi; returns that DPI
 
+    // --- the window's thread (window_requests_win32.cpp): these only
+    // record; TakeRequests, at the start of Render, carries them out.
+    void RequestModeChange();  // enter requestedDisplayMode at requestedResolution
+    void NoteActivation(bool active);
+    void NoteDisplayChange(int bits, int newWidth, int newHeight);
+    void NoteWindowDestroyed();
+    // The Scene's ChooseScene, for the frame to make: false when none is asked.
+    void RequestSceneChoice(int rendererMode, int transformMode);
+    bool TakeSceneChoice(int* rendererMode, int* transformMode);
+    // False once the display window is gone: the plug-in stops, without a report.
+    bool TakeRequests();
+    bool WindowGone();
+
     // --- display loss (display_loss_win32.cpp)
     // Start of a frame: false while the display is lost (the frame's display
     // work is skipped and the scene pauses); rebuilds it when that is due.
@@ -99,6 +116,9 @@ public:
     void OnDisplayChange(int bits, int newWidth, int newHeight);
     void NoteDisplayLost();
     bool Rebuild();
+    // Full Screen's device no longer serves the monitor its window is on.
+    bool DeviceGone() const;
+    void LeaveGoneDevice();  // its mode given back; the next entry opens anew
     void LeaveDisplayForReport();
     bool ProbeOverlay();  // whether an overlay of the frame's size can be made
 
@@ -194,6 +214,7 @@ public:
     int transformReady = 0;
     int transformMask = 0;
     HWND* hostWindowRef = nullptr;
+    int playerPosition = 0;  // the player's last answer, kept when it gives none
     HINSTANCE* instanceRef = nullptr;
     int useDelay = 0;
     int wallpaperPending = 0;
@@ -205,11 +226,16 @@ public:
     OverlayText overlayText;
     DisplayLoss loss;
     DesktopState desktop;
+    WindowRequests requests;
     // The frame-rate cap. The module record's delayMs, rewritten by Flip; null
     // until Init sets it.
     int* delayMsRef = nullptr;
     int maxFrameRate = kDefaultMaxFrameRate;  // Max_Frame_Rate: 0 = no cap
     FramePacer pacer;
+    struct FrameTimer {
+        HANDLE timer = nullptr;
+        bool fineSystemTimer = false;  // timeBeginPeriod(1) held until Quit
+    } frameTimer;
 
     // A Display_Mode outside 0..2 counts as "not chosen" (-1).
     static int ValidDisplayMode(int mode) { return mode >= 0 && mode < kDisplayModeCount ? mode : -1; }

@@ -3,8 +3,8 @@
 // song_title_win32.cpp).
 #include <cstring>
 
+#include "host/player_query.h"
 #include "host/plugin.h"
-#include "host/x87_precision.h"
 #include "overlay/error_report_win32.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
@@ -44,6 +44,7 @@ Video::Video() {
     font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
     transform = new Transform;
     SetFatalReportHook(LeaveDisplay, this);
+    OpenFrameTimer();
 }
 
 Video::~Video() {
@@ -64,6 +65,7 @@ Video::~Video() {
     if (own != nullptr) DestroyWindow(own);
     if (windowName != nullptr && instanceRef != nullptr) UnregisterClassA(windowName, *instanceRef);
     if (font != nullptr) DeleteObject(font);
+    CloseFrameTimer();
     // A Video that never entered a display mode still owns the constructor's
     // Transform.
     delete transform;
@@ -100,6 +102,8 @@ int Video::CheckDirectDraw() {
 void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTANCE* instance) {
     windowName = name;
     instanceRef = instance;
+    // Until a Render says otherwise, the frames are drawn on the window's thread.
+    requests.renderThread = GetCurrentThreadId();
     hostWindowRef = hostWindow;
 
     // Full Screen starts on its monitor's device, the other modes on the
@@ -372,6 +376,7 @@ Video::Surfaces Video::EnterRequestedMode() {
 
     stored.workingDisplayMode = displayMode;
     stored.workingResolution = resolution;
+    FollowDisplayRefresh();
     return Surfaces::kReady;
 }
 
@@ -399,13 +404,14 @@ void Video::ReleaseResources() {
 
 int Video::QueryPlayPosition() {
     if (hostWindowRef == nullptr) return 0;
-    CallerPrecision asCaller;
-    return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlayPosition));
+    // Without an answer the song goes on where it was: a position of 0
+    // would start a new one.
+    playerPosition = static_cast<int>(AskPlayer(*hostWindowRef, 0, kQueryPlayPosition, false, playerPosition));
+    return playerPosition;
 }
 
 int Video::QueryPlaylistIndex() {
     if (hostWindowRef == nullptr) return 0;
-    CallerPrecision asCaller;
-    return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlaylistIndex));
+    return static_cast<int>(AskPlayer(*hostWindowRef, 0, kQueryPlaylistIndex, false));
 }
 

@@ -1,10 +1,9 @@
 // The frame-rate cap seen from the stand-in player, which renders and then
-// sleeps delayMs, nothing else: at the default cap 120 frames take two
-// seconds, whichever thread calls Render; without a cap they run as fast as
-// the machine goes and delayMs is 0 as it always was in Full Screen. The
-// player times the frames after the first, which sets the display up.
-#include <algorithm>
-
+// sleeps delayMs, nothing else: Render waits for its frame itself and hands
+// the player no pause, and at the default cap 120 frames take two seconds,
+// whichever thread calls Render; without a cap they run as fast as the
+// machine goes. The player times the frames after the first, which sets the
+// display up.
 #include "host_test_harness.h"
 
 using host_test::PlayerRun;
@@ -38,14 +37,9 @@ TEST(HostPacing, SixtyFramesASecondByDefaultOnEitherThread) {
         EXPECT_GE(t.ms, 1900) << thread;
         const std::vector<int> delays = run.Delays();
         ASSERT_EQ(delays.size(), 122u);
-        int sleeping = 0;
-        for (int frame = 1; frame <= 121; ++frame) {
-            EXPECT_LE(delays[frame], 16) << thread << "frame " << frame;
-            if (delays[frame] > 0) ++sleeping;
-        }
-        EXPECT_GE(sleeping, 10) << thread;
+        for (int frame = 1; frame <= 121; ++frame) EXPECT_EQ(delays[frame], 0) << thread << "frame " << frame;
         EXPECT_EQ(box.Ini("Max_Frame_Rate"), 60);
-        std::fprintf(stderr, "%s120 frames at 320x240: %d ms, CPU %d ms, %d pauses\n", thread, t.ms, t.cpuMs, sleeping);
+        std::fprintf(stderr, "%s120 frames at 320x240: %d ms, CPU %d ms\n", thread, t.ms, t.cpuMs);
     }
 }
 
@@ -59,22 +53,14 @@ TEST(HostPacing, TheLowestCapAndNoCap) {
     ASSERT_TRUE(slow.finished);
     const Timing ten = TimingOf(slow);
     EXPECT_GE(ten.ms, 2900);
-    const std::vector<int> delays = slow.Delays();
-    ASSERT_EQ(delays.size(), 32u);
-    for (int frame = 1; frame <= 31; ++frame) EXPECT_LE(delays[frame], 100) << "frame " << frame;
-    EXPECT_GE(*std::max_element(delays.begin(), delays.end()), 50);
     EXPECT_EQ(box.Ini("Max_Frame_Rate"), 10);
 
     box.WriteIni("Resolution_Mode=1\r\nMax_Frame_Rate=0\r\n");
     const PlayerRun free = box.Run("--frames 31");
     ASSERT_TRUE(free.finished);
     const Timing none = TimingOf(free);
-    // Loose on purpose: a loaded machine may take 50 ms a frame; the delays
-    // below tell the cap is off.
+    // Loose on purpose: a loaded machine may take 50 ms a frame.
     EXPECT_LT(none.ms, ten.ms);
-    const std::vector<int> noDelays = free.Delays();
-    ASSERT_EQ(noDelays.size(), 32u);
-    for (int frame = 1; frame <= 31; ++frame) EXPECT_EQ(noDelays[frame], 0) << "frame " << frame;
     EXPECT_EQ(box.Ini("Max_Frame_Rate"), 0);
     std::fprintf(stderr, "30 frames at 320x240: capped at 10 %d ms, uncapped %d ms (CPU %d ms)\n", ten.ms, none.ms,
                  none.cpuMs);
@@ -89,4 +75,31 @@ TEST(HostPacing, FullScreen640x480IsCapped) {
     const Timing t = TimingOf(run);
     EXPECT_GE(t.ms, 1900);
     std::fprintf(stderr, "120 frames at 640x480 Full Screen: %d ms, CPU %d ms\n", t.ms, t.cpuMs);
+}
+
+// A player that sleeps delayMs as a Windows process at the default timer
+// does (on a 15.625 ms tick) leaves the cadence alone: the plug-in waits for
+// its frames itself. The bounds are loose for a shared machine; the native
+// pacer tests hold the exact ones.
+TEST(HostPacing, ASteadyCadenceOnACoarseTimer) {
+    for (const char* thread : {"", "--render-thread "}) {
+        Sandbox box("pacing-coarse");
+        box.WriteIni("Display_Mode=1\r\nResolution_Mode=1\r\n");
+        const PlayerRun run = box.Run(std::string(thread) + "--coarse-sleep --frames 301");
+        ASSERT_TRUE(run.finished);
+        const std::vector<std::string> lines = run.TextsOf("intervals ");
+        ASSERT_EQ(lines.size(), 1u);
+        int count = 0;
+        double mean = 0, within = 0;
+        ASSERT_EQ(std::sscanf(lines[0].c_str(), "intervals %d mean %lf ms, within 4 ms of the mean %lf", &count, &mean,
+                              &within),
+                  3)
+            << lines[0];
+        EXPECT_EQ(count, 299);
+        // A machine too busy to make 60 frames a second shows no cadence at all.
+        if (mean > 20.0) GTEST_SKIP() << "too busy to judge: " << lines[0];
+        EXPECT_NEAR(mean, 16.7, 1.5) << lines[0];
+        EXPECT_GE(within, 80.0) << lines[0];
+        std::fprintf(stderr, "%s%s\n", thread, lines[0].c_str());
+    }
 }

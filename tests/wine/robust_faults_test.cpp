@@ -209,3 +209,21 @@ TEST(RobustFaults, BackgroundWithoutOverlayOpensWindowed) {
     EXPECT_GT(box.CaptureAt(50).MessagePixels(), 50) << "the message saying why";
     EXPECT_EQ(box.Ini("Display_Mode"), 1);
 }
+
+// Full Screen on a monitor's own device, and the monitor is unplugged: its
+// device is gone and refuses every mode. The desktop gets its mode back and
+// Full Screen reopens on the monitor chosen now, instead of failing rebuilds
+// on the old device until a box stops the plug-in.
+TEST(RobustFaults, UnpluggedMonitorReopensOnAnother) {
+    Sandbox box("unplug");
+    box.WriteIni("Display_Mode=0\r\n");
+    const FaultRun f = RunWithFault(box, "unplug", 30, "--songs 1 --frames 400");
+    ASSERT_TRUE(Has(f.proxyLog, "DirectDraw on the unpluggable device")) << f.proxyLog;
+    ASSERT_TRUE(Has(f.proxyLog, "fault unplug")) << f.proxyLog;
+    const std::string after = f.proxyLog.substr(f.proxyLog.find("fault unplug"));
+    EXPECT_TRUE(Has(after, "DirectDraw on the default device") || Has(after, "DirectDraw on the device of")) << after;
+    ExpectDrawsAgain(box, f, 400, 0);
+    const std::vector<std::string> desktop = f.run.TextsOf("desktop ");
+    ASSERT_EQ(desktop.size(), 2u);
+    EXPECT_EQ(desktop[1], desktop[0]);
+}

@@ -47,6 +47,8 @@ namespace presentbuild {
 #include "overlay/song_title_win32.cpp"
 #include "video/video_win32.cpp"
 #include "video/window_size_win32.cpp"
+#include "video/window_requests_win32.cpp"
+#include "host/player_query.cpp"
 
 Scene* theScene = nullptr;
 void ClearPixels(uint32_t* pixels, int count) { memset(pixels, 0, sizeof(uint32_t) * static_cast<size_t>(count)); }
@@ -57,6 +59,7 @@ uint32_t CpuFeatureWord() { return 0; }
 bool CpuHasAvx2() { return false; }
 void Video::ShowInfo() {}
 void Video::ShowMessage() {}
+void Scene::ChooseScene(int, int) {}
 
 // Only what the Video asks of its Transform, and a count of the live ones.
 int liveTransforms = 0;

@@ -7,7 +7,14 @@
 // WINEDLLOVERRIDES=ddraw=n,b. Environment:
 //   VELUNE_DDRAW_FAULT  lost | activate | busy | bltfail | setmode | vidmem |
 //                       nooverlay | create (DirectDrawCreate refused) |
-//                       overlay (reported in the caps, and made)
+//                       overlay (reported in the caps, and made) |
+//                       slowblt (each blit to the screen takes 25 ms, and one
+//                       whose window was destroyed meanwhile fails with
+//                       DDERR_GENERIC, as Windows answers it) |
+//                       unplug (the primary monitor is listed with a device
+//                       of its own, and from VELUNE_DDRAW_AT that monitor is
+//                       unplugged: the device is no longer listed, its
+//                       surfaces are lost, and it refuses every mode)
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -30,7 +37,7 @@
 
 namespace {
 
-enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate, kOverlay };
+enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate, kOverlay, kSlowBlt, kUnplug };
 
 enum class Modes { kAsIs, kReverse, kInsert };
 
@@ -54,6 +61,10 @@ struct State {
     bool lost = false;           // surfaces lost until the mode is set again
     bool begun = false;
     HWND window = nullptr;       // of the last SetCooperativeLevel
+    bool unplugged = false;
+    bool creatingOnDevice = false;       // DirectDrawCreate on the unpluggable device
+    IDirectDraw4* onDevice[8] = {};      // the objects made on it
+    int onDeviceCount = 0;
     IDirectDrawSurface4* primary = nullptr;
 };
 State state;
@@ -116,6 +127,9 @@ void Present() {
         PostMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
         HANDLE later = CreateThread(nullptr, 0, ActivateLater, window, 0, nullptr);
         if (later) CloseHandle(later);
+    } else if (state.fault == Fault::kUnplug) {
+        state.begun = state.lost = state.unplugged = true;
+        Log("fault unplug at presentation %d", state.presents);
     } else if (state.fault == Fault::kBusy) {
         state.begun = true;
         state.busyLeft = 60;
@@ -150,6 +164,13 @@ HRESULT WINAPI Blt(IDirectDrawSurface4* self, RECT* to, IDirectDrawSurface4* fro
     if (toScreen && state.fault == Fault::kBltFail && state.presents >= state.at) {
         Log("blit to the screen failed at presentation %d", state.presents);
         return DDERR_GENERIC;
+    }
+    if (toScreen && state.fault == Fault::kSlowBlt) {
+        Sleep(25);
+        if (!IsWindow(state.window)) {
+            Log("blit to a destroyed window failed");
+            return DDERR_GENERIC;
+        }
     }
     if (StillDrawing((flags & DDBLT_WAIT) != 0)) return DDERR_WASSTILLDRAWING;
     const HRESULT result = realBlt(self, to, from, source, flags, effects);
@@ -233,7 +254,18 @@ HRESULT WINAPI GetCaps(IDirectDraw4* self, DDCAPS* driver, DDCAPS* emulation) {
     return result;
 }
 
+bool OnUnpluggedDevice(IDirectDraw4* self) {
+    if (!state.unplugged) return false;
+    for (int i = 0; i < state.onDeviceCount; ++i)
+        if (state.onDevice[i] == self) return true;
+    return false;
+}
+
 HRESULT WINAPI SetCooperativeLevel(IDirectDraw4* self, HWND window, DWORD flags) {
+    if ((flags & DDSCL_EXCLUSIVE) && OnUnpluggedDevice(self)) {
+        Log("exclusive level refused: the monitor is gone");
+        return DDERR_GENERIC;
+    }
     state.window = window;
     return realSetCooperativeLevel(self, window, flags);
 }
@@ -247,6 +279,10 @@ void ModeSetAgain(const char* how) {
 
 HRESULT WINAPI SetDisplayMode(IDirectDraw4* self, DWORD width, DWORD height, DWORD bits, DWORD refresh, DWORD flags) {
     ++state.setModes;
+    if (OnUnpluggedDevice(self)) {
+        Log("display mode refused: the monitor is gone");
+        return DDERR_GENERIC;
+    }
     if (state.fault == Fault::kSetMode && state.setModes >= state.at) {
         Log("display mode %lux%lux%lu refused", width, height, bits);
         return DDERR_INVALIDMODE;
@@ -300,6 +336,14 @@ HRESULT WINAPI EnumDisplayModes(IDirectDraw4* self, DWORD flags, DDSURFACEDESC2*
 
 HRESULT WINAPI QueryInterface(IDirectDraw* self, REFIID riid, void** out) {
     const HRESULT result = realQueryInterface(self, riid, out);
+    if (SUCCEEDED(result) && IsEqualGUID(riid, IID_IDirectDraw4)) {
+        // An object of another device may come at the address of one released.
+        IDirectDraw4* made = static_cast<IDirectDraw4*>(*out);
+        for (int i = 0; i < state.onDeviceCount; ++i)
+            if (state.onDevice[i] == made) state.onDevice[i] = nullptr;
+        if (state.creatingOnDevice && state.onDeviceCount < 8) state.onDevice[state.onDeviceCount++] = made;
+        state.creatingOnDevice = false;
+    }
     static bool done = false;
     if (SUCCEEDED(result) && !done && IsEqualGUID(riid, IID_IDirectDraw4)) {
         done = true;
@@ -333,7 +377,8 @@ void ReadSettings() {
         Fault fault;
     } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
                  {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay},
-                 {"create", Fault::kCreate},   {"overlay", Fault::kOverlay}};
+                 {"create", Fault::kCreate},   {"overlay", Fault::kOverlay},   {"slowblt", Fault::kSlowBlt},
+                 {"unplug", Fault::kUnplug}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
     Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
@@ -347,6 +392,7 @@ void ReadSettings() {
 }
 
 const GUID kAbsentDevice = {0x5e1f0a70, 0x0d15, 0x4c9a, {0x9a, 0x11, 0x0b, 0x5e, 0x47, 0x0d, 0x15, 0x09}};
+const GUID kUnpluggableDevice = {0x5e1f0a70, 0x0d15, 0x4c9a, {0x9a, 0x11, 0x0b, 0x5e, 0x47, 0x0d, 0x15, 0x0a}};
 
 HMODULE SystemDirectDraw() {
     static HMODULE real = nullptr;
@@ -367,6 +413,10 @@ void LogDevice(const GUID* guid) {
     }
     if (IsEqualGUID(*guid, kAbsentDevice)) {
         Log("DirectDraw on the absent device");
+        return;
+    }
+    if (IsEqualGUID(*guid, kUnpluggableDevice)) {
+        Log("DirectDraw on the unpluggable device");
         return;
     }
     for (int i = 0; i < state.deviceCount; ++i) {
@@ -392,6 +442,15 @@ BOOL WINAPI ForwardDevice(GUID* guid, LPSTR description, LPSTR name, LPVOID cont
         ++state.deviceCount;
     }
     if (!forward->callback(guid, description, name, forward->context, monitor)) return forward->stopped = true, FALSE;
+    if (!guid && state.fault == Fault::kUnplug && !state.unplugged) {
+        char description[] = "Primary display, to be unplugged";
+        char name[] = "\\\\.\\DISPLAY1";
+        GUID device = kUnpluggableDevice;
+        const POINT origin = {0, 0};
+        if (!forward->callback(&device, description, name, forward->context,
+                               MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY)))
+            return forward->stopped = true, FALSE;
+    }
     if (!guid && state.absentDevice) {
         char absentDescription[] = "Unplugged display";
         char absentName[] = "\\\\.\\DISPLAY9";
@@ -427,6 +486,11 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnkno
     static Create create = nullptr;
     LogDevice(guid);
     if (guid && IsEqualGUID(*guid, kAbsentDevice)) return DDERR_INVALIDDIRECTDRAWGUID;
+    state.creatingOnDevice = guid && IsEqualGUID(*guid, kUnpluggableDevice);
+    if (state.creatingOnDevice) {
+        if (state.unplugged) return DDERR_INVALIDDIRECTDRAWGUID;
+        guid = nullptr;  // the real DirectDraw of the primary monitor
+    }
     if (!create) {
         HMODULE real = SystemDirectDraw();
         create = real ? reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(real, "DirectDrawCreate")))

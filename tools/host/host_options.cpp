@@ -157,6 +157,10 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             options.dialogMessages = true;
         } else if (flag == "--plugin-thread") {
             options.pluginThread = true;
+        } else if (flag == "--render-thread") {
+            options.renderThread = true;
+        } else if (flag == "--coarse-sleep") {
+            options.coarseSleep = true;
         } else if (flag == "--config" || flag == "--config-thread") {
             int frame = 0;
             if (!intValue(frame, 1)) return false;
@@ -175,7 +179,7 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             if (!intValue(options.fixedTimeValue, 0)) return false;
             options.fixedTime = true;
         } else if (flag == "--capture" || flag == "--key" || flag == "--tray" || flag == "--move" ||
-                   flag == "--stall") {
+                   flag == "--stall" || flag == "--main-stall") {
             if (!needValue()) return false;
             const std::string arg = argv[++i];
             bool ok;
@@ -189,8 +193,8 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
                 event.kind = HostEvent::kKey;
                 ok = ParseKeyName(rest, event.key, alt);
                 event.message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
-            } else if (flag == "--stall") {
-                event.kind = HostEvent::kStall;
+            } else if (flag == "--stall" || flag == "--main-stall") {
+                event.kind = flag == "--stall" ? HostEvent::kStall : HostEvent::kMainStall;
                 ok = ParseInt(rest, event.x) && event.x >= 0;
             } else if (flag == "--tray") {
                 event.kind = HostEvent::kTray;
@@ -212,6 +216,10 @@ bool ParseHostOptions(int argc, char** argv, HostOptions& options, std::string& 
             error = "unknown option " + flag;
             return false;
         }
+    }
+    if (options.pluginThread && options.renderThread) {
+        error = "--plugin-thread and --render-thread exclude each other";
+        return false;
     }
     return true;
 }

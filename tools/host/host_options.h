@@ -6,7 +6,7 @@
 #include <vector>
 
 struct HostEvent {
-    enum Kind { kKey, kTray, kMove, kCapture, kStall } kind;
+    enum Kind { kKey, kTray, kMove, kCapture, kStall, kMainStall } kind;
     int frame = 0;
     unsigned message = 0;  // key: WM_KEYDOWN or WM_SYSKEYDOWN; tray: the mouse message
     unsigned key = 0;      // virtual-key code
@@ -37,6 +37,8 @@ struct HostOptions {
     bool commonControls = false;    // register the common controls for the plug-in
     bool dialogMessages = false;    // offer messages to IsDialogMessage of their dialog
     bool pluginThread = false;      // Init, Render and Quit on a thread of their own
+    bool renderThread = false;      // Init, the window and Quit on the main thread, Render on another
+    bool coarseSleep = false;       // delayMs slept on a 15.625 ms tick, as at Windows' default timer
     std::vector<int> configFrames;        // Config on the player's main thread at these frames
     std::vector<int> configThreadFrames;  // Config on a new thread at these frames
     int fpuBits = 64;               // x87 precision of every thread that calls the plug-in

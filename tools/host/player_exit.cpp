@@ -10,7 +10,7 @@ constexpr DWORD kHungMs = 8000;
 void PlayerExit(HWND window, PlayerState& state) {
     state.log.Line(state.frame, "player exit, pumping %d ms", state.exitPumpMs);
     HANDLE thread = state.pluginThread;
-    if (thread != nullptr) PostThreadMessageA(state.pluginThreadId, WM_QUIT, 0, 0);
+    if (thread != nullptr && !state.destroyOnExit) PostThreadMessageA(state.pluginThreadId, WM_QUIT, 0, 0);
     else DestroyWindow(window);
 
     bool quit = false;

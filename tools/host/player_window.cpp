@@ -79,6 +79,11 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case kPlayerExit:
         if (state) PlayerExit(window, *state);
         return 0;
+    case kMainStall:
+        if (state) state->log.Line(state->frame, "main stall %u", static_cast<unsigned>(wParam));
+        Sleep(static_cast<DWORD>(wParam));
+        if (state) state->log.Line(state->frame, "main stall over");
+        return 0;
     case kRunConfig:
         if (state && state->module) CallConfig(*state, "main thread");
         return 0;

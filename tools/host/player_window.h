@@ -26,10 +26,15 @@ struct PlayerState {
     int exitPumpMs = 2000;
     HANDLE pluginThread = nullptr;
     DWORD pluginThreadId = 0;
+    // Render on its own thread, the plug-in's window on the main one: the
+    // exit destroys the player's window while Render may be running.
+    bool destroyOnExit = false;
 };
 
 // Posted to the main window: call the plug-in's Config there.
 constexpr UINT kRunConfig = WM_APP + 1;
+// Posted to the main window: busy for wParam milliseconds, answering nothing.
+constexpr UINT kMainStall = WM_APP + 3;
 
 // Query codes the plug-in sends with WM_USER in lParam.
 constexpr LPARAM kQueryPosition = 105;

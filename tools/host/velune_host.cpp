@@ -13,6 +13,7 @@
 
 #include "audio/analyzer.h"
 #include "audio/wav_file.h"
+#include "frame_intervals.h"
 #include "host/vis_records.h"
 #include "host_options.h"
 #include "player_exit.h"
@@ -104,9 +105,10 @@ int CountDialogs() {
     return count;
 }
 
-HWND FindDisplayWindow() {
+// The display window belongs to the thread that called Init.
+HWND FindDisplayWindow(DWORD initThread) {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), MatchDisplayWindow, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(initThread, MatchDisplayWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -141,6 +143,7 @@ public:
 
     // Renders until the frame count is reached or the plug-in asks to stop.
     void Run();
+    DWORD initThread = GetCurrentThreadId();
 
 private:
     void StartConfigs(int frame);
@@ -189,6 +192,10 @@ void Player::SendEvents(int frame) {
             state.log.Line(frame, "stall over");
             continue;
         }
+        if (event.kind == HostEvent::kMainStall) {
+            PostMessageA(window, kMainStall, static_cast<WPARAM>(event.x), 0);
+            continue;
+        }
         if (!display) {
             state.log.Line(frame, "event lost: no display window");
             continue;
@@ -213,7 +220,7 @@ void Player::NoteDisplayWindow(int frame) {
     const int dialogs = CountDialogs();
     if (dialogs != lastDialogs) state.log.Line(frame, "dialogs %d", dialogs);
     lastDialogs = dialogs;
-    if (!display || !IsWindow(display)) display = FindDisplayWindow();
+    if (!display || !IsWindow(display)) display = FindDisplayWindow(initThread);
     if (!display) return;
     RECT r;
     GetWindowRect(display, &r);
@@ -247,18 +254,16 @@ int64_t CpuMilliseconds() {
     return ms(kernel) + ms(user);
 }
 
-int64_t NowMilliseconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return now.QuadPart / frequency.QuadPart * 1000 + now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
-}
+int64_t NowMilliseconds() { return NowMicroseconds() / 1000; }
 
 void Player::Run() {
+    // Render may come on a thread of its own, at the player's precision too.
+    SetPlayerPrecision(options.fpuBits);
     DWORD lastTick = timeGetTime();
     // From the second frame to the end of the last one's pause: the first
     // carries the display's one-time set-up.
     int64_t runStart = 0, cpuStart = 0;
+    FrameIntervals intervals(options.frames);
     for (int frame = 1; options.frames < 0 || frame <= options.frames; ++frame) {
         if (frame == 2) runStart = NowMilliseconds(), cpuStart = CpuMilliseconds();
         const DWORD frameStart = timeGetTime();
@@ -276,6 +281,7 @@ void Player::Run() {
             analyzer->Analyze(state.playlist.Current().pcm, state.playlist.CurrentFrame(), module->spectrumData,
                               module->waveformData);
         }
+        intervals.Start(NowMicroseconds());
         const int result = CallRender(state);
         state.log.Line(frame, "delay %d", module->delayMs);
         if (result != 0) {
@@ -298,13 +304,19 @@ void Player::Run() {
 
         // The player's pause between frames, bounded in case of a wild value.
         const int delay = module->delayMs < 0 ? 0 : (module->delayMs > 1000 ? 1000 : module->delayMs);
-        if (delay > 0) Sleep(static_cast<DWORD>(delay));
+        if (options.coarseSleep)
+            CoarseSleep(delay);
+        else if (delay > 0)
+            Sleep(static_cast<DWORD>(delay));
         const DWORD spent = timeGetTime() - frameStart;
         if (options.minFrameMs > 0 && spent < static_cast<DWORD>(options.minFrameMs))
             Sleep(static_cast<DWORD>(options.minFrameMs) - spent);
     }
     state.log.Line(options.frames, "timing %d frames %d ms cpu %d ms", options.frames - 1,
                    static_cast<int>(NowMilliseconds() - runStart), static_cast<int>(CpuMilliseconds() - cpuStart));
+    char summary[160];
+    intervals.Summary(summary, sizeof summary);
+    state.log.Line(options.frames, "%s", summary);
     state.log.Line(options.frames, "frame count reached");
 }
 
@@ -313,15 +325,22 @@ const char kUsage[] =
     "         [--seed N] [--null-title] [--ansi-titles] [--title TEXT]... [--frames N] [--frame-ms MS]\n"
     "         [--min-frame-ms MS] [--log FILE]\n"
     "         [--key FRAME:KEY]... [--tray FRAME:left|right]... [--move FRAME:X,Y]... [--stall FRAME:MS]...\n"
+    "         [--main-stall FRAME:MS]...\n"
     "         [--capture FRAME]... [--capture-every N] [--capture-prefix PATH] [--capture-screen]\n"
-    "         [--common-controls] [--dialog-messages] [--plugin-thread] [--config FRAME]...\n"
+    "         [--common-controls] [--dialog-messages] [--plugin-thread | --render-thread] [--config FRAME]...\n"
     "         [--config-thread FRAME]... [--fpu 53|64] [--fixed-time SECONDS] [--shell classic|24h2]\n"
-    "         [--exit FRAME] [--exit-pump-ms MS]\n"
+    "         [--exit FRAME] [--exit-pump-ms MS] [--coarse-sleep]\n"
     "  KEY: F1..F24, Esc, Tab, Space, Enter, a letter or digit, or a key code; alt+KEY for a system key.\n"
     "  TEXT: the title of the next playlist entry, from the first; \\uXXXX for any UTF-16 unit.\n"
     "  Player keys forwarded by the plug-in: B next song, Z previous, X from the start.\n"
     "  --exit: the player closes at FRAME as Winamp does, answering messages for MS\n"
-    "  (2000), then waiting for the plug-in without answering.\n";
+    "  (2000), then waiting for the plug-in without answering.\n"
+    "  --plugin-thread: Init, Render and Quit on a thread of their own, as Winamp does.\n"
+    "  --render-thread: Init, the window and Quit on the main thread, which pumps;\n"
+    "  Render on another thread, as players that render from their input thread.\n"
+    "  --main-stall: the main thread busy for MS, answering nothing, from FRAME.\n"
+    "  --coarse-sleep: delayMs slept on a 15.625 ms tick, as at Windows' default timer;\n"
+    "  the log's \"intervals\" line gives the spread of frame intervals.\n";
 
 int Fail(const std::string& text, int code) {
     std::fprintf(stderr, "velune-host: %s\n", text.c_str());
@@ -353,7 +372,7 @@ void LogDesktopMode(PlayerState& state) {
     state.log.Line(state.frame, "desktop %lux%lux%lu", mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
 }
 
-void RunPlugin(Session& session) {
+bool StartPlugin(Session& session) {
     PlayerState& state = session.state;
     LogDesktopMode(state);
     SetPlayerPrecision(session.options.fpuBits);
@@ -362,14 +381,28 @@ void RunPlugin(Session& session) {
     MSG pending;
     // A failed start answers with its result alone.
     if (PeekMessageA(&pending, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) state.log.Line(0, "stray quit message after init");
-    if (session.initResult != 0) return;
+    return session.initResult == 0;
+}
+
+void TimedQuit(PlayerState& state) {
+    const DWORD start = GetTickCount();
+    CallQuit(state);
+    state.log.Line(state.frame, "quit in %lu ms", static_cast<unsigned long>(GetTickCount() - start));
+}
+
+void CheckWhatQuitLeft(PlayerState& state);
+
+void RunPlugin(Session& session) {
+    if (!StartPlugin(session)) return;
     {
-        Player player(session.options, state, session.window, session.module);
+        Player player(session.options, session.state, session.window, session.module);
         player.Run();
-        const DWORD start = GetTickCount();
-        CallQuit(state);
-        state.log.Line(state.frame, "quit in %lu ms", static_cast<unsigned long>(GetTickCount() - start));
+        TimedQuit(session.state);
     }
+    CheckWhatQuitLeft(session.state);
+}
+
+void CheckWhatQuitLeft(PlayerState& state) {
     // A plug-in that wrote past the end of a block has damaged its heap; the
     // damage may never crash the player, but it shows here.
     HANDLE heaps[64];
@@ -415,6 +448,51 @@ void RunOnPluginThread(Session& session) {
         }
     }
     CloseHandle(thread);
+}
+
+DWORD WINAPI RenderThread(LPVOID player) {
+    static_cast<Player*>(player)->Run();
+    return 0;
+}
+
+// Init, the plug-in's window and Quit on the main thread, which pumps its
+// messages; Render on a thread of its own, as players do that render from
+// their input thread. Closing the player destroys its window, and with it
+// the plug-in's (owned) window, whatever Render is doing.
+void RunOnRenderThread(Session& session) {
+    if (!StartPlugin(session)) return;
+    PlayerState& state = session.state;
+    {
+        Player player(session.options, state, session.window, session.module);
+        DWORD threadId = 0;
+        HANDLE thread = CreateThread(nullptr, 0, RenderThread, &player, CREATE_SUSPENDED, &threadId);
+        if (!thread) {
+            state.log.Line(0, "cannot start the render thread");
+            TimedQuit(state);
+            return;
+        }
+        state.pluginThread = thread;
+        state.pluginThreadId = threadId;
+        state.destroyOnExit = true;
+        ResumeThread(thread);
+        bool stopping = false;
+        for (;;) {
+            if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    if (!stopping) PostThreadMessageA(threadId, WM_QUIT, 0, 0);
+                    stopping = true;
+                    continue;
+                }
+                Dispatch(message, session.options.dialogMessages);
+            }
+        }
+        CloseHandle(thread);
+        state.pluginThread = nullptr;
+        TimedQuit(state);
+    }
+    CheckWhatQuitLeft(state);
 }
 
 }  // namespace
@@ -468,10 +546,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Session session{options, state, window, module};
     if (options.pluginThread)
         RunOnPluginThread(session);
+    else if (options.renderThread)
+        RunOnRenderThread(session);
     else
         RunPlugin(session);
     FreeLibrary(dll);
     timeEndPeriod(1);
-    DestroyWindow(window);
+    if (IsWindow(window)) DestroyWindow(window);
     return session.initResult == 0 ? 0 : 4;
 }
