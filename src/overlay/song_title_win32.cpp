@@ -3,7 +3,7 @@
 // the text overlays turn back into UTF-16 for TextOutW.
 #include <cstring>
 
-#include "host/x87_precision.h"
+#include "host/plugin_entry.h"
 #include "video/video.h"
 
 namespace {
@@ -29,7 +29,7 @@ void ToUtf8(const wchar_t* wide, int units, char (&out)[256]) {
 const char* Video::QueryTitle(int index) {
     if (hostWindowRef == nullptr) return nullptr;
     const LRESULT unicode = [&] {
-        CallerPrecision asCaller;
+        AsCaller asCaller;
         return SendMessageW(*hostWindowRef, WM_USER, static_cast<WPARAM>(index), kQueryUnicodeTitle);
     }();
     if (unicode != 0) {
@@ -38,7 +38,7 @@ const char* Video::QueryTitle(int index) {
         return overlayText.titleText;
     }
     const LRESULT ansi = [&] {
-        CallerPrecision asCaller;
+        AsCaller asCaller;
         return SendMessageA(*hostWindowRef, WM_USER, static_cast<WPARAM>(index), kQueryTitle);
     }();
     if (ansi == 0) return nullptr;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "host/plugin.h"
-#include "host/x87_precision.h"
+#include "host/plugin_entry.h"
 #include "overlay/error_report_win32.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
@@ -31,8 +31,6 @@ int SameModeIn(const Video& video, int list, int width, int height, int bits) {
     }
     return -1;
 }
-
-const char kNoOverlayMessage[] = "Background needs a video overlay: shown Windowed";
 }  // namespace
 
 Video::Video() {
@@ -41,7 +39,6 @@ Video::Video() {
     memset(&overlayDesc, 0, sizeof overlayDesc);
     memset(&displayPixelFormat, 0, sizeof displayPixelFormat);
     displayPixelFormat.dwSize = sizeof displayPixelFormat;
-    font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
     transform = new Transform;
     SetFatalReportHook(LeaveDisplay, this);
 }
@@ -64,6 +61,7 @@ Video::~Video() {
     if (own != nullptr) DestroyWindow(own);
     if (windowName != nullptr && instanceRef != nullptr) UnregisterClassA(windowName, *instanceRef);
     if (font != nullptr) DeleteObject(font);
+    ReleaseMessageFont();
     // A Video that never entered a display mode still owns the constructor's
     // Transform.
     delete transform;
@@ -216,11 +214,12 @@ bool Video::ChangeRes() {
     // No overlay to show Background through: Windowed at the same size.
     overlaySupported = 0;
     const int bits = modeBitDepth;
+    const int backgroundResolution = resolution;
     ReleaseSurfaces();
     requestedDisplayMode = kWindowed;
     requestedResolution = SameModeIn(*this, kWindowed, width, height, bits);
     if (EnterRequestedMode() != Surfaces::kReady) return false;
-    SetMessage(kNoOverlayMessage);
+    StandInForBackground(backgroundResolution);
     return true;
 }
 
@@ -399,13 +398,13 @@ void Video::ReleaseResources() {
 
 int Video::QueryPlayPosition() {
     if (hostWindowRef == nullptr) return 0;
-    CallerPrecision asCaller;
+    AsCaller asCaller;
     return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlayPosition));
 }
 
 int Video::QueryPlaylistIndex() {
     if (hostWindowRef == nullptr) return 0;
-    CallerPrecision asCaller;
+    AsCaller asCaller;
     return static_cast<int>(SendMessageA(*hostWindowRef, WM_USER, 0, kQueryPlaylistIndex));
 }
 
