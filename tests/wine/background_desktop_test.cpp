@@ -393,10 +393,11 @@ DesktopPixels CountDesktop(const Capture& screen) {
 }  // namespace
 
 // Where the system refuses DirectDraw's blit into a child of the shell's
-// window, GDI draws the picture; where it refuses a layered child its
-// attributes (24H2 in a player that does not declare Windows 8), the layered
-// update does. Either way the picture is on the screen behind the icons, and
-// the refused call is not tried again every frame.
+// window, GDI draws the picture; where it refuses a layered child both its
+// attributes and the layered update (24H2 in a player that does not declare
+// Windows 8), a plain child replaces it and GDI draws there. Either way the
+// picture is on the screen behind the icons, and the refused call is not
+// tried again every frame.
 TEST(BackgroundDesktop, PictureShownWhereTheBlitOrTheLayeredWindowIsRefused) {
     const struct {
         const char* fault;
@@ -419,6 +420,7 @@ TEST(BackgroundDesktop, PictureShownWhereTheBlitOrTheLayeredWindowIsRefused) {
         ASSERT_NE(at, std::string::npos) << log;
         const size_t comma = log.rfind(", ", at);
         EXPECT_LE(std::atoi(log.c_str() + comma + 2), 1) << "the refused blit was tried again";
+        EXPECT_LE(std::atoi(log.c_str() + log.find("end: ") + 5), 1) << "DirectDraw blits where GDI draws";
         EXPECT_EQ(box.Ini("Display_Mode"), 2);
     }
 }
@@ -479,19 +481,20 @@ TEST(BackgroundDesktop, DecoyWorkerIsPassedOver) {
     EXPECT_EQ(parent.bottom - parent.top, GetSystemMetrics(SM_CYSCREEN)) << tree;
 }
 
-// A shell busy for 1.5 s at start: this run shows Windowed and says why, the
-// stored choice stays Background, and the next start is behind the icons.
+// A shell busy for 1.5 s at start: this run shows Windowed, the stored choice
+// stays Background, and the next start is behind the icons. (The notice is
+// seen in the test without a shell: here Wine puts the shell's windows over
+// every DirectDraw blit.)
 TEST(BackgroundDesktop, BusyShellAtStartKeepsBackgroundForTheNextStart) {
     Shell shell(false, "--busy 1500");
     Sandbox box("desktop-busy");
     box.WriteIni(std::string(kDesktopSettings) + host_test::kQuietPicture);
     UseDirectDraw(box, "nooverlay");
-    PlayerRun run = box.Run("--silent-songs 1 --frames 40 --capture 30");
+    PlayerRun run = box.Run("--silent-songs 1 --frames 40");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.boxes, std::vector<std::string>{});
     ASSERT_FALSE(run.TextsOf("window ").empty());
     EXPECT_NE(run.TextsOf("window ").back().find("visible 1"), std::string::npos) << "not shown Windowed";
-    EXPECT_GT(box.CaptureAt(30).MessagePixels(), 50) << "the notice is not shown";
     EXPECT_EQ(box.Ini("Display_Mode"), 2);
     bool attached = false;
     BackgroundRun again(box, "--silent-songs 1 --frames 60");

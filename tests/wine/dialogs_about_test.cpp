@@ -143,23 +143,3 @@ TEST_P(DialogsAboutThreads, QuitClosesPanelAndBoxThenSaves) {
 INSTANTIATE_TEST_SUITE_P(Layouts, DialogsAboutThreads,
                          testing::Values("--config-thread 3 --config-thread 6",
                                          "--plugin-thread --config 3 --config-thread 6"));
-
-// Config on the player's window thread while frames run on another: the
-// player's own code that runs inside the box's loop (its answers to the
-// queries that the frames send) runs at its own DPI awareness and precision,
-// not the plug-in's.
-TEST(DialogsAbout, PlayerCodeInsideTheBoxLoopKeepsItsOwnSettings) {
-    Sandbox box("about-caller");
-    box.WriteIni("Display_Mode=1\r\nFrames_Per_Scene=-1\r\n");
-    RunningPlayer player(box, "--plugin-thread --fpu 64 --config 3");
-    const HWND about = player.Dialog(kAbout);
-    ASSERT_TRUE(about);
-    Sleep(2500);  // the position is asked every 30 frames
-    Click(about, IDOK);
-    player.Key(VK_ESCAPE);
-    const PlayerRun run = player.Finish();
-    ASSERT_TRUE(run.finished);
-    EXPECT_GE(run.FramesOf("query 105").size(), 3u);
-    for (const std::string& line : run.TextsOf("dpi awareness in query")) ADD_FAILURE() << line;
-    for (const std::string& line : run.TextsOf("fpu in query")) ADD_FAILURE() << line;
-}

@@ -11,9 +11,9 @@
 //                       childblit (no overlay; a blit through a clipper
 //                       bound to a child window refused, as the desktop
 //                       compositor may) | layered (no overlay;
-//                       SetLayeredWindowAttributes refused to the caller
-//                       of DirectDrawCreate, as to a program that does not
-//                       declare Windows 8)
+//                       SetLayeredWindowAttributes and UpdateLayeredWindow
+//                       refused to the caller of DirectDrawCreate, as to a
+//                       program that does not declare Windows 8)
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -174,7 +174,16 @@ BOOL WINAPI RefusedLayeredAttributes(HWND, COLORREF, BYTE, DWORD) {
     return FALSE;
 }
 
-// The module's import of SetLayeredWindowAttributes goes to the refusal.
+BOOL WINAPI RefusedLayeredUpdate(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD) {
+    static bool logged = false;
+    if (!logged) Log("layered update refused");
+    logged = true;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+// The module's imports of SetLayeredWindowAttributes and UpdateLayeredWindow
+// go to the refusals.
 void RefuseLayeredAttributes(HMODULE module) {
     auto* base = reinterpret_cast<BYTE*>(module);
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
@@ -188,12 +197,17 @@ void RefuseLayeredAttributes(HMODULE module) {
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), "SetLayeredWindowAttributes") != 0) continue;
+            const char* name = reinterpret_cast<char*>(byName->Name);
+            void* refusal = std::strcmp(name, "SetLayeredWindowAttributes") == 0
+                                ? reinterpret_cast<void*>(RefusedLayeredAttributes)
+                                : std::strcmp(name, "UpdateLayeredWindow") == 0 ? reinterpret_cast<void*>(RefusedLayeredUpdate)
+                                                                                : nullptr;
+            if (refusal == nullptr) continue;
             DWORD kept = 0;
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &kept);
-            slots->u1.Function = reinterpret_cast<DWORD_PTR>(reinterpret_cast<void*>(RefusedLayeredAttributes));
+            slots->u1.Function = reinterpret_cast<DWORD_PTR>(refusal);
             VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, kept, &kept);
-            Log("SetLayeredWindowAttributes of the caller refused from now on");
+            Log("%s of the caller refused from now on", name);
         }
     }
 }

@@ -16,10 +16,6 @@ LRESULT AnswerQuery(PlayerState& state, WPARAM wParam, LPARAM lParam) {
     // The plug-in calls out to the player at the player's own precision.
     const uint16_t word = x87::ControlWord();
     if (word != PlayerPrecisionWord(state.fpuBits)) state.log.Line(frame, "fpu in query 0x%04x", word);
-    // An old player is unaware of DPI, and its code stays so inside the plug-in's loops.
-    if (GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()) != DPI_AWARENESS_UNAWARE)
-        state.log.Line(frame, "dpi awareness in query %d",
-                       static_cast<int>(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext())));
     switch (lParam) {
     case kQueryPosition: {
         const int position = state.playlist.PositionMs();
