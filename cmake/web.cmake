@@ -29,7 +29,7 @@ add_executable(velune
   ${CMAKE_SOURCE_DIR}/web/host/velune_web.cpp
   ${CMAKE_SOURCE_DIR}/web/host/live_display.cpp
   ${CMAKE_SOURCE_DIR}/tools/render/render_display.cpp
-  ${CMAKE_SOURCE_DIR}/tools/render/playlist_clock.cpp)
+  ${CMAKE_SOURCE_DIR}/tools/render/memory_playlist.cpp)
 target_include_directories(velune PRIVATE ${CMAKE_SOURCE_DIR}/web/host ${CMAKE_SOURCE_DIR}/tools/render)
 target_compile_options(velune PRIVATE ${VELUNE_WARNINGS})
 target_link_libraries(velune PRIVATE velune_engine)
@@ -38,7 +38,7 @@ target_link_options(velune PRIVATE ${WEB_SIMD}
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
   "-sEXPORTED_RUNTIME_METHODS=['UTF8ToString','stringToUTF8']"
   ${WEB_POST_JS})
-set_target_properties(velune PROPERTIES SUFFIX ".js" LINK_DEPENDS "${WEB_PAGE_SCRIPTS}")
+set_target_properties(velune PROPERTIES SUFFIX ".js" LINK_DEPENDS "${WEB_PAGE_SCRIPTS};${CMAKE_SOURCE_DIR}/web/page/index.html")
 add_custom_command(TARGET velune POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/page/index.html ${CMAKE_BINARY_DIR}/index.html)
 

@@ -3,7 +3,11 @@
 // same name stays as it was.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "audio/synth.h"
@@ -62,7 +66,7 @@ TEST(RenderErrors, EachBadInputSaysWhatIsWrongAndWritesNothing) {
             if (a.compare(0, 3, "DIR") == 0) a = dir + a.substr(3);
             args.push_back(a);
         }
-        args.insert(args.end(), {"--video", video, "--fps", "10"});
+        args.insert(args.end(), {"--video", video, "--fps", "10", "--overwrite"});
         const auto r = fixtures::Render(args);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
@@ -82,6 +86,34 @@ TEST(RenderErrors, TheVideoNeverReplacesItsOwnSong) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("would replace its own input"), std::string::npos) << r.err;
     EXPECT_EQ(fixtures::FileSize(dir + "/song.mkv"), size);
+}
+
+TEST(RenderErrors, AFullDiskLeavesNoPictureCutShort) {
+    // A file size limit stands in for the full disk: the first frames, still
+    // dark, fit; the first busy one does not.
+    const std::string dir = fixtures::TempFolder("full");
+    struct rlimit before;
+    getrlimit(RLIMIT_FSIZE, &before);
+    struct rlimit small = before;
+    small.rlim_cur = 2500;
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+    setrlimit(RLIMIT_FSIZE, &small);
+    const auto r = fixtures::Render({"--every", "1", "--frames", "60", "--size", "64x48", "--renderer", "0",
+                                     "--out", dir});
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(r.exitCode, 1);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(r.err, m, std::regex("cannot write (.*-([0-9]+)\\.png) \\(File too large\\); "
+                                                        "the frames before it stay")))
+        << r.err;
+    const int failed = std::stoi(m[2]);
+    EXPECT_GT(failed, 1);
+    EXPECT_FALSE(fixtures::FileExists(m[1]));
+    char name[64];
+    std::snprintf(name, sizeof(name), "/00-plain-vanilla-waveforms-%05d.png", failed - 1);
+    int w = 0, h = 0;
+    EXPECT_EQ(fixtures::ReadPngPixels(dir + name, &w, &h).size(), 64u * 48u);
 }
 
 }  // namespace

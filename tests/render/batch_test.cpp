@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <thread>
 #include <unistd.h>
 
@@ -118,6 +119,54 @@ TEST(RenderBatch, ATerminalSeesOneLineForTheBatchAndItsCtrlCStopsEverySong) {
     EXPECT_NE(screen.find("] 0/3 songs  "), std::string::npos) << screen;
     EXPECT_EQ(screen.find("frame 1:"), std::string::npos) << screen;  // no song's own lines
     EXPECT_EQ(screen.find("failed"), std::string::npos) << screen;
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a.mp4"}));
+    ExpectPlayable(out + "/a.mp4", 5);
+}
+
+TEST(RenderBatch, TheTimeLeftWeighsSongsByLengthAndDropsTheFailed) {
+    // One second of song done leaves twelve: the time left is twelve times
+    // the time spent, not one song's worth, and the song that fails (its
+    // rate is too low to play) adds none.
+    const std::string in = fixtures::TempFolder("estimate-in"), out = fixtures::TempFolder("estimate-out");
+    ASSERT_TRUE(fixtures::WriteSong(in + "/a-short.wav", audio::MakeSong(0, 1.0, 1), ""));
+    audio::Pcm low;
+    low.sampleRate = 4000;
+    low.samples.assign(2 * 5 * 4000, 0);
+    ASSERT_TRUE(fixtures::WriteSong(in + "/b-failing.wav", low, ""));
+    ASSERT_TRUE(fixtures::WriteSong(in + "/c-long.wav", audio::MakeSong(1, 12.0, 2), ""));
+    const auto r = fixtures::Render(
+        {"--input-dir", in, "--video-dir", out, "--size", "32x32", "--fps", "10", "--jobs", "1", "--progress"});
+    EXPECT_EQ(r.exitCode, 1);
+    std::smatch m;
+    const std::regex line("progress songs=2/3 done=([0-9.]+) total=([0-9.]+) elapsed=([0-9.]+) left=([0-9.]+)");
+    ASSERT_TRUE(std::regex_search(r.out, m, line)) << r.out;
+    const double done = std::stod(m[1]), total = std::stod(m[2]), elapsed = std::stod(m[3]), left = std::stod(m[4]);
+    EXPECT_NEAR(done, 1.0, 0.01);
+    EXPECT_NEAR(total, 13.0, 0.01);
+    EXPECT_NEAR(left, elapsed * 12.0, 0.01 + elapsed * 0.01);
+    EXPECT_NE(r.out.find("progress songs=3/3 done=13.000 total=13.000"), std::string::npos) << r.out;
+}
+
+TEST(RenderBatch, ClosingTheTerminalEndsLikeCtrlC) {
+    const std::string in = fixtures::TempFolder("hup-in"), out = fixtures::TempFolder("hup-out");
+    ASSERT_TRUE(fixtures::WriteSong(in + "/a.wav", audio::MakeSong(0, 0.5, 1), ""));
+    ASSERT_TRUE(fixtures::WriteSong(in + "/b.wav", audio::MakeSong(1, 60.0, 2), ""));
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(VELUNE_RENDER_EXE, VELUNE_RENDER_EXE, "--input-dir", in.c_str(), "--video-dir", out.c_str(), "--size",
+              "160x120", "--fps", "10", "--jobs", "1", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string screen;
+    char buffer[4096];
+    for (ssize_t n; fixtures::FileSize(out + "/b.mp4.part") < 20000 && (n = read(terminal, buffer, sizeof(buffer))) > 0;)
+        screen.append(buffer, static_cast<size_t>(n));
+    close(terminal);  // the window closes: the kernel hangs up on the batch and its songs
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << screen;
     EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a.mp4"}));
     ExpectPlayable(out + "/a.mp4", 5);
 }

@@ -34,13 +34,31 @@ const char* EncoderFor(const std::string& path) {
     if (ext == "flac" || ext == "mkv") return "flac";
     if (ext == "mp3") return "libmp3lame";
     if (ext == "ogg" || ext == "opus") return "libopus";
+    if (ext == "oga") return "libvorbis";
     if (ext == "m4a") return "aac";
     return nullptr;
 }
 
+// The picture as an attached one, after the song's stream.
+bool AddCover(AVFormatContext* out, const std::string& png, std::string* bytes) {
+    int width = 0, height = 0;
+    ReadPngPixels(png, &width, &height);
+    std::ifstream f(png, std::ios::binary);
+    bytes->assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    AVStream* st = bytes->empty() ? nullptr : avformat_new_stream(out, nullptr);
+    if (st == nullptr) return false;
+    st->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    st->codecpar->codec_id = AV_CODEC_ID_PNG;
+    st->codecpar->width = width;
+    st->codecpar->height = height;
+    st->disposition = AV_DISPOSITION_ATTACHED_PIC;
+    return true;
+}
+
 }  // namespace
 
-bool WriteSong(const std::string& path, const audio::Pcm& pcm, const std::string& title) {
+bool WriteSong(const std::string& path, const audio::Pcm& pcm, const std::string& title, const std::string& artist,
+               const std::string& coverPng) {
     const char* name = EncoderFor(path);
     const AVCodec* codec = name != nullptr ? avcodec_find_encoder_by_name(name) : nullptr;
     AVFormatContext* out = nullptr;
@@ -67,7 +85,18 @@ bool WriteSong(const std::string& path, const audio::Pcm& pcm, const std::string
             av_dict_set(&out->metadata, "title", title.c_str(), 0);
             av_dict_set(&st->metadata, "title", title.c_str(), 0);
         }
-        ok = avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(out, nullptr) >= 0;
+        if (!artist.empty()) av_dict_set(&out->metadata, "artist", artist.c_str(), 0);
+        std::string cover;
+        ok = (coverPng.empty() || AddCover(out, coverPng, &cover)) && avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 &&
+             avformat_write_header(out, nullptr) >= 0;
+        if (ok && !cover.empty()) {
+            ff::Packet picture(av_packet_alloc());
+            ok = av_new_packet(picture.get(), static_cast<int>(cover.size())) >= 0;
+            if (ok) std::memcpy(picture->data, cover.data(), cover.size());
+            picture->stream_index = 1;
+            picture->flags |= AV_PKT_FLAG_KEY;
+            ok = ok && av_interleaved_write_frame(out, picture.get()) >= 0;
+        }
     }
     // The whole song converted at once, then cut into the encoder's frames.
     SwrContext* swr = nullptr;

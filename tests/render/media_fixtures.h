@@ -10,8 +10,10 @@
 namespace fixtures {
 
 // Writes the PCM as an audio file; the extension picks the format
-// (.wav, .flac, .mp3, .ogg (Opus), .m4a (AAC), .mkv (FLAC)). An empty title writes no tag.
-bool WriteSong(const std::string& path, const audio::Pcm& pcm, const std::string& title);
+// (.wav, .flac, .mp3, .ogg (Opus), .oga (Vorbis), .m4a (AAC), .mkv (FLAC)).
+// An empty title or artist writes no tag; a PNG file goes in as the cover.
+bool WriteSong(const std::string& path, const audio::Pcm& pcm, const std::string& title,
+               const std::string& artist = "", const std::string& coverPng = "");
 
 struct StreamInfo {
     std::string codec;     // "" when the stream is missing

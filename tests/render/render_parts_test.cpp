@@ -1,4 +1,4 @@
-// The pieces of velune-render that need no encoder: the playlist clock, the
+// The pieces of velune-render that need no encoder: the
 // progress line, the options, and decoding songs back to the player's PCM.
 #include <gtest/gtest.h>
 
@@ -9,48 +9,10 @@
 #include "audio_decoder.h"
 #include "batch_render.h"
 #include "media_fixtures.h"
-#include "playlist_clock.h"
 #include "progress_bar.h"
 #include "render_options.h"
 
 namespace {
-
-audio::Track Silence(double seconds, int rate) {
-    audio::Track t;
-    t.pcm.sampleRate = rate;
-    t.pcm.samples.assign(2 * static_cast<size_t>(seconds * rate), 0);
-    return t;
-}
-
-TEST(PlaylistClock, FramesMapToTheSampleOfTheirTimeWithoutDrift) {
-    // 8000 / 24 samples per frame is no whole number: a clock that adds a
-    // rounded step per frame is 800 samples off after 100 seconds.
-    const std::vector<audio::Track> one = {Silence(101.0, 8000)};
-    const PlaylistClock clock(one);
-    EXPECT_EQ(clock.AtFrame(2400, 24).sample, 800000u);
-    EXPECT_EQ(clock.AtFrame(1, 24).sample, 333u);
-    EXPECT_EQ(clock.AtFrame(0, 24).sample, 0u);
-}
-
-TEST(PlaylistClock, SongsFollowEachOtherAtTheirOwnRates) {
-    const std::vector<audio::Track> list = {Silence(1.0, 44100), Silence(2.0, 48000)};
-    const PlaylistClock clock(list);
-    EXPECT_DOUBLE_EQ(clock.TotalSeconds(), 3.0);
-    EXPECT_EQ(clock.FramesToCover(30), 90);
-    EXPECT_EQ(clock.FramesToCover(7), 21);
-    const struct {
-        int frame, track;
-        size_t sample;
-    } expected[] = {{29, 0, 42630}, {30, 1, 0}, {45, 1, 24000}, {89, 1, 94400},
-                    {100, 1, 112000}};  // past the end: silence, the position still grows
-    for (const auto& e : expected) {
-        const PlaylistPoint p = clock.AtFrame(e.frame, 30);
-        EXPECT_EQ(p.track, e.track) << e.frame;
-        EXPECT_EQ(p.sample, e.sample) << e.frame;
-    }
-    const std::vector<audio::Track> odd = {Silence(1.05, 44100)};
-    EXPECT_EQ(PlaylistClock(odd).FramesToCover(10), 11);  // the last part-frame is shown too
-}
 
 TEST(ProgressLine, ShowsFramesSpeedAndTimeLeft) {
     // 120 frames at 30 fps are 4 s of video made in 2 s; 780 more take 13 s.

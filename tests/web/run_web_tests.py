@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The browser build in headless Chromium: the deterministic address against
-velune-render's PNGs, a song file played through Web Audio, and the page's
-error messages. Usage: run_web_tests.py WEB_DIR VELUNE_RENDER"""
+velune-render's PNGs, a song file played through Web Audio, the page's
+error messages, and the page's own tests (page_tests.py). Usage: run_web_tests.py WEB_DIR VELUNE_RENDER"""
 import functools
 import glob
 import http.server
@@ -17,6 +17,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from chromium import Chromium, decode_png  # noqa: E402
+import page_tests  # noqa: E402
 
 # (renderer, transform, seed, size, frames): several pairs, two sizes, odd
 # widths for the row ends.
@@ -165,14 +166,13 @@ def test_keys_act_as_in_the_plugin(browser, base):
     browser.goto(f"{base}/index.html?size=320x240&sceneframes=-1")
     browser.wait_for("window.veluneStatus && veluneStatus.state === 'running' && veluneStatus.frames > 2")
     browser.evaluate("window.sameDocument = true")
-    label = lambda: browser.evaluate("document.getElementById('now').textContent").split(" · ")
-    _, renderer, transform = label()
+    renderer, transform = page_tests.scene(browser)
     press(browser, "F5", 116)
     time.sleep(0.2)
-    assert label()[1:] != [renderer, transform] and label()[2] == transform, f"F5: {label()}"
+    assert page_tests.scene(browser) == [(renderer + 1) % 14, transform], f"F5: {page_tests.scene(browser)}"
     press(browser, "F6", 117)
     time.sleep(0.2)
-    assert label()[2] != transform, f"F6 kept {transform}"
+    assert page_tests.scene(browser)[1] == (transform + 1) % 15, f"F6 kept {transform}"
     locked = "document.getElementById('k118').getAttribute('aria-pressed')"
     press(browser, "F7", 118)
     time.sleep(0.2)
@@ -232,6 +232,17 @@ def main():
             ("song file picture follows the beat", lambda: test_song_file_picture_follows_the_beat(browser, base, scratch, web)),
             ("keys act as in the plug-in", lambda: test_keys_act_as_in_the_plugin(browser, base)),
             ("errors are said on the page", lambda: test_errors_are_said_on_the_page(browser, base, scratch)),
+            ("the last choice of song plays", lambda: page_tests.test_last_choice_plays(browser, base, scratch)),
+            ("a playlist plays in order and ends", lambda: page_tests.test_playlist_plays_in_order_and_ends(browser, base, scratch)),
+            ("pause, seek and stop", lambda: page_tests.test_pause_seek_stop(browser, base, scratch)),
+            ("a dropped file plays", lambda: page_tests.test_dropped_file_plays(browser, base, scratch)),
+            ("titles from each tag format", lambda: page_tests.test_tag_titles(browser, base, scratch)),
+            ("a 200 MB WAV streams", lambda: page_tests.test_huge_wav_streams(browser, base, scratch)),
+            ("every control by keyboard", lambda: page_tests.test_every_control_by_keyboard(browser, base)),
+            ("a share link reopens the scene", lambda: page_tests.test_share_link_reopens_the_scene(browser, base)),
+            ("small windows and scaling", lambda: page_tests.test_small_window_and_scaling(browser, base)),
+            ("info text grows with the picture", lambda: page_tests.test_info_text_grows_with_the_picture(browser, base)),
+            ("replay address and a page from disk", lambda: page_tests.test_replay_address_and_file_page(browser, base, web)),
         ]
         only = os.environ.get("VELUNE_WEB_TEST", "")
         try:

@@ -15,6 +15,7 @@
 #include <map>
 #include <thread>
 
+#include "ffmpeg_util.h"
 #include "interrupt.h"
 #include "progress_bar.h"
 
@@ -48,25 +49,51 @@ bool Exists(const std::string& path) {
 
 struct Song {
     std::string path, video;
+    double seconds = 0.0;
     int slot = -1;
     FILE* messages = nullptr;  // the process's output, shown when it ends
 };
 
+// Work is seconds of song: a long song weighs more than a short one, and a
+// failed one drops out of the work.
+struct BatchWork {
+    int songsDone = 0, songs = 0;
+    double doneSeconds = 0.0, totalSeconds = 0.0, elapsed = 0.0;
+    double Left() const {
+        return doneSeconds > 0.0 ? elapsed * std::max(0.0, totalSeconds - doneSeconds) / doneSeconds : -1.0;
+    }
+};
+
 // "[#####---------------] 2/8 songs  3.1x real time  1:20 left"
-std::string FormatBatchProgress(int songsDone, int songs, double fraction, double videoSeconds, double elapsed) {
+std::string FormatBatchProgress(const BatchWork& w, double videoSeconds) {
     constexpr int kBar = 20;
+    const double fraction = w.totalSeconds > 0.0 ? std::min(1.0, w.doneSeconds / w.totalSeconds) : 0.0;
     const int filled = static_cast<int>(fraction * kBar);
     std::string bar = "[" + std::string(static_cast<size_t>(filled), '#') +
                       std::string(static_cast<size_t>(kBar - filled), '-') + "]";
     char text[160];
-    if (fraction <= 0.0 || elapsed <= 0.0) {
-        std::snprintf(text, sizeof(text), "%s %d/%d songs  --x real time  -- left", bar.c_str(), songsDone, songs);
+    if (w.Left() < 0.0 || w.elapsed <= 0.0) {
+        std::snprintf(text, sizeof(text), "%s %d/%d songs  --x real time  -- left", bar.c_str(), w.songsDone, w.songs);
     } else {
-        const std::string left = FormatDuration(elapsed * (1.0 - fraction) / fraction);
-        std::snprintf(text, sizeof(text), "%s %d/%d songs  %.1fx real time  %s left", bar.c_str(), songsDone, songs,
-                      videoSeconds / elapsed, left.c_str());
+        std::snprintf(text, sizeof(text), "%s %d/%d songs  %.1fx real time  %s left", bar.c_str(), w.songsDone,
+                      w.songs, videoSeconds / w.elapsed, FormatDuration(w.Left()).c_str());
     }
     return text;
+}
+
+// "progress songs=2/8 done=31.500 total=240.000 elapsed=10.250 left=67.778" (seconds; left -1: unknown).
+std::string FormatBatchMachineProgress(const BatchWork& w) {
+    char text[200];
+    std::snprintf(text, sizeof(text), "progress songs=%d/%d done=%.3f total=%.3f elapsed=%.3f left=%.3f", w.songsDone,
+                  w.songs, w.doneSeconds, w.totalSeconds, w.elapsed, w.Left());
+    return text;
+}
+
+// From the container, without decoding; 0 when it cannot say.
+double SongSeconds(const std::string& path) {
+    std::string ignored;
+    const ff::Input input = ff::OpenInput(path, &ignored);
+    return input && input->duration > 0 ? static_cast<double>(input->duration) / AV_TIME_BASE : 0.0;
 }
 
 std::string Slurp(FILE* f) {
@@ -133,7 +160,7 @@ int RenderBatch(const BatchOptions& o, const SongRenderer& render) {
         if (Exists(video))
             ++skipped;
         else
-            todo.push_back(Song{paths[i], video});
+            todo.push_back(Song{paths[i], video, SongSeconds(paths[i])});
     }
     const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const int jobs = std::max(1, std::min(o.jobs > 0 ? o.jobs : cores, static_cast<int>(todo.size())));
@@ -152,16 +179,19 @@ int RenderBatch(const BatchOptions& o, const SongRenderer& render) {
     for (int i = 0; i < jobs; ++i) new (&slots[i]) SongProgress;
     std::vector<bool> slotFree(static_cast<size_t>(jobs), true);
 
-    const bool terminal = !o.quiet && isatty(STDERR_FILENO);
+    const ProgressStyle style = ChooseProgressStyle(o.quiet, o.progressLines);
+    const bool terminal = style == ProgressStyle::kBar;
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
     std::map<pid_t, size_t> running;
-    std::vector<std::string> failed;
+    std::vector<std::string> failed, damaged;
+    double failedSeconds = 0.0, finishedSeconds = 0.0;
     int rendered = 0;
     int64_t frames = 0, bytes = 0;
     size_t next = 0;
     bool forwarded = false;
-    auto lastDraw = start - std::chrono::seconds(1);
+    auto lastDraw = start;
+    bool songEnded = false;
     auto say = [&](FILE* to, const std::string& text) {
         if (terminal) std::fprintf(stderr, "\r\033[K");
         std::fprintf(to, "%s", text.c_str());
@@ -221,13 +251,18 @@ int RenderBatch(const BatchOptions& o, const SongRenderer& render) {
                 messages += "velune-render: " + song.path + ": the render died (signal " +
                             std::to_string(WTERMSIG(status)) + ")\n";
             }
+            songEnded = true;
             if (ok) {
                 ++rendered;
+                finishedSeconds += song.seconds;
                 frames += progress.done;
                 bytes += progress.bytes;
+                if (progress.decodeErrors > 0)
+                    damaged.push_back(BaseName(song.path) + ": " + std::to_string(progress.decodeErrors));
                 if (!o.quiet) say(stdout, messages);
             } else if (!stopped) {
                 failed.push_back(BaseName(song.path));
+                failedSeconds += song.seconds;
                 say(stderr, messages);
             }
         } else if (pid <= 0) {
@@ -235,21 +270,36 @@ int RenderBatch(const BatchOptions& o, const SongRenderer& render) {
         }
 
         const auto now = std::chrono::steady_clock::now();
-        if (terminal && now - lastDraw >= std::chrono::milliseconds(100)) {
+        const auto every = style == ProgressStyle::kBar     ? std::chrono::milliseconds(100)
+                           : style == ProgressStyle::kLines ? std::chrono::milliseconds(5000)
+                                                            : std::chrono::milliseconds(1000);
+        const bool machineNow = style == ProgressStyle::kMachine && songEnded;
+        if (style != ProgressStyle::kNone && (now - lastDraw >= every || machineNow)) {
             lastDraw = now;
-            double fraction = static_cast<double>(rendered + static_cast<int>(failed.size()));
+            songEnded = false;
+            BatchWork work;
+            work.songsDone = rendered + static_cast<int>(failed.size());
+            work.songs = static_cast<int>(todo.size());
+            work.elapsed = elapsed();
+            work.doneSeconds = finishedSeconds;
+            for (const Song& song : todo) work.totalSeconds += song.seconds;
+            work.totalSeconds -= failedSeconds;
             int64_t shown = frames;
             for (const auto& r : running) {
-                const SongProgress& p = slots[todo[r.second].slot];
-                if (p.total > 0) fraction += static_cast<double>(p.done) / static_cast<double>(p.total);
+                const Song& song = todo[r.second];
+                const SongProgress& p = slots[song.slot];
+                if (p.total > 0)
+                    work.doneSeconds += song.seconds * std::min(1.0, static_cast<double>(p.done) / static_cast<double>(p.total));
                 shown += p.done;
             }
-            fraction /= static_cast<double>(todo.size());
-            std::fprintf(stderr, "\r%s\033[K",
-                         FormatBatchProgress(rendered + static_cast<int>(failed.size()), static_cast<int>(todo.size()),
-                                             fraction, static_cast<double>(shown) / o.fps, elapsed())
-                             .c_str());
-            std::fflush(stderr);
+            if (style == ProgressStyle::kMachine) {
+                std::printf("%s\n", FormatBatchMachineProgress(work).c_str());
+                std::fflush(stdout);
+            } else {
+                const std::string line = FormatBatchProgress(work, static_cast<double>(shown) / o.fps);
+                std::fprintf(stderr, terminal ? "\r%s\033[K" : "velune-render: %s\n", line.c_str());
+                std::fflush(stderr);
+            }
         }
     }
     if (terminal) std::fprintf(stderr, "\r\033[K");
@@ -262,10 +312,15 @@ int RenderBatch(const BatchOptions& o, const SongRenderer& render) {
         for (size_t i = 0; i < failed.size(); ++i) summary += (i > 0 ? ", " : "") + failed[i];
         summary += ")";
     }
+    if (!damaged.empty()) {
+        summary += ", " + std::to_string(damaged.size()) + " with decode errors (";
+        for (size_t i = 0; i < damaged.size(); ++i) summary += (i > 0 ? ", " : "") + damaged[i];
+        summary += ")";
+    }
     if (Interrupted()) summary += ", interrupted";
     if (rendered > 0) summary += ": " + FormatSummary(frames, o.fps, elapsed(), bytes);
-    const bool trouble = Interrupted() || !failed.empty();
+    const bool trouble = Interrupted() || !failed.empty() || !damaged.empty();
     if (trouble || !o.quiet) std::fprintf(trouble ? stderr : stdout, "velune-render: %s\n", summary.c_str());
     if (Interrupted()) return 130;
-    return failed.empty() ? 0 : 1;
+    return failed.empty() && damaged.empty() ? 0 : 1;
 }

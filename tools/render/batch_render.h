@@ -15,6 +15,7 @@ struct SongProgress {
     std::atomic<int64_t> done{0};
     std::atomic<int64_t> total{0};  // 0 until the song is decoded
     std::atomic<int64_t> bytes{0};  // the finished video's size
+    std::atomic<int64_t> decodeErrors{0};
 };
 
 struct BatchOptions {
@@ -24,6 +25,7 @@ struct BatchOptions {
     int jobs = 0;  // songs at once; 0: one per core
     double fps = 30.0;
     bool quiet = false;
+    bool progressLines = false;  // --progress
 };
 
 // Renders `song` into `video` inside the song's process with `threads`

@@ -17,6 +17,7 @@ void CatchInterrupts(bool secondKills) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);  // the terminal closed
 }
 
 bool Interrupted() { return interrupted != 0; }

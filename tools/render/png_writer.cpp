@@ -5,6 +5,17 @@
 #include <cstdio>
 #include <vector>
 
+namespace {
+
+// A file cut short (a full disk) is no picture: it goes.
+bool Written(const std::string& path, FILE* f, bool ok) {
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) std::remove(path.c_str());
+    return ok;
+}
+
+}  // namespace
+
 bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return false;
@@ -12,8 +23,7 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
+        return Written(path, f, false);
     }
     png_init_io(png, f);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
@@ -31,5 +41,5 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
+    return Written(path, f, std::fflush(f) == 0);
 }

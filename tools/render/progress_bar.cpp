@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <unistd.h>
+
 std::string FormatDuration(double seconds) {
     const int64_t s = seconds > 0.0 ? static_cast<int64_t>(seconds + 0.5) : 0;
     char text[32];
@@ -58,22 +60,51 @@ std::string FormatSummary(int64_t frames, double fps, double elapsedSeconds, int
     return text;
 }
 
-ProgressBar::ProgressBar(bool on, int64_t frames, double framesPerSecond)
-    : enabled(on), total(frames), fps(framesPerSecond) {}
+ProgressStyle ChooseProgressStyle(bool quiet, bool machine) {
+    if (machine) return ProgressStyle::kMachine;
+    if (quiet) return ProgressStyle::kNone;
+    return isatty(STDERR_FILENO) ? ProgressStyle::kBar : ProgressStyle::kLines;
+}
+
+std::string FormatMachineProgress(int64_t done, int64_t total, double elapsed) {
+    const double left = done > 0 && total >= done ? elapsed * static_cast<double>(total - done) / static_cast<double>(done)
+                                                   : -1.0;
+    char text[160];
+    std::snprintf(text, sizeof(text), "progress done=%lld total=%lld elapsed=%.1f left=%.1f",
+                  static_cast<long long>(done), static_cast<long long>(total), elapsed, left);
+    return text;
+}
+
+ProgressBar::ProgressBar(ProgressStyle how, int64_t frames, double framesPerSecond)
+    : style(how), total(frames), fps(framesPerSecond) {}
 
 double ProgressBar::Elapsed() const { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
+void ProgressBar::Draw(int64_t done, bool last) {
+    if (style == ProgressStyle::kBar) {
+        std::fprintf(stderr, "\r%s\033[K%s", FormatProgress(done, total, Elapsed(), fps).c_str(), last ? "\n" : "");
+        std::fflush(stderr);
+    } else if (style == ProgressStyle::kLines && !last) {
+        std::fprintf(stderr, "velune-render: %s\n", FormatProgress(done, total, Elapsed(), fps).c_str());
+        std::fflush(stderr);
+    } else if (style == ProgressStyle::kMachine) {
+        std::printf("%s\n", FormatMachineProgress(done, last ? done : total, Elapsed()).c_str());
+        std::fflush(stdout);
+    }
+}
+
 void ProgressBar::Update(int64_t done) {
-    if (!enabled) return;
+    if (style == ProgressStyle::kNone) return;
     const Clock::time_point now = Clock::now();
-    if (now - lastDraw < std::chrono::milliseconds(100)) return;
+    const auto every = style == ProgressStyle::kBar     ? std::chrono::milliseconds(100)
+                       : style == ProgressStyle::kLines ? std::chrono::milliseconds(5000)
+                                                        : std::chrono::milliseconds(1000);
+    if (lastDraw == Clock::time_point{}) lastDraw = now;  // the first line after a while, not at once
+    if (now - lastDraw < every) return;
     lastDraw = now;
-    std::fprintf(stderr, "\r%s\033[K", FormatProgress(done, total, Elapsed(), fps).c_str());
-    std::fflush(stderr);
+    Draw(done, false);
 }
 
 void ProgressBar::Finish(int64_t done) {
-    if (!enabled) return;
-    std::fprintf(stderr, "\r%s\033[K\n", FormatProgress(done, total, Elapsed(), fps).c_str());
-    std::fflush(stderr);
+    if (style != ProgressStyle::kNone) Draw(done, true);
 }

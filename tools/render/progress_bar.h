@@ -14,20 +14,29 @@ std::string FormatSummary(int64_t frames, double fps, double elapsedSeconds, int
 // 75 -> "1:15", 3725 -> "1:02:05".
 std::string FormatDuration(double seconds);
 
+// How progress shows: a bar on a terminal, a plain line every few seconds
+// in a log, or a line a second for a program (--progress).
+enum class ProgressStyle { kNone, kBar, kLines, kMachine };
+ProgressStyle ChooseProgressStyle(bool quiet, bool machine);
+
+// e.g. "progress done=120 total=900 elapsed=4.1 left=26.7" (left -1: unknown).
+std::string FormatMachineProgress(int64_t done, int64_t total, double elapsedSeconds);
+
 class ProgressBar {
 public:
-    // Draws only when enabled (a terminal, not --quiet).
-    ProgressBar(bool enabled, int64_t total, double fps);
+    ProgressBar(ProgressStyle style, int64_t total, double fps);
     // Redraws at most ten times a second.
     void Update(int64_t done);
     // The last state, and a new line so later output starts clean.
     void Finish(int64_t done);
-    bool Enabled() const { return enabled; }
+    // Whether the bar owns the terminal.
+    bool Enabled() const { return style == ProgressStyle::kBar; }
 
 private:
     using Clock = std::chrono::steady_clock;
     double Elapsed() const;
-    bool enabled;
+    void Draw(int64_t done, bool last);
+    ProgressStyle style;
     int64_t total;
     double fps;
     Clock::time_point start = Clock::now();

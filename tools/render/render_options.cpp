@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "audio_decoder.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
 
@@ -21,19 +22,29 @@ const char* const kRenderUsage =
     "  --wav FILE         the same as --input\n"
     "  --audio KIND       generated audio: songs, beats, sweep, pan, silence (default songs)\n"
     "  --out DIR          folder for the PNG files (default .)\n"
-    "  --video FILE       write a video with the sound: .mp4/.mkv (H.264, AAC) or .webm (VP9, Opus)\n"
+    "  --video FILE       write a video with the sound: .mp4/.mkv (H.264, AAC) or .webm (VP9, Opus);\n"
+    "                     default with --input and no --out/--every: the song's name with .mp4, here\n"
+    "  --overwrite        replace an existing video (a single render refuses otherwise)\n"
+    "  --start TIME       begin this far into the audio, e.g. 90 or 1:30 (default 0)\n"
+    "  --duration TIME    render this much of the audio (default: to the end)\n"
     "  --input-dir DIR    a batch: one video per song of DIR (MP4 named after the song), songs whose\n"
     "                     video exists skipped; needs --video-dir\n"
     "  --video-dir DIR    folder for the batch's videos\n"
     "  --jobs N           songs of a batch rendered at once (default: one per core)\n"
-    "  --crf N            video quality, lower is better (0-63; default 23 for H.264, 32 for VP9)\n"
+    "  --crf N            video quality, lower is better (H.264 0-51, default 23; VP9 0-63, default 32)\n"
     "  --bitrate KBPS     video bit rate instead of --crf\n"
     "  --preset NAME      encoder speed: x264's ultrafast..placebo (default superfast), VP9's 0-9 (default 8)\n"
     "  --vcodec NAME      video encoder, e.g. libx264, libvpx-vp9, ffv1\n"
-    "  --acodec NAME      audio encoder, e.g. aac, libopus, flac (default: copy the song when it fits)\n"
+    "  --acodec NAME      audio encoder, e.g. aac, libopus, flac (default: copy the song when every\n"
+    "                     player of the container takes it, else AAC or Opus)\n"
+    "  --audio-bitrate KBPS  bit rate of encoded sound (default 192 for AAC, 160 for Opus)\n"
     "  --threads N        encoder threads (default: one per core)\n"
     "  --queue N          frames rendered ahead of the encoder (default 4; 0 encodes on the same thread)\n"
-    "  --quiet            no progress lines or bar\n";
+    "  --quiet            no progress lines or bar\n"
+    "  --progress         a line a second for programs: progress done=N total=N elapsed=S left=S\n"
+    "  --verbose          FFmpeg's own messages too\n"
+    "  --version          print the version\n"
+    "  --help             print this\n";
 
 namespace {
 
@@ -53,21 +64,58 @@ bool ParseText(const char* text, std::string* value) {
 
 }  // namespace
 
+bool ParseTime(const char* text, double* seconds) {
+    double total = 0.0;
+    const char* p = text;
+    for (int part = 0; part < 3; ++part) {
+        char* end = nullptr;
+        const double v = std::strtod(p, &end);
+        if (end == p || !(v >= 0.0) || v > 1e7) return false;
+        total = total * 60.0 + v;
+        if (*end == '\0') {
+            *seconds = total;
+            return true;
+        }
+        if (*end != ':') return false;
+        p = end + 1;
+    }
+    return false;
+}
+
 bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* message) {
+    static const char* const kValued[] = {
+        "--renderer", "--transform", "--seed",   "--frames",    "--size",    "--every",     "--scene-frames",
+        "--fps",      "--wav",       "--input",  "--video",     "--vcodec",  "--input-dir", "--video-dir",
+        "--jobs",     "--threads",   "--queue",  "--preset",    "--acodec",  "--crf",       "--bitrate",
+        "--audio",    "--out",       "--start",  "--duration",  "--audio-bitrate"};
+    bool outputChosen = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        if (std::strcmp(arg, "--quiet") == 0) {
-            o->quiet = true;
+        bool* flag = std::strcmp(arg, "--quiet") == 0       ? &o->quiet
+                     : std::strcmp(arg, "--verbose") == 0   ? &o->verbose
+                     : std::strcmp(arg, "--progress") == 0  ? &o->progressLines
+                     : std::strcmp(arg, "--overwrite") == 0 ? &o->overwrite
+                     : std::strcmp(arg, "--version") == 0   ? &o->version
+                     : std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ? &o->help
+                                                                                      : nullptr;
+        if (flag != nullptr) {
+            *flag = true;
+            if (o->help || o->version) return true;
             continue;
         }
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            *message = kRenderUsage;
+        bool known = false;
+        for (const char* name : kValued) known = known || std::strcmp(arg, name) == 0;
+        if (!known) {
+            *message = std::string("unknown option ") + arg + " (--help lists them)";
             return false;
         }
         if (i + 1 >= argc) {
             *message = std::string("missing value after ") + arg;
             return false;
         }
+        outputChosen = outputChosen || std::strcmp(arg, "--video") == 0 || std::strcmp(arg, "--every") == 0 ||
+                       std::strcmp(arg, "--out") == 0 || (std::strcmp(arg, "--renderer") == 0 &&
+                                                          std::strcmp(argv[i + 1], "all") == 0);
         const char* value = argv[++i];
         bool ok = true;
         if (std::strcmp(arg, "--renderer") == 0) {
@@ -118,6 +166,12 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
             o->audioCodec = value;
         } else if (std::strcmp(arg, "--crf") == 0) {
             ok = ParseInt(value, 0, 63, &o->crf);
+        } else if (std::strcmp(arg, "--audio-bitrate") == 0) {
+            ok = ParseInt(value, 6, 1000, &o->audioBitrateKbps);
+        } else if (std::strcmp(arg, "--start") == 0) {
+            ok = ParseTime(value, &o->start);
+        } else if (std::strcmp(arg, "--duration") == 0) {
+            ok = ParseTime(value, &o->duration) && o->duration > 0.0;
         } else if (std::strcmp(arg, "--bitrate") == 0) {
             ok = ParseInt(value, 1, 1000000, &o->bitrateKbps);
         } else if (std::strcmp(arg, "--audio") == 0) {
@@ -126,9 +180,6 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
                  o->audio == "silence";
         } else if (std::strcmp(arg, "--out") == 0) {
             o->out = value;
-        } else {
-            *message = std::string("unknown option ") + arg + "\n" + kRenderUsage;
-            return false;
         }
         if (!ok) {
             *message = std::string("bad value for ") + arg + ": " + value;
@@ -146,6 +197,10 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions* o, std::string* me
     if (!o->inputDir.empty() && (!o->inputs.empty() || !o->video.empty() || o->allRenderers || o->every >= 0)) {
         *message = "a batch (--input-dir) takes no --input, --video, --every or --renderer all";
         return false;
+    }
+    if (o->inputDir.empty() && !o->inputs.empty() && !outputChosen) {
+        o->video = TitleFromFileName(o->inputs[0]) + ".mp4";
+        o->videoByDefault = true;
     }
     if (o->every < 0) o->every = o->video.empty() && o->inputDir.empty() ? 0 : -1;
     return true;

@@ -4,18 +4,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/synth.h"
-#include "audio_decoder.h"
 #include "batch_render.h"
 #include "interrupt.h"
-#include "playlist_clock.h"
+#include "library_log.h"
+#include "memory_playlist.h"
+#include "playlist_reader.h"
 #include "png_writer.h"
 #include "progress_bar.h"
 #include "render_display.h"
@@ -23,6 +28,7 @@
 #include "scene/random.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+#include "version.h"
 #include "video_pipeline.h"
 #include "video_writer.h"
 
@@ -30,22 +36,14 @@ namespace {
 
 constexpr int kGeneratedFrames = 200;
 
-bool LoadAudio(const RenderOptions& o, int frames, std::vector<audio::Track>* tracks) {
-    for (const std::string& path : o.inputs) {
-        audio::Track t;
-        std::string error;
-        if (!DecodeAudioFile(path, &t, &error)) {
-            std::fprintf(stderr, "velune-render: %s: %s\n", path.c_str(), error.c_str());
-            return false;
-        }
-        tracks->push_back(std::move(t));
-    }
-    if (!o.inputs.empty()) return true;
+// Generated audio; songs from files are read as the frames need them.
+void MakeAudio(const RenderOptions& o, int frames, std::vector<audio::Track>* tracks) {
+    if (!o.inputs.empty()) return;
     // Two songs, so the second begins half-way and the title changes.
-    const double seconds = frames / o.fps * 0.5 + 1.0;
+    const double seconds = (o.start + frames / o.fps) * 0.5 + 1.0;
     if (o.audio == "songs") {
         *tracks = audio::MakeTrackList(2, seconds, o.seed);
-        return true;
+        return;
     }
     audio::Track t;
     t.title = "Velune Test " + o.audio;
@@ -54,7 +52,6 @@ bool LoadAudio(const RenderOptions& o, int frames, std::vector<audio::Track>* tr
     if (o.audio == "pan") audio::AppendPanningTone(t.pcm, seconds * 2, 440.0, 0.8, 4.0);
     if (o.audio == "silence") audio::AppendSilence(t.pcm, seconds * 2);
     tracks->push_back(std::move(t));
-    return true;
 }
 
 std::string Slug(const char* name) {
@@ -68,13 +65,44 @@ std::string Slug(const char* name) {
     return s;
 }
 
+// How many frames a run renders: `limit`, or fewer where the audio ends first.
+struct FramePlan {
+    int limit = 0;
+    bool untilTheEnd = false;
+};
+
+FramePlan PlanFrames(const RenderOptions& o) {
+    FramePlan plan;
+    plan.untilTheEnd = o.frames == 0 && !o.inputs.empty();
+    if (o.frames > 0) plan.limit = o.frames;
+    else if (o.duration > 0.0) plan.limit = static_cast<int>(std::min(1e9, std::ceil(o.duration * o.fps - 1e-9)));
+    else plan.limit = o.inputs.empty() ? kGeneratedFrames : 1000000000;
+    return plan;
+}
+
+struct RunResult {
+    bool ok = true;
+    int64_t frames = 0;
+    int64_t decodeErrors = 0;
+};
+
 // One run of the engine from a fresh display and scene; renderer state lives
 // on in the renderers' statics, as it does in the plug-in. Stops early, with
 // what was done kept, on Ctrl+C.
-bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<audio::Track>& tracks,
-         VideoPipeline* video, SongProgress* progress) {
+RunResult Run(const RenderOptions& o, int renderer, const FramePlan& plan, const std::vector<audio::Track>& tracks,
+              VideoPipeline* video, SongProgress* progress) {
+    RunResult result;
     SeedRandom(o.seed);
-    RenderDisplay display(o.width, o.height, tracks, o.fps);
+    std::unique_ptr<PlaylistSource> sound;
+    if (o.inputs.empty()) sound = std::make_unique<MemoryPlaylist>(tracks);
+    else sound = std::make_unique<PlaylistReader>(o.inputs, tracks, RenderDisplay::kRate);
+    RenderDisplay display(o.width, o.height, std::move(sound), o.fps);
+    std::string error;
+    if (!display.OpenAudio(o.start, &error)) {
+        std::fprintf(stderr, "velune-render: %s\n", error.c_str());
+        result.ok = false;
+        return result;
+    }
     Scene scene(&display);
     scene.lockedRenderer = renderer;
     scene.lockedTransform = o.transform;
@@ -86,10 +114,17 @@ bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<aud
     if (renderer >= 0)
         prefix = (renderer < 10 ? "0" : "") + std::to_string(renderer) + "-" + Slug(kRendererNames[renderer]);
 
-    ProgressBar bar(video != nullptr && !o.quiet && isatty(STDERR_FILENO), frames, o.fps);
-    const bool sceneLines = !o.quiet && !bar.Enabled() && progress == nullptr;  // the bar owns a terminal
+    // The containers' lengths until the end is reached.
+    int64_t total = plan.limit;
+    if (plan.untilTheEnd || o.duration > 0.0)
+        total = std::min<int64_t>(plan.limit, static_cast<int64_t>(std::ceil(display.EstimatedSeconds() * o.fps)));
+    if (progress != nullptr) progress->total = std::max<int64_t>(total, 1);
+    ProgressBar bar(video != nullptr ? ChooseProgressStyle(o.quiet, o.progressLines) : ProgressStyle::kNone, total,
+                    o.fps);
+    const bool sceneLines = !o.quiet && !o.progressLines && !bar.Enabled() && progress == nullptr;
     unsigned char spectrum[2][576], waveform[2][576];
-    for (int frame = 1; frame <= frames && !Interrupted(); ++frame) {
+    for (int frame = 1; frame <= plan.limit && !Interrupted(); ++frame) {
+        if (plan.untilTheEnd && !display.HasAudioAt(frame - 1)) break;
         display.NextAudioFrame(spectrum, waveform);
         const int messageBefore = display.messageFramesLeft;
         scene.Frame(&spectrum[0][0], &waveform[0][0]);
@@ -100,31 +135,46 @@ bool Run(const RenderOptions& o, int renderer, int frames, const std::vector<aud
         if (sceneLines && display.messageFramesLeft > messageBefore)
             std::printf("frame %d: message \"%s\"\n", frame, display.messageText);
 
-        const bool last = frame == frames;
+        const bool last = frame == plan.limit || (plan.untilTheEnd && !display.HasAudioAt(frame));
         if ((o.every > 0 && frame % o.every == 0) || (o.every == 0 && last)) {
             char number[16];
             std::snprintf(number, sizeof(number), "-%05d", frame);
             const std::string path = o.out + "/" + prefix + (o.every == 0 ? "" : number) + ".png";
             if (!WritePng(path, display.frameBuffer, o.width, o.height)) {
-                std::fprintf(stderr, "velune-render: cannot write %s\n", path.c_str());
-                return false;
+                const int why = errno;
+                std::fprintf(stderr, "velune-render: cannot write %s (%s); the frames before it stay\n", path.c_str(),
+                             std::strerror(why));
+                result.ok = false;
+                break;
             }
             if (!o.quiet) std::printf("wrote %s\n", path.c_str());
         }
         if (video != nullptr) {
-            std::string error;
             if (!video->Push(display.frameBuffer, &error)) {
                 bar.Finish(frame - 1);
                 std::fprintf(stderr, "velune-render: %s\n", error.c_str());
-                return false;
+                result.ok = false;
+                return result;
             }
             bar.Update(frame);
             if (progress != nullptr) progress->done = frame;
         }
         display.Flip();
     }
-    bar.Finish(display.FrameIndex());
-    return true;
+    if (plan.untilTheEnd && display.FrameIndex() == 0 && !Interrupted() && result.ok) {
+        std::fprintf(stderr, "velune-render: no audio from %s on; the songs are shorter\n",
+                     FormatDuration(o.start).c_str());
+        result.ok = false;
+    }
+    if (!display.AudioError().empty()) {
+        std::fprintf(stderr, "velune-render: %s\n", display.AudioError().c_str());
+        result.ok = false;
+    }
+    if (video != nullptr) bar.Finish(display.FrameIndex());
+    result.frames = display.FrameIndex();
+    result.decodeErrors = display.DecodeErrors();
+    if (progress != nullptr) progress->decodeErrors = result.decodeErrors;
+    return result;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -136,15 +186,24 @@ bool SameFile(const std::string& a, const std::string& b) {
 // that the next batch renders it again instead of skipping it.
 using Clock = std::chrono::steady_clock;
 
-// `start`: when the run began, decoding the songs included.
-int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Track>& tracks, Clock::time_point start,
-                SongProgress* progress) {
+std::string DecodeErrorText(int64_t errors) {
+    return " with " + std::to_string(errors) + (errors == 1 ? " decode error" : " decode errors");
+}
+
+// `start`: when the run began.
+int RenderVideo(const RenderOptions& o, const FramePlan& plan, const std::vector<audio::Track>& tracks,
+                Clock::time_point start, SongProgress* progress) {
     // The finished video replaces its path, which must not be a song of the run.
     for (const std::string& input : o.inputs) {
         if (SameFile(input, o.video)) {
             std::fprintf(stderr, "velune-render: the video %s would replace its own input\n", o.video.c_str());
             return 1;
         }
+    }
+    struct stat existing;
+    if (progress == nullptr && !o.overwrite && stat(o.video.c_str(), &existing) == 0) {
+        std::fprintf(stderr, "velune-render: %s exists; --overwrite replaces it\n", o.video.c_str());
+        return 1;
     }
     VideoSettings settings;
     settings.path = o.video;
@@ -157,14 +216,18 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
     settings.bitrateKbps = o.bitrateKbps;
     settings.preset = o.preset;
     settings.threads = o.threads;
+    settings.audioBitrateKbps = o.audioBitrateKbps;
+    settings.start = o.start;
     VideoWriter video;
     std::string error;
     if (!video.Open(settings, tracks, o.inputs, &error)) {
         std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;
     }
+    if (o.videoByDefault && !o.quiet) std::printf("writing %s (--video names it otherwise)\n", o.video.c_str());
     VideoPipeline pipeline(video, o.queue);
-    if (!pipeline.Start(&error) || !Run(o, o.renderer, frames, tracks, &pipeline, progress) ||
+    RunResult run;
+    if (!pipeline.Start(&error) || !(run = Run(o, o.renderer, plan, tracks, &pipeline, progress)).ok ||
         !pipeline.Drain(&error)) {
         if (!error.empty()) std::fprintf(stderr, "velune-render: %s\n", error.c_str());
         return 1;  // the writer removes its file
@@ -191,30 +254,30 @@ int RenderVideo(const RenderOptions& o, int frames, const std::vector<audio::Tra
     struct stat st = {};
     stat(o.video.c_str(), &st);
     if (progress != nullptr) progress->bytes = static_cast<int64_t>(st.st_size);
+    const std::string damaged = run.decodeErrors > 0 ? DecodeErrorText(run.decodeErrors) : "";
     if (!o.quiet) {
-        std::printf("wrote %s: %dx%d at %d fps, %s\n%s\n", o.video.c_str(), o.width, o.height, settings.fps,
+        std::printf("wrote %s: %dx%d at %d fps, %s\n%s%s\n", o.video.c_str(), o.width, o.height, settings.fps,
                     video.Description().c_str(),
-                    FormatSummary(written, o.fps, seconds, static_cast<int64_t>(st.st_size)).c_str());
+                    FormatSummary(written, o.fps, seconds, static_cast<int64_t>(st.st_size)).c_str(),
+                    damaged.empty() ? "" : (", rendered" + damaged).c_str());
     }
+    if (!damaged.empty())
+        std::fprintf(stderr, "velune-render: %s: the song is damaged; rendered%s\n", o.inputs[0].c_str(),
+                     damaged.c_str());
     return 0;
 }
 
 int RenderSong(const RenderOptions& o, SongProgress* progress) {
     const Clock::time_point start = Clock::now();
+    const FramePlan plan = PlanFrames(o);
     std::vector<audio::Track> tracks;
-    if (!LoadAudio(o, o.frames > 0 ? o.frames : kGeneratedFrames, &tracks)) return 1;
-    int frames = o.frames;
-    if (frames == 0) {
-        const int64_t cover = PlaylistClock(tracks).FramesToCover(o.fps);
-        frames = o.inputs.empty() ? kGeneratedFrames : static_cast<int>(cover < 1000000000 ? cover : 1000000000);
-    }
-    if (progress != nullptr) progress->total = frames;
+    MakeAudio(o, plan.limit, &tracks);
     if (o.every >= 0) mkdir(o.out.c_str(), 0777);  // an existing folder is fine
 
-    if (!o.video.empty()) return RenderVideo(o, frames, tracks, start, progress);
-    if (!o.allRenderers) return Run(o, o.renderer, frames, tracks, nullptr, nullptr) ? 0 : 1;
+    if (!o.video.empty()) return RenderVideo(o, plan, tracks, start, progress);
+    if (!o.allRenderers) return Run(o, o.renderer, plan, tracks, nullptr, nullptr).ok ? 0 : 1;
     for (int r = 0; r < kRendererCount && !Interrupted(); ++r)
-        if (!Run(o, r, frames, tracks, nullptr, nullptr)) return 1;
+        if (!Run(o, r, plan, tracks, nullptr, nullptr).ok) return 1;
     return 0;
 }
 
@@ -224,13 +287,19 @@ int main(int argc, char** argv) {
     RenderOptions o;
     std::string message;
     if (!ParseRenderOptions(argc, argv, &o, &message)) {
-        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fprintf(stderr, "velune-render: %s\n", message.c_str());
         return 2;
     }
+    if (o.help) {
+        std::printf("%s", kRenderUsage);
+        return 0;
+    }
+    if (o.version) {
+        std::printf("velune-render %s\n", VELUNE_VERSION_TEXT);
+        return 0;
+    }
     CatchInterrupts();
-    // Our own messages name the file and the cause; the libraries' chatter
-    // would only bury them.
-    av_log_set_level(o.quiet ? AV_LOG_FATAL : AV_LOG_ERROR);
+    RouteLibraryLog(o.verbose);
     if (o.inputDir.empty()) return RenderSong(o, nullptr);
 
     BatchOptions batch;
@@ -239,12 +308,14 @@ int main(int argc, char** argv) {
     batch.jobs = o.jobs;
     batch.fps = o.fps;
     batch.quiet = o.quiet;
+    batch.progressLines = o.progressLines;
     return RenderBatch(batch, [&o](const std::string& song, const std::string& video, int threads,
                                    SongProgress* progress) {
         RenderOptions one = o;
         one.inputs = {song};
         one.video = video;
         one.threads = o.threads > 0 ? o.threads : threads;
+        one.progressLines = false;  // the batch's own line speaks for it
         return RenderSong(one, progress);
     });
 }

@@ -1,5 +1,6 @@
 #include "video_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include "song_reader.h"
 #include "yuv420_convert.h"
 
 const char* const kDefaultX264Preset = "superfast";
@@ -48,10 +50,15 @@ const AVCodec* FindEncoder(const std::string& name, AVCodecID id, AVMediaType ty
         return nullptr;
     }
     if (codec->type != type) {
-        *error = codec->name + std::string(" is not a ") + kind + " codec";
+        *error = codec->name + std::string(type == AVMEDIA_TYPE_VIDEO ? " is not a " : " is not an ") + kind + " codec";
         return nullptr;
     }
     return codec;
+}
+
+bool IsMp4(const AVOutputFormat* format) {
+    return std::strcmp(format->name, "mp4") == 0 || std::strcmp(format->name, "mov") == 0 ||
+           std::strcmp(format->name, "ipod") == 0;
 }
 
 bool ContainerTakes(const AVOutputFormat* format, AVCodecID id) {
@@ -141,6 +148,43 @@ bool SetSpeed(AVCodecContext* e, const AVCodec* codec, const std::string& preset
     return true;
 }
 
+// What a player lists for the video: the song's own tags. Ogg keeps them on
+// the stream, most others on the container.
+void CopySongTags(const AVFormatContext* song, AVFormatContext* video) {
+    static const char* const kKeys[] = {"title", "artist", "album_artist", "album", "date", "genre", "track"};
+    for (unsigned i = 0; i < song->nb_streams; ++i) {
+        if (song->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+        for (const AVDictionary* tags : {static_cast<const AVDictionary*>(song->metadata), 
+                                         static_cast<const AVDictionary*>(song->streams[i]->metadata)}) {
+            for (const char* key : kKeys) {
+                const AVDictionaryEntry* e = av_dict_get(tags, key, nullptr, 0);
+                if (e != nullptr && e->value[0] != '\0' && av_dict_get(video->metadata, key, nullptr, 0) == nullptr)
+                    av_dict_set(&video->metadata, key, e->value, 0);
+            }
+        }
+        break;
+    }
+}
+
+// The song's cover picture as the video's cover; returns its one packet, to
+// be written after the header.
+const AVPacket* AddCover(const AVFormatContext* song, AVFormatContext* video) {
+    for (unsigned i = 0; i < song->nb_streams; ++i) {
+        const AVStream* in = song->streams[i];
+        const AVCodecID id = in->codecpar->codec_id;
+        if (!(in->disposition & AV_DISPOSITION_ATTACHED_PIC) || in->attached_pic.size <= 0 ||
+            (id != AV_CODEC_ID_MJPEG && id != AV_CODEC_ID_PNG))
+            continue;
+        AVStream* out = avformat_new_stream(video, nullptr);
+        if (out == nullptr || avcodec_parameters_copy(out->codecpar, in->codecpar) < 0) return nullptr;
+        out->codecpar->codec_tag = 0;
+        out->disposition = AV_DISPOSITION_ATTACHED_PIC;
+        out->time_base = AVRational{1, 90000};
+        return &in->attached_pic;
+    }
+    return nullptr;
+}
+
 int ChooseSampleRate(const AVCodec* codec, int wanted) {
     if (codec->supported_samplerates == nullptr) return wanted;
     int best = 0;
@@ -186,6 +230,7 @@ bool VideoWriter::Open(const VideoSettings& s, const std::vector<audio::Track>& 
                        const std::vector<std::string>& inputs, std::string* error) {
     settings = s;
     tracks = &playlist;
+    this->inputs = inputs;
     const AVOutputFormat* format = av_guess_format(nullptr, s.path.c_str(), nullptr);
     if (format == nullptr || (format->flags & AVFMT_NOFILE) != 0 || format->video_codec == AV_CODEC_ID_NONE)
         return Fail(error, "unknown video container for " + s.path + " (use .mp4, .mkv or .webm)");
@@ -200,19 +245,25 @@ bool VideoWriter::Open(const VideoSettings& s, const std::vector<audio::Track>& 
     // it. Raw AAC streams (ADTS) carry their setup in every packet, which
     // MP4 and Matroska want once up front, so those are encoded afresh.
     bool copy = false;
-    if (inputs.size() == 1 && s.audioCodec.empty()) {
+    ff::Input song;
+    if (inputs.size() == 1) {
         std::string ignored;
-        ff::Input probe = ff::OpenInput(inputs[0], &ignored);
-        const int index = probe ? av_find_best_stream(probe.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) : -1;
+        song = ff::OpenInput(inputs[0], &ignored);
+    }
+    if (song && s.audioCodec.empty()) {
+        const int index = av_find_best_stream(song.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
         if (index >= 0) {
-            const AVCodecParameters* p = probe->streams[index]->codecpar;
-            copy = ContainerTakes(format, p->codec_id) &&
+            const AVCodecParameters* p = song->streams[index]->codecpar;
+            // MP4 players everywhere take AAC and MP3 only: Vorbis or FLAC in
+            // an MP4 plays nowhere in a browser.
+            const bool playable = !IsMp4(format) || p->codec_id == AV_CODEC_ID_AAC || p->codec_id == AV_CODEC_ID_MP3;
+            copy = playable && ContainerTakes(format, p->codec_id) &&
                    !(p->codec_id == AV_CODEC_ID_AAC && p->extradata_size == 0) && CopyWorks(format, p);
         }
     }
     const AVCodec* audioCodec = nullptr;
     // A container without sound (GIF) gets none unless a codec is asked for.
-    if (!copy && !playlist.empty() && (audioId != AV_CODEC_ID_NONE || !s.audioCodec.empty())) {
+    if (!copy && (!playlist.empty() || !inputs.empty()) && (audioId != AV_CODEC_ID_NONE || !s.audioCodec.empty())) {
         audioCodec = FindEncoder(s.audioCodec, audioId, AVMEDIA_TYPE_AUDIO, error);
         if (audioCodec == nullptr) return false;
         if (!ContainerTakes(format, audioCodec->id))
@@ -220,18 +271,34 @@ bool VideoWriter::Open(const VideoSettings& s, const std::vector<audio::Track>& 
                         std::string("the ") + format->name + " container cannot hold " + audioCodec->name + " sound");
     }
 
-    if (avformat_alloc_output_context2(&output, format, nullptr, nullptr) < 0 || output == nullptr)
-        return Fail(error, "out of memory");
     temporary = TemporaryPath(s.path);
+    // The name is where the MP4 muxer reads the file back to move its index up front.
+    if (avformat_alloc_output_context2(&output, format, nullptr, temporary.c_str()) < 0 || output == nullptr)
+        return Fail(error, "out of memory");
     packet.reset(av_packet_alloc());
     if (!OpenVideo(videoCodec, error)) return false;
     if (copy && !OpenAudioCopy(inputs[0], error)) return false;
     if (audioCodec != nullptr && !OpenAudioEncoder(audioCodec, error)) return false;
+    if (song) CopySongTags(song.get(), output);
+    const AVPacket* cover = song && IsMp4(format) ? AddCover(song.get(), output) : nullptr;
 
     const int rc = avio_open(&output->pb, temporary.c_str(), AVIO_FLAG_WRITE);
     if (rc < 0) return Fail(error, "cannot write " + s.path + ": " + ff::ErrorText(rc));
-    const int header = avformat_write_header(output, nullptr);
+    AVDictionary* options = nullptr;
+    // The index up front, so that a browser starts playing before the end arrives.
+    if (IsMp4(format)) av_dict_set(&options, "movflags", "+faststart", 0);
+    const int header = avformat_write_header(output, &options);
+    av_dict_free(&options);
+    if (header == AVERROR_EXPERIMENTAL && audioCodec != nullptr)
+        return Fail(error, std::string("the ") + format->name + " container takes " + audioCodec->name +
+                               " sound only as an experiment, which players may refuse; choose another --acodec");
     if (header < 0) return Fail(error, "cannot start " + s.path + ": " + ff::ErrorText(header));
+    if (cover != nullptr) {
+        ff::Packet picture(av_packet_clone(cover));
+        if (!picture) return Fail(error, "out of memory");
+        picture->stream_index = output->nb_streams - 1;
+        if (!Write(picture.get(), error)) return false;
+    }
     return true;
 }
 
@@ -259,6 +326,10 @@ bool VideoWriter::OpenVideo(const AVCodec* codec, std::string* error) {
     if (!IsRgb(pixels)) {
         e->colorspace = AVCOL_SPC_SMPTE170M;  // BT.601, as our conversion and swscale's
         e->color_range = AVCOL_RANGE_MPEG;
+        // Our pixels are sRGB: BT.709's primaries, and a curve that players
+        // show as BT.709's.
+        e->color_primaries = AVCOL_PRI_BT709;
+        e->color_trc = AVCOL_TRC_BT709;
     }
     if (codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) e->strict_std_compliance = FF_COMPLIANCE_EXPERIMENTAL;
     if (output->oformat->flags & AVFMT_GLOBALHEADER) e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -267,6 +338,10 @@ bool VideoWriter::OpenVideo(const AVCodec* codec, std::string* error) {
         e->bit_rate = static_cast<int64_t>(settings.bitrateKbps) * 1000;
     } else {
         int crf = settings.crf;
+        // x264 and x265 take 0-51 and quietly treat more as 51.
+        const bool upTo51 = IsX264(codec) || std::strncmp(codec->name, "libx265", 7) == 0;
+        if (upTo51 && crf > 51)
+            return Fail(error, std::string("--crf for ") + codec->name + " takes 0-51, not " + std::to_string(crf));
         if (crf < 0 && codec->id == AV_CODEC_ID_VP9) crf = 32;
         if (crf >= 0 && av_opt_set_int(e->priv_data, "crf", crf, 0) < 0 && settings.crf >= 0)
             return Fail(error, std::string("the ") + codec->name + " encoder has no --crf quality; use --bitrate");
@@ -304,6 +379,10 @@ bool VideoWriter::OpenAudioCopy(const std::string& input, std::string* error) {
     if (copyIndex < 0) return Fail(error, input + " has no audio stream");
     const AVStream* in = copyInput->streams[copyIndex];
     copyStart = in->start_time != AV_NOPTS_VALUE ? in->start_time : 0;
+    if (settings.start > 0.0) {
+        copyStart += av_rescale_q(static_cast<int64_t>(settings.start * AV_TIME_BASE), AV_TIME_BASE_Q, in->time_base);
+        av_seek_frame(copyInput.get(), copyIndex, copyStart, AVSEEK_FLAG_BACKWARD);  // else read from the start
+    }
     audioStream = avformat_new_stream(output, nullptr);
     if (audioStream == nullptr || avcodec_parameters_copy(audioStream->codecpar, in->codecpar) < 0)
         return Fail(error, "out of memory");
@@ -317,14 +396,21 @@ bool VideoWriter::OpenAudioCopy(const std::string& input, std::string* error) {
 bool VideoWriter::OpenAudioEncoder(const AVCodec* codec, std::string* error) {
     audioEncoder.reset(avcodec_alloc_context3(codec));
     AVCodecContext* e = audioEncoder.get();
-    const int sourceRate = (*tracks)[0].pcm.sampleRate;
+    int sourceRate = tracks->empty() ? audio::kSampleRate : (*tracks)[0].pcm.sampleRate;
+    if (!inputs.empty()) {
+        SongReader first;
+        if (!first.OpenFile(inputs[0], 0, error)) return Fail(error, inputs[0] + ": " + *error);
+        sourceRate = first.SourceRate();
+    }
     e->sample_rate = ChooseSampleRate(codec, sourceRate);
     e->sample_fmt = codec->sample_fmts != nullptr ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
     av_channel_layout_copy(&e->ch_layout, &stereo);
     e->time_base = AVRational{1, e->sample_rate};
-    if (codec->id == AV_CODEC_ID_AAC || codec->id == AV_CODEC_ID_OPUS || codec->id == AV_CODEC_ID_MP3 ||
-        codec->id == AV_CODEC_ID_VORBIS)
+    if (settings.audioBitrateKbps > 0)
+        e->bit_rate = static_cast<int64_t>(settings.audioBitrateKbps) * 1000;
+    else if (codec->id == AV_CODEC_ID_AAC || codec->id == AV_CODEC_ID_OPUS || codec->id == AV_CODEC_ID_MP3 ||
+             codec->id == AV_CODEC_ID_VORBIS)
         e->bit_rate = codec->id == AV_CODEC_ID_AAC ? 192000 : 160000;
     if (codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) e->strict_std_compliance = FF_COMPLIANCE_EXPERIMENTAL;
     if (output->oformat->flags & AVFMT_GLOBALHEADER) e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -347,12 +433,15 @@ bool VideoWriter::OpenAudioEncoder(const AVCodec* codec, std::string* error) {
     if (av_frame_get_buffer(f, 0) < 0 ||
         av_samples_alloc_array_and_samples(&resampled, nullptr, 2, kResampledRoom, e->sample_fmt, 0) < 0)
         return Fail(error, "out of memory");
-    double start = 0.0;
-    for (const audio::Track& t : *tracks) {
-        trackStarts.push_back(start);
-        start += static_cast<double>(t.pcm.Frames()) / t.pcm.sampleRate;
+    SwrContext* raw = nullptr;
+    if (swr_alloc_set_opts2(&raw, &e->ch_layout, e->sample_fmt, e->sample_rate, &stereo, AV_SAMPLE_FMT_S16,
+                            e->sample_rate, 0, nullptr) < 0 || swr_init(raw) < 0) {
+        swr_free(&raw);
+        return Fail(error, "cannot convert the sound");
     }
-    return true;
+    resampler.reset(raw);
+    sound = std::make_unique<PlaylistReader>(inputs, *tracks, e->sample_rate);
+    return sound->Open(settings.start, error);
 }
 
 ff::Frame VideoWriter::NewPicture() const {
@@ -429,53 +518,33 @@ bool VideoWriter::Write(AVPacket* p, std::string* error) {
 bool VideoWriter::PushAudioUntil(double seconds, bool last, std::string* error) {
     if (audioStream == nullptr) return true;
     if (copyInput) return PushCopiedUntil(seconds, error);
-    const std::vector<audio::Track>& list = *tracks;
-    while (audioTrack < static_cast<int>(list.size())) {
-        const audio::Pcm& pcm = list[static_cast<size_t>(audioTrack)].pcm;
-        if (!resampler) {
-            SwrContext* raw = nullptr;
-            AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-            if (swr_alloc_set_opts2(&raw, &audioEncoder->ch_layout, audioEncoder->sample_fmt, audioEncoder->sample_rate,
-                                    &stereo, AV_SAMPLE_FMT_S16, pcm.sampleRate, 0, nullptr) < 0 ||
-                swr_init(raw) < 0) {
-                swr_free(&raw);
-                return Fail(error, "cannot resample the sound");
-            }
-            resampler.reset(raw);
+    const int64_t target = static_cast<int64_t>(std::floor(seconds * audioEncoder->sample_rate + 1e-6));
+    while (soundFed < target) {
+        const size_t have = soundBuffer.size() / 2;
+        if (soundUsed == have) {
+            soundBuffer.clear();
+            soundUsed = 0;
+            if (sound->Ended()) break;  // the video may go on in silence
+            if (!sound->ReadMore(&soundBuffer, error)) return false;
+            continue;
         }
-        const double into = seconds - trackStarts[static_cast<size_t>(audioTrack)];
-        const double wanted = std::floor(into * pcm.sampleRate + 1e-6);
-        const size_t until = wanted >= static_cast<double>(pcm.Frames()) ? pcm.Frames()
-                             : wanted > 0.0                               ? static_cast<size_t>(wanted)
-                                                                          : 0;
-        const bool trackDone = until == pcm.Frames();
-        const size_t count = until > audioSample ? until - audioSample : 0;
-        if (!FeedEncoder(pcm.samples.data() + 2 * audioSample, static_cast<int>(count), pcm.sampleRate,
-                         trackDone || last, error))
-            return false;
-        audioSample += count;
-        if (!trackDone) break;
-        ++audioTrack;
-        audioSample = 0;
-        resampler.reset();
+        const int64_t n = std::min<int64_t>(target - soundFed, static_cast<int64_t>(have - soundUsed));
+        if (!FeedEncoder(soundBuffer.data() + 2 * soundUsed, static_cast<int>(n), error)) return false;
+        soundUsed += static_cast<size_t>(n);
+        soundFed += n;
     }
     return EncodeAudioFrames(last, error);
 }
 
-bool VideoWriter::FeedEncoder(const int16_t* samples, int count, int rate, bool flushResampler, std::string* error) {
-    // Chunks small enough that even a low-rate song raised to the encoder's
-    // rate fits the buffer.
-    const int64_t fit = static_cast<int64_t>(kResampledRoom - 1024) * rate / audioEncoder->sample_rate;
-    const int chunk = fit < 64 ? 64 : fit > kFeedChunk ? kFeedChunk : static_cast<int>(fit);
-    for (int done = 0; done < count || flushResampler;) {
-        const int n = count - done < chunk ? count - done : chunk;
+bool VideoWriter::FeedEncoder(const int16_t* samples, int count, std::string* error) {
+    for (int done = 0; done < count;) {
+        const int n = std::min(count - done, kFeedChunk);
         const uint8_t* in = reinterpret_cast<const uint8_t*>(samples + 2 * done);
-        const int got = swr_convert(resampler.get(), resampled, kResampledRoom, n > 0 ? &in : nullptr, n);
-        if (got < 0) return Fail(error, "cannot resample the sound");
+        const int got = swr_convert(resampler.get(), resampled, kResampledRoom, &in, n);
+        if (got < 0) return Fail(error, "cannot convert the sound");
         if (got > 0 && av_audio_fifo_write(fifo, reinterpret_cast<void**>(resampled), got) < got)
             return Fail(error, "out of memory");
         if (!EncodeAudioFrames(false, error)) return false;
-        if (n == 0) break;  // the resampler gave what it held back
         done += n;
     }
     return true;
@@ -520,6 +589,11 @@ bool VideoWriter::PushCopiedUntil(double seconds, std::string* error) {
             pendingValid = true;
         }
         const int64_t ts = pending->pts != AV_NOPTS_VALUE ? pending->pts : pending->dts;
+        if (ts != AV_NOPTS_VALUE && ts < copyStart) {  // before --start
+            av_packet_unref(pending.get());
+            pendingValid = false;
+            continue;
+        }
         if (ts != AV_NOPTS_VALUE && (ts - copyStart) * av_q2d(in->time_base) >= seconds - 1e-9) break;
         if (pending->pts != AV_NOPTS_VALUE) pending->pts -= copyStart;
         if (pending->dts != AV_NOPTS_VALUE) pending->dts -= copyStart;

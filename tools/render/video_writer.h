@@ -4,12 +4,13 @@
 // only by Finish, so a failed run never leaves a half-written file behind and
 // an interrupted one that calls Finish still leaves a playable one.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/synth.h"
 #include "ffmpeg_util.h"
-#include "playlist_clock.h"
+#include "playlist_reader.h"
 
 extern "C" {
 #include <libavutil/audio_fifo.h>
@@ -26,6 +27,8 @@ struct VideoSettings {
     int bitrateKbps = 0;     // video bit rate instead of constant quality
     std::string preset;      // encoder speed: x264's names, VP9's cpu-used number; empty: ours
     int threads = 0;         // encoder threads; 0: one per core
+    int audioBitrateKbps = 0;  // 0: the tool's choice for the encoder
+    double start = 0.0;        // seconds into the playlist where the sound begins
 };
 
 // The x264 preset a render uses unless told otherwise (see OpenVideo).
@@ -66,7 +69,7 @@ private:
     bool OpenAudioEncoder(const AVCodec* codec, std::string* error);
     bool PushAudioUntil(double seconds, bool last, std::string* error);
     bool PushCopiedUntil(double seconds, std::string* error);
-    bool FeedEncoder(const int16_t* samples, int count, int rate, bool flushResampler, std::string* error);
+    bool FeedEncoder(const int16_t* samples, int count, std::string* error);
     bool EncodeAudioFrames(bool drain, std::string* error);
     bool Send(AVCodecContext* encoder, AVStream* stream, const AVFrame* frame, std::string* error);
     bool Write(AVPacket* packet, std::string* error);
@@ -83,18 +86,21 @@ private:
     int64_t frames = 0;
 
     AVStream* audioStream = nullptr;
-    // Re-encoding: the playlist's PCM through a resampler into the encoder.
+    // Re-encoding: the playlist read at the encoder's rate, converted to its
+    // sample format.
     const std::vector<audio::Track>* tracks = nullptr;
-    std::vector<double> trackStarts;
+    std::vector<std::string> inputs;
+    std::unique_ptr<PlaylistReader> sound;
+    std::vector<int16_t> soundBuffer;
+    size_t soundUsed = 0;    // sample frames of soundBuffer fed
+    int64_t soundFed = 0;    // sample frames fed since the start
     ff::Codec audioEncoder;
     ff::Resampler resampler;
     AVAudioFifo* fifo = nullptr;
     static constexpr int kFeedChunk = 4096;
-    static constexpr int kResampledRoom = 2 * kFeedChunk + 1024;  // room for an upsampled chunk
+    static constexpr int kResampledRoom = kFeedChunk + 1024;
     uint8_t** resampled = nullptr;
     ff::Frame audioFrame;
-    int audioTrack = 0;
-    size_t audioSample = 0;  // next sample of audioTrack to feed
     int64_t audioSamplesEncoded = 0;
     // Copying: packets read straight from the one input file.
     ff::Input copyInput;

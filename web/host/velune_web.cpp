@@ -208,15 +208,48 @@ EMSCRIPTEN_KEEPALIVE const char* velune_info(double nowMs, int canvasWidth, int 
     return host.infoText;
 }
 
-// Names of the current renderer and transform, for the page's labels.
-EMSCRIPTEN_KEEPALIVE const char* velune_renderer_name() {
-    return host.scene ? kRendererNames[host.scene->GetCurrentRenderer()] : "";
+// The renderers and transforms by index, as the page's pickers list them.
+EMSCRIPTEN_KEEPALIVE int velune_renderer_count() { return kRendererCount; }
+EMSCRIPTEN_KEEPALIVE int velune_transform_count() { return kTransformCount; }
+EMSCRIPTEN_KEEPALIVE const char* velune_renderer_name(int index) {
+    return index >= 0 && index < kRendererCount ? kRendererNames[index] : "";
 }
-EMSCRIPTEN_KEEPALIVE const char* velune_transform_name() {
-    return host.display && host.display->transform ? kTransformNames[host.display->transform->currentIndex] : "";
+EMSCRIPTEN_KEEPALIVE const char* velune_transform_name(int index) {
+    return index >= 0 && index < kTransformCount ? kTransformNames[index] : "";
+}
+EMSCRIPTEN_KEEPALIVE int velune_renderer() { return host.scene ? host.scene->GetCurrentRenderer() : -1; }
+EMSCRIPTEN_KEEPALIVE int velune_transform() {
+    return host.display && host.display->transform ? host.display->transform->currentIndex : -1;
 }
 EMSCRIPTEN_KEEPALIVE int velune_renderer_locked() { return host.scene ? host.scene->lockedRenderer != -1 : 0; }
 EMSCRIPTEN_KEEPALIVE int velune_transform_locked() { return host.scene ? host.scene->lockedTransform != -1 : 0; }
+
+// The renderer the user picked by name becomes the only one, transform kept;
+// a lock moves with the pick, since the user chose it over the locked one.
+EMSCRIPTEN_KEEPALIVE void velune_pick_renderer(int index) {
+    if (!host.scene || index < 0 || index >= kRendererCount) return;
+    Scene& s = *host.scene;
+    for (int k = 0; k < s.rendererCount; ++k) s.activeRenderers[k] = k == index;
+    if (s.lockedRenderer != -1) s.lockedRenderer = index;
+    s.ChooseScene(2, 2);
+}
+
+// The picked transform, with a new map, as stepping to it would give.
+EMSCRIPTEN_KEEPALIVE void velune_pick_transform(int index) {
+    if (!host.scene || !host.display->transform || index < 0 || index >= kTransformCount) return;
+    Scene& s = *host.scene;
+    if (s.lockedTransform != -1) s.lockedTransform = index;
+    host.display->transform->currentIndex = (index + kTransformCount - 1) % kTransformCount;
+    s.ChooseScene(2, 1);
+}
+
+// Drops the locks velune_start set that a shared scene did not have, so it
+// opens on its renderer and transform and then moves on as it did.
+EMSCRIPTEN_KEEPALIVE void velune_unlock(int renderer, int transform) {
+    if (!host.scene) return;
+    if (renderer) host.scene->lockedRenderer = -1;
+    if (transform) host.scene->lockedTransform = -1;
+}
 
 // The built-in tune: one of the synthesizer's songs as interleaved 16-bit
 // stereo at 44.1 kHz; velune_tune_frames() gives its length.

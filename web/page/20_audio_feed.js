@@ -2,14 +2,19 @@
 // channel 576 waveform bytes (the top byte of each 16-bit sample) and 576
 // spectrum bars of 0..255. The analysers stand where a player's would: on the
 // sound as it plays, left and right apart.
+//
+// Songs stream through an <audio> element, so a long file starts at once and
+// is never held decoded in memory; the built-in tune is a buffer and the
+// microphone a stream. One source feeds the analysers at a time.
 class AudioFeed {
-  constructor() {
+  constructor(element) {
+    this.element = element;
     this.context = null;
-    this.source = null;       // the node now feeding the analysers
+    this.kind = '';           // 'song', 'tune', 'mic' or '' for silence
+    this.node = null;         // the tune's buffer source
     this.stream = null;       // the microphone's, to be stopped
-    this.startedAt = 0;       // context time when the song began
+    this.startedAt = 0;       // context time when the tune or microphone began
     this.songIndex = 0;       // rises with every new song, so the engine fetches its title
-    this.live = false;
     this.samples = new Float32Array(2048);
     this.decibels = new Float32Array(1024);
   }
@@ -32,67 +37,102 @@ class AudioFeed {
     this.input.channelCountMode = 'explicit';  // a mono microphone feeds both channels
     this.input.channelInterpretation = 'speakers';
     this.input.connect(split);
+    // The volume is the speakers': the picture sees the sound at full level.
+    this.output = ctx.createGain();
+    this.output.connect(ctx.destination);
+    // An element can be wired to one source node in its life: this one stays.
+    const song = ctx.createMediaElementSource(this.element);
+    song.connect(this.input);
+    song.connect(this.output);
     this.context = ctx;
     return ctx;
   }
 
+  // Silences whatever plays; the element lets go of its file.
   stop() {
-    if (this.source) {
-      try { this.source.stop && this.source.stop(); } catch (e) { /* never started */ }
-      this.source.disconnect();
-      this.source = null;
+    if (this.node) {
+      try { this.node.stop(); } catch (e) { /* never started */ }
+      this.node.disconnect();
+      this.node = null;
     }
     if (this.stream) {
       this.stream.getTracks().forEach((t) => t.stop());
       this.stream = null;
     }
-    this.live = false;
+    if (this.element.getAttribute('src')) {
+      this.element.pause();
+      this.element.removeAttribute('src');
+      this.element.load();
+    }
+    this.kind = '';
   }
 
-  // Plays decoded audio from the start; `loop` for the built-in tune.
-  play(buffer, loop) {
+  // Starts streaming `url` from its beginning; the promise is the element's
+  // play(), which a browser may refuse without a user gesture.
+  playSong(url) {
+    const ctx = this.ensureContext();
+    this.stop();
+    this.element.src = url;
+    this.kind = 'song';
+    this.songIndex += 1;
+    ctx.resume();
+    return this.element.play();
+  }
+
+  // The built-in tune, decoded already, looping.
+  playBuffer(buffer) {
     const ctx = this.ensureContext();
     this.stop();
     const node = ctx.createBufferSource();
     node.buffer = buffer;
-    node.loop = loop;
+    node.loop = true;
     node.connect(this.input);
-    node.connect(ctx.destination);
+    node.connect(this.output);
     node.start();
-    this.source = node;
+    this.node = node;
     this.startedAt = ctx.currentTime;
+    this.kind = 'tune';
     this.songIndex += 1;
-    this.live = true;
     return ctx.resume();
   }
 
-  async listen() {
+  // The microphone's stream, once the user allowed it.
+  useStream(stream) {
     const ctx = this.ensureContext();
-    const stream = await navigator.mediaDevices.getUserMedia({ audio: { echoCancellation: false, noiseSuppression: false, autoGainControl: false } });
     this.stop();
     this.stream = stream;
-    this.source = ctx.createMediaStreamSource(stream);
-    this.source.connect(this.input);   // not to the speakers: no feedback
+    this.node = ctx.createMediaStreamSource(stream);
+    this.node.connect(this.input);   // not to the speakers: no feedback
     this.startedAt = ctx.currentTime;
+    this.kind = 'mic';
     this.songIndex += 1;
-    this.live = true;
-    await ctx.resume();
+    return ctx.resume();
+  }
+
+  setVolume(fraction) {
+    this.ensureContext();
+    this.output.gain.value = fraction;
+  }
+
+  // The end of the playlist: no song, and the next one is new to the engine.
+  finish() {
+    this.stop();
+    this.songIndex += 1;
   }
 
   positionMs() {
-    if (!this.context || !this.live) return 0;
+    if (this.kind === 'song') return Math.floor(this.element.currentTime * 1000);
+    if (!this.context || this.kind === '') return 0;
     let seconds = this.context.currentTime - this.startedAt;
-    const b = this.source && this.source.buffer;
     // A looping tune starts over like a new play of the same song.
-    if (b && this.source.loop) seconds %= b.duration;
+    if (this.kind === 'tune') seconds %= this.node.buffer.duration;
     return Math.max(0, Math.floor(seconds * 1000));
   }
 
   // Writes spectrum (2 x 576) then waveform (2 x 576) bytes at `out`.
   fill(out) {
-    if (!this.live) {
-      out.fill(0, 0, 1152);
-      out.fill(0, 1152, 2304);
+    if (this.kind === '' || !this.context) {
+      out.fill(0, 0, 2304);
       return;
     }
     for (let ch = 0; ch < 2; ++ch) {

@@ -1,6 +1,6 @@
 // The canvas: the engine's RGBA frame put as it is, the text overlays drawn
-// over it like the DLL's GDI text over its compose surface, and a size on the
-// page at which every engine pixel covers whole device pixels where it fits.
+// over it like the DLL's GDI text over its compose surface, and its size on
+// the page.
 class Picture {
   constructor(canvas, stage) {
     this.canvas = canvas;
@@ -31,18 +31,26 @@ class Picture {
     const ctx = this.ctx;
     ctx.putImageData(this.image, 0, 0);
     if (info === null && message === null) return;
-    ctx.font = '10px Arial, sans-serif';
+    // The plug-in's 10-pixel text and places, grown with the picture so they
+    // stay readable on a large frame or a picture shown shrunk.
+    const s = this.textScale();
+    ctx.font = `${10 * s}px Arial, sans-serif`;
     ctx.textBaseline = 'top';
     if (info !== null) {
       const lines = info.split('\n');
-      for (let i = 0; i < lines.length; ++i) this.shadowText(lines[i], 20, 30 + 10 * i);
+      for (let i = 0; i < lines.length; ++i) this.shadowText(lines[i], 20 * s, (30 + 10 * i) * s, s);
     }
-    if (message !== null) this.shadowText(message, 30, this.canvas.height - 20);
+    if (message !== null) this.shadowText(message, 30 * s, this.canvas.height - 20 * s, s);
   }
 
-  shadowText(text, x, y) {
+  textScale() {
+    const shown = this.canvas.clientHeight * (window.devicePixelRatio || 1) / this.canvas.height;
+    return Math.max(1, this.canvas.height / 480, shown > 0 ? 1 / shown : 1);
+  }
+
+  shadowText(text, x, y, s) {
     this.ctx.fillStyle = '#000';
-    this.ctx.fillText(text, x + 1, y + 1);
+    this.ctx.fillText(text, x + s, y + s);
     this.ctx.fillStyle = '#fff';
     this.ctx.fillText(text, x, y);
   }
@@ -70,8 +78,9 @@ class Picture {
     ctx.textAlign = 'start';
   }
 
-  // Whole device pixels per engine pixel when the picture fits that way;
-  // otherwise it is scaled down to fit.
+  // As large as the stage allows, keeping the aspect ratio; at a whole
+  // multiple every engine pixel is a sharp block, between them it is smoothed
+  // rather than drawn as blocks of uneven size.
   layout() {
     const w = this.canvas.width, h = this.canvas.height;
     if (this.bare) {
@@ -80,11 +89,11 @@ class Picture {
       return;
     }
     const dpr = window.devicePixelRatio || 1;
-    const availW = this.stage.clientWidth * dpr, availH = this.stage.clientHeight * dpr;
-    let scale = Math.floor(Math.min(availW / w, availH / h));
-    if (scale < 1) scale = Math.min(availW / w, availH / h);
+    const scale = Math.min((this.stage.clientWidth * dpr) / w, (this.stage.clientHeight * dpr) / h);
+    if (!(scale > 0)) return;
     this.canvas.style.width = `${(w * scale) / dpr}px`;
     this.canvas.style.height = `${(h * scale) / dpr}px`;
+    this.canvas.style.imageRendering = Number.isInteger(scale) ? 'pixelated' : 'auto';
   }
 
   // The stage's size in device pixels, for "Fit the window".

@@ -16,13 +16,14 @@ function hasWasmSimd() {
   const A = VeluneAddress;
   const $ = (id) => document.getElementById(id);
   const picture = new Picture($('picture'), $('stage'));
-  const feed = new AudioFeed();
+  const feed = new AudioFeed($('song'));
+  const playlist = new Playlist();
   let M = null;
   let running = false;
-  let title = '';
 
   picture.bare = A.bare;
   if (A.bare) document.body.classList.add('bare');
+  else if (A.deterministic) document.body.classList.add('replay');
   picture.canvas.width = A.width;
   picture.canvas.height = A.height;
   picture.layout();
@@ -45,13 +46,19 @@ function hasWasmSimd() {
 
   createVelune().then(start, (e) => {
     veluneStatus.state = 'failed';
-    showError(`Velune could not start in this browser: ${e && e.message ? e.message : e}`);
+    if (location.protocol === 'file:') {
+      showError('Velune must be served by a web server; opened from disk, the page may not load its engine. ' +
+        'Run “make web-demo” in the source folder and open http://localhost:8020/ (or serve build/web/ with any web server).');
+    } else {
+      showError(`Velune's engine could not be loaded: ${e && e.message ? e.message : e}. Reload the page to try again.`);
+    }
   });
 
   function start(module) {
     M = module;
     if (A.deterministic) return startDeterministic();
-    const seed = (Date.now() % 2147483647) | 0;
+    const link = SceneLink.read();
+    const seed = link.seedGiven ? A.seed : (Date.now() % 2147483647) | 0;
     if (!A.sizeGiven) rememberedSize();
     const [w, h] = A.sizeGiven ? [A.width, A.height] : chosenSize();
     if (A.sizeGiven) addSizeOption(w, h);
@@ -59,10 +66,11 @@ function hasWasmSimd() {
       showError(`There is not enough memory for a ${w} × ${h} picture.`);
       return;
     }
+    M._velune_unlock(link.unlockRenderer, link.unlockTransform);
     running = true;
     veluneStatus.state = 'running';
     picture.attach(M, w, h);
-    wireControls();
+    VelunePage.wire({ M, A, picture, feed, playlist, seed, showError, clearError });
     requestAnimationFrame(liveFrame);
   }
 
@@ -89,10 +97,14 @@ function hasWasmSimd() {
       veluneStatus.state = 'done';
       return;
     }
+    const command = ['velune-render', A.renderer >= 0 ? `--renderer ${A.renderer}` : '',
+      A.transform >= 0 ? `--transform ${A.transform}` : '', `--seed ${A.seed} --size ${A.width}x${A.height}`,
+      `--frames ${A.frames}`].filter(Boolean).join(' ');
     const step = () => {
       M._velune_frame();
       veluneStatus.frames += 1;
       picture.draw(null, null);
+      if (!A.bare) $('now').textContent = `Replaying ${command}: frame ${veluneStatus.frames} of ${A.frames}`;
       if (veluneStatus.frames < A.frames) requestAnimationFrame(step);
       else veluneStatus.state = 'done';
     };
@@ -121,85 +133,7 @@ function hasWasmSimd() {
     const info = M._velune_info(performance.now(), picture.canvas.width, picture.canvas.height);
     const message = M._velune_message();
     picture.draw(info ? M.UTF8ToString(info) : null, message ? M.UTF8ToString(message) : null);
-    updateLabels();
-  }
-
-  // The names are the engine's constant strings: their addresses tell when
-  // the label needs new text, so a frame builds none.
-  const labelled = { renderer: 0, transform: 0, title: null };
-  function updateLabels() {
-    const r = M._velune_renderer_name(), t = M._velune_transform_name();
-    if (r === labelled.renderer && t === labelled.transform && title === labelled.title) return;
-    labelled.renderer = r;
-    labelled.transform = t;
-    labelled.title = title;
-    refreshLabels();
-  }
-  function refreshLabels() {
-    const r = labelled.renderer, t = labelled.transform;
-    $('now').textContent = `${title || 'No song'} · ${M.UTF8ToString(r)} · ${M.UTF8ToString(t)}`;
-    $('k118').setAttribute('aria-pressed', String(!!M._velune_renderer_locked()));
-    $('k119').setAttribute('aria-pressed', String(!!M._velune_transform_locked()));
-  }
-
-  function setSong(name) {
-    title = name;
-    M.stringToUTF8(name, M._velune_title(), 256);
-  }
-
-  // --- sources
-  async function playFile(file) {
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const ctx = feed.ensureContext();
-    let buffer;
-    try {
-      buffer = await ctx.decodeAudioData(bytes.buffer.slice(0));
-    } catch (e) {
-      showError(`“${file.name}” could not be played: this browser cannot decode it. Try an MP3, Ogg, FLAC or WAV file.`);
-      return;
-    }
-    clearError();
-    setSong(titleFromTags(bytes) || titleFromFileName(file.name));
-    await feed.play(buffer, false);
-  }
-
-  async function playTune() {
-    const ctx = feed.ensureContext();
-    const seconds = 32;
-    const ptr = M._velune_make_tune(feed.songIndex % 3, seconds, 7) >> 1;
-    const frames = M._velune_tune_frames();
-    const pcm = M.HEAP16.subarray(ptr, ptr + 2 * frames);
-    const buffer = ctx.createBuffer(2, frames, 44100);
-    const left = buffer.getChannelData(0), right = buffer.getChannelData(1);
-    for (let i = 0; i < frames; ++i) {
-      left[i] = pcm[2 * i] / 32768;
-      right[i] = pcm[2 * i + 1] / 32768;
-    }
-    clearError();
-    setSong(`Velune Tune ${(feed.songIndex % 3) + 1}`);
-    await feed.play(buffer, true);
-  }
-
-  async function useMicrophone() {
-    try {
-      await feed.listen();
-    } catch (e) {
-      const denied = e && (e.name === 'NotAllowedError' || e.name === 'SecurityError');
-      const missing = e && (e.name === 'NotFoundError' || e.name === 'OverconstrainedError');
-      showError(denied ? 'The microphone was not allowed. Allow it in the address bar\'s site settings, then press Microphone again.'
-        : missing ? 'No microphone was found.'
-          : `The microphone could not be opened: ${e && e.message ? e.message : e}`);
-      return;
-    }
-    clearError();
-    setSong('Microphone');
-  }
-
-  // --- keys, buttons, size, full screen
-  const keyCodes = { Space: 32, F4: 115, F5: 116, F6: 117, F7: 118, F8: 119, F9: 120 };
-
-  function press(code) {
-    if (M._velune_key(code) && labelled.renderer) refreshLabels();
+    VelunePage.frame();
   }
 
   // The size choice outlives the page, as the plug-in keeps its resolution.
@@ -224,48 +158,11 @@ function hasWasmSimd() {
     select.value = value;
   }
 
-  function applySize() {
+  VelunePage.applySize = () => {
     try { localStorage.setItem('velune.size', $('size').value); } catch (e) { /* storage may be off */ }
     const [w, h] = chosenSize();
     if (w === M._velune_width() && h === M._velune_height()) return picture.layout();
     if (!M._velune_resize(w, h)) showError(`There is not enough memory for a ${w} × ${h} picture.`);
     picture.attach(M, M._velune_width(), M._velune_height());
-  }
-
-  function wireControls() {
-    // The sound may start only inside the user's gesture; decoding comes later.
-    const wake = () => feed.ensureContext().resume();
-    $('file').addEventListener('click', wake);
-    $('file').addEventListener('change', (e) => {
-      const f = e.target.files && e.target.files[0];
-      if (f) playFile(f).catch((err) => showError(`The file could not be read: ${err.message || err}`));
-      e.target.value = '';
-    });
-    $('mic').addEventListener('click', useMicrophone);
-    $('tune').addEventListener('click', () => playTune().catch((err) => showError(`The tune could not play: ${err.message || err}`)));
-    for (const code of Object.values(keyCodes)) {
-      const b = $(`k${code}`);
-      if (b) b.addEventListener('click', () => press(code));
-    }
-    window.addEventListener('keydown', (e) => {
-      const code = keyCodes[e.code];
-      if (code === undefined || e.ctrlKey || e.metaKey || e.altKey) return;
-      if (e.target instanceof HTMLSelectElement || e.target instanceof HTMLInputElement) return;
-      e.preventDefault();   // F5 would reload, Space would scroll or press a button
-      press(code);
-    });
-    $('size').addEventListener('change', applySize);
-    $('full').addEventListener('click', () => {
-      if (document.fullscreenElement) document.exitFullscreen();
-      else if ($('stage').requestFullscreen) $('stage').requestFullscreen().catch((e) => showError(`Full screen was refused: ${e.message}`));
-      else showError('This browser offers no full screen for pages.');
-    });
-    let pending = 0;
-    const relayout = () => {
-      clearTimeout(pending);
-      pending = setTimeout(() => ($('size').value === 'window' ? applySize() : picture.layout()), 100);
-    };
-    window.addEventListener('resize', relayout);
-    document.addEventListener('fullscreenchange', relayout);
-  }
+  };
 })();
