@@ -34,7 +34,12 @@ SIZE Video::WindowedSize() const {
     MONITORINFO info;
     info.cbSize = sizeof info;
     const POINT corner = {windowX, windowY};
-    if (GetMonitorInfoA(MonitorFromPoint(corner, MONITOR_DEFAULTTONEAREST), &info)) {
+    // A window the monitor holds is left as asked (the work area just after
+    // a mode change can still be the old mode's); one it cannot hold is
+    // fitted to the work area.
+    if (GetMonitorInfoA(MonitorFromPoint(corner, MONITOR_DEFAULTTONEAREST), &info) &&
+        (outer.right - outer.left > info.rcMonitor.right - info.rcMonitor.left ||
+         outer.bottom - outer.top > info.rcMonitor.bottom - info.rcMonitor.top)) {
         FitWorkArea(&client, outer, info.rcWork);
         outer = client;
         dpi::AdjustForDpi(&outer, style & ~WS_VISIBLE, exStyle, scale);
