@@ -194,8 +194,8 @@ TEST(RobustFaults, FailureInBackgroundGivesTheWallpaperBack) {
     EXPECT_EQ(box.Ini("Display_Mode"), 2);
 }
 
-// A stored Background without overlay hardware opens Windowed, with a message,
-// and the settings then say Windowed.
+// A stored Background without overlay hardware (and no desktop shell) opens
+// Windowed, with a message, and the settings still say Background.
 TEST(RobustFaults, BackgroundWithoutOverlayOpensWindowed) {
     Sandbox box("nooverlay");
     box.WriteIni(std::string("Display_Mode=2\r\nFrames_Per_Scene=-1\r\nShow_Song_Title=0\r\n") + host_test::kQuietPicture);
