@@ -41,3 +41,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/render/CMakeLists.txt)
     target_compile_options(velune_web_bench_native PRIVATE ${VELUNE_WARNINGS})
   endif()
 endif()
+
+# velune-live: the engine in a desktop window, moved by the desktop's sound.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/live/CMakeLists.txt)
+  find_package(Threads REQUIRED)
+  add_subdirectory(tools/live)
+endif()

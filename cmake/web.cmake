@@ -50,7 +50,8 @@ if(EXISTS ${GTEST_DIR}/src/gtest-all.cc)
   target_compile_definitions(web_gtest PUBLIC GTEST_HAS_PTHREAD=0)
   add_executable(velune_pixel_tests
     ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp
-    ${CMAKE_SOURCE_DIR}/tests/unit/rgba_test.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/unit/rgba_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/unit/trig_bits_test.cpp)
   target_link_libraries(velune_pixel_tests PRIVATE velune_engine web_gtest)
   target_compile_options(velune_pixel_tests PRIVATE ${VELUNE_WARNINGS})
   target_link_options(velune_pixel_tests PRIVATE -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1)

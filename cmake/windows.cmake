@@ -39,12 +39,15 @@ target_compile_options(vis_velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS} -g ${R
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
 target_link_options(vis_velune PRIVATE ${STATIC_RUNTIME} -Wl,--subsystem,windows)
 target_link_libraries(vis_velune PRIVATE ${WIN_LIBS})
-if(VELUNE_SOURCE_DATE_EPOCH)
-  # The PE timestamp is the commit's, and a new commit relinks.
-  set_target_properties(vis_velune PROPERTIES
-    RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELUNE_SOURCE_DATE_EPOCH}"
-    LINK_DEPENDS ${CMAKE_BINARY_DIR}/source_date_epoch.txt)
-endif()
+# The PE timestamp of a shipped program is the commit's, and a new commit relinks.
+function(velune_stamp_link target)
+  if(VELUNE_SOURCE_DATE_EPOCH)
+    set_target_properties(${target} PROPERTIES
+      RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELUNE_SOURCE_DATE_EPOCH}"
+      LINK_DEPENDS ${CMAKE_BINARY_DIR}/source_date_epoch.txt)
+  endif()
+endfunction()
+velune_stamp_link(vis_velune)
 
 # The release folder: the stripped DLL with a debug link to its debug file,
 # and the readme and wallpaper beside it. Every test runs this DLL.
@@ -60,6 +63,27 @@ add_custom_command(TARGET vis_velune POST_BUILD
           $<TARGET_FILE:vis_velune> vis_velune.dll
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release)
 
+# velune.exe: the DLL hosted for whatever the computer plays (WASAPI loopback).
+file(GLOB PLAYER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/player/*.cpp)
+if(PLAYER_SOURCES)
+  add_executable(velune ${PLAYER_SOURCES} ${CMAKE_SOURCE_DIR}/tools/audio/analyzer.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/fft.cpp ${CMAKE_SOURCE_DIR}/tools/audio/sound_feed.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/sound_ring.cpp ${CMAKE_SOURCE_DIR}/tools/audio/stereo_resampler.cpp
+    ${CMAKE_SOURCE_DIR}/tools/audio/wav_file.cpp ${CMAKE_SOURCE_DIR}/tools/host/plugin_loader.cpp
+    ${CMAKE_SOURCE_DIR}/tools/host/screen_capture.cpp)
+  target_include_directories(velune PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
+    ${CMAKE_SOURCE_DIR}/tools/host)
+  target_compile_options(velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS} ${REPRODUCIBLE_FLAGS})
+  target_link_options(velune PRIVATE ${STATIC_RUNTIME} -mwindows)
+  target_link_libraries(velune PRIVATE ole32 ksuser winmm gdi32 user32)
+  add_dependencies(velune vis_velune)
+  velune_stamp_link(velune)
+  # Shipped stripped, beside the DLL it loads.
+  add_custom_command(TARGET velune POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/release
+    COMMAND ${VELUNE_STAMPED} ${CMAKE_OBJCOPY} --strip-all $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/velune.exe)
+endif()
+
 # The zip and the installer, packed from the release folder; the Wine tests
 # install and remove this installer.
 file(STRINGS ${CMAKE_SOURCE_DIR}/src/version.h VELUNE_VERSION_LINE REGEX "define VELUNE_VERSION_TEXT ")
@@ -70,7 +94,7 @@ set(VELUNE_ZIP ${VELUNE_PACKAGE_DIR}/vis_velune-${VELUNE_VERSION}.zip)
 add_custom_command(OUTPUT ${VELUNE_SETUP} ${VELUNE_ZIP}
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/package-release ${CMAKE_BINARY_DIR}/release ${VELUNE_PACKAGE_DIR}
           ${VELUNE_SOURCE_DATE_EPOCH}
-  DEPENDS vis_velune ${CMAKE_SOURCE_DIR}/installer/velune.nsi ${CMAKE_SOURCE_DIR}/scripts/package-release
+  DEPENDS vis_velune velune ${CMAKE_SOURCE_DIR}/installer/velune.nsi ${CMAKE_SOURCE_DIR}/scripts/package-release
           ${CMAKE_SOURCE_DIR}/src/version.h ${CMAKE_SOURCE_DIR}/src/dialogs/velune.ico
           ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.txt ${CMAKE_SOURCE_DIR}/src/dialogs/vis_velune.bmp
   VERBATIM)
@@ -86,36 +110,17 @@ if(HOST_SOURCES)
   target_link_libraries(velune-host PRIVATE gdi32 user32 comctl32 winmm)
 endif()
 
+
 enable_testing()
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-file(GLOB WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp)
-add_executable(velune_wine_tests ${WINE_TEST_SOURCES})
-target_include_directories(velune_wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
-target_compile_options(velune_wine_tests PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
-target_link_options(velune_wine_tests PRIVATE ${STATIC_RUNTIME})
-target_link_libraries(velune_wine_tests PRIVATE gtest gtest_main gdi32 user32 winmm)
-target_compile_definitions(velune_wine_tests PRIVATE
-  VELUNE_RELEASE_DIR="Z:${CMAKE_BINARY_DIR}/release")
-add_dependencies(velune_wine_tests vis_velune)
-# The release checks: the version API, the registry, and the installer.
-target_link_libraries(velune_wine_tests PRIVATE version advapi32 shell32)
-target_compile_definitions(velune_wine_tests PRIVATE VELUNE_SETUP_PATH="Z:${VELUNE_SETUP}")
-add_dependencies(velune_wine_tests velune_package)
-if(TARGET velune-host)
-  add_dependencies(velune_wine_tests velune-host)
-endif()
-add_test(NAME wine COMMAND velune_wine_tests)
-# One Wine prefix (and one Xvfb) per build folder, so two builds never share a desktop.
-set_tests_properties(wine PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 1200
-  ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
-
 # The SIMD paths compiled for the shipped 32-bit target (real MMX registers, not
 # the SSE emulation a 64-bit compiler substitutes) against their references.
 set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/truncate_test.cpp
-  ${CMAKE_SOURCE_DIR}/tests/unit/map_checksum_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/transform_spread_test.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/unit/map_checksum_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/transform_spread_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/unit/trig_bits_test.cpp)
 add_executable(velune_simd_tests ${SIMD_TEST_SOURCES} ${ENGINE_DLL_SOURCES})
 target_include_directories(velune_simd_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
   ${CMAKE_SOURCE_DIR}/tests/unit)
@@ -123,8 +128,8 @@ target_compile_options(velune_simd_tests PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS}
 target_link_options(velune_simd_tests PRIVATE ${STATIC_RUNTIME})
 target_link_libraries(velune_simd_tests PRIVATE gtest gtest_main)
 add_test(NAME simd32 COMMAND velune_simd_tests)
-set_tests_properties(simd32 PROPERTIES TIMEOUT 300
-  ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+set_tests_properties(simd32 PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_prefixes
+  ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-simd32;DISPLAY=")
 
 # Desktop tests: a ddraw.dll that fails on cue, put in front of the system's
 # only beside a private copy of the player (so it is built into its own
@@ -140,7 +145,6 @@ add_executable(velune-intruder ${CMAKE_SOURCE_DIR}/tools/intruder/velune_intrude
 target_compile_options(velune-intruder PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
 target_link_options(velune-intruder PRIVATE ${STATIC_RUNTIME})
 target_link_libraries(velune-intruder PRIVATE user32 gdi32)
-add_dependencies(velune_wine_tests ddraw_faults velune-intruder)
 
 # The 32-bit benchmark: the engine as the DLL builds it, as a console program
 # run under Wine (scripts/wine-run build/.../velune_bench32.exe [section]).
@@ -156,4 +160,15 @@ target_include_directories(velune-shell PRIVATE ${CMAKE_SOURCE_DIR}/tools)
 target_compile_options(velune-shell PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
 target_link_options(velune-shell PRIVATE ${STATIC_RUNTIME} -mwindows)
 target_link_libraries(velune-shell PRIVATE user32 gdi32)
-add_dependencies(velune_wine_tests velune-shell)
+
+include(${CMAKE_SOURCE_DIR}/cmake/wine_tests.cmake)
+
+# velune.exe under Wine with each sound path Wine offers (tests/live), in a
+# prefix and an Xvfb of its own that wine-run makes.
+if(TARGET velune)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME player COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/live/run_player_tests.py
+           $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/vis_velune.dll ${CMAKE_BINARY_DIR}/player-tests)
+  set_tests_properties(player PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED wine_prefixes
+    ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-player;DISPLAY=")
+endif()

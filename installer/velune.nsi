@@ -1,7 +1,8 @@
 ; The Velune installer: puts the plug-in into the Plugins folder of a Winamp
 ; or WACUP folder,
-; with an uninstaller beside it that removes exactly what was put there.
-;   makensis -DSRC=<repo>/src -DFILES=<folder with the three files> -DOUTFILE=<setup.exe> velune.nsi
+; with velune.exe (the plug-in without the player) beside it and its Start
+; menu entry, and an uninstaller that removes exactly what was put there.
+;   makensis -DSRC=<repo>/src -DFILES=<folder with the shipped files> -DOUTFILE=<setup.exe> velune.nsi
 ; Silent: setup.exe /S /D=C:\Program Files\Winamp   (/D= last, without quotes)
 ; Silent removal that also drops the settings: vis_velune_uninstall.exe /S /REMOVESETTINGS
 
@@ -155,6 +156,12 @@ Section "${NAME}"
   File "${FILES}/vis_velune.dll"
   File "${FILES}/vis_velune.txt"
   File "${FILES}/vis_velune.bmp"
+  ; Velune without the player, for whatever the computer plays; it loads the
+  ; DLL beside it and shares its settings.
+  File "${FILES}/velune.exe"
+  SetShellVarContext all
+  CreateShortCut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\Plugins\velune.exe" "" "$INSTDIR\Plugins\velune.exe" 0 \
+    SW_SHOWNORMAL "" "${NAME} for whatever the computer plays"
   WriteUninstaller "$INSTDIR\Plugins\${UNINSTALLER}"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME} ${VERSION} (${PLAYERS} plug-in)"
@@ -173,7 +180,10 @@ Section "Uninstall"
   Delete "$INSTDIR\vis_velune.dll"
   Delete "$INSTDIR\vis_velune.txt"
   Delete "$INSTDIR\vis_velune.bmp"
+  Delete "$INSTDIR\velune.exe"
   Delete "$INSTDIR\${UNINSTALLER}"
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${NAME}.lnk"
 
   ; The settings are the user's: they go only when asked for.
   StrCpy $0 0

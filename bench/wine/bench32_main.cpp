@@ -3,7 +3,7 @@
 //   1. the displacement paths against a streaming pass over the same bytes;
 //   2. YUV compose against memcpy of the same bytes;
 //   3. map generation of all 15 transforms, now and as first written;
-//   4. scene changes: for every transform, the worst frame within 30 frames
+//   4. scene changes: for every transform, the worst frame from the change until the new map is in use
 //      of a real Choose against the steady frame before it.
 // Every figure is a median of repeated runs; compare ratios, not times.
 #include <algorithm>
@@ -174,11 +174,44 @@ public:
     int position = 0;
 };
 
+// Frames from a change on that can differ from a steady one: the choice, the
+// generation's frames and the first with the new map.
+constexpr int kWindow = kGenerationFramesSmall + 3;
+
+// The dearest frame's share of a spread generation, in ms: every
+// ContinueGeneration of one map timed alone, each at its fastest over the
+// trials (preemption only adds time), the slowest of them. A load that
+// scatters whole frames barely touches this figure.
+double GenerationChunkMs(int index, const Size& s) {
+    constexpr int kTrials = 5;
+    std::vector<double> fastest;
+    Transform t;
+    int lock = 3;
+    t.lockedTransform = &lock;
+    t.Init(s.width, s.height);
+    t.ContinueGeneration();
+    lock = index;
+    for (int k = 0; k < kTrials; ++k) {
+        SeedRandom(20261207u + k);
+        t.Choose(0);
+        for (int i = 0; t.GenerationPending(); ++i) {
+            const Clock::time_point a = Clock::now();
+            t.ContinueGeneration();
+            const double ms = Seconds(a, Clock::now()) * 1e3;
+            if (i >= static_cast<int>(fastest.size())) fastest.push_back(1e30);
+            fastest[i] = std::min(fastest[i], ms);
+        }
+    }
+    return *std::max_element(fastest.begin(), fastest.end());
+}
+
 void BenchSceneChanges() {
     std::printf("\n== scene changes: frame = scene step + compose (32-bit RGB) + flip\n");
-    std::printf("   steady = median of 20 frames before the change, worst = the slowest of the 31 frames from the\n");
-    std::printf("   change on, each frame position at its fastest over 7 trials; steady before / after (new map\n");
-    std::printf("   in use); ratio = worst / the larger steady\n");
+    std::printf("   steady = median of 20 frames before the change, worst = the slowest of the %d frames from the\n",
+                kWindow);
+    std::printf("   change on (the map's generation and its first use), each frame position at its fastest over\n");
+    std::printf("   7 trials; steady before / after (new map\n");
+    std::printf("   in use); ratio = worst / the larger steady; chunk = the dearest frame's generation alone (ms)\n");
     uint8_t spectrum[2 * kAudioSamples], waveform[2 * kAudioSamples];
     for (int i = 0; i < 2 * kAudioSamples; ++i) {
         spectrum[i] = static_cast<uint8_t>(200 - (i % kAudioSamples) / 3);
@@ -204,8 +237,8 @@ void BenchSceneChanges() {
             display.SwapFrameBuffers();
             return Seconds(a, Clock::now()) * 1e3;
         };
-        // One trial: the median of 20 steady frames, then the worst of the 31
-        // frames from the change on (a change with index -1 is none: the
+        // One trial: the median of 20 steady frames, then the worst of the
+        // kWindow frames from the change on (a change with index -1 is none: the
         // control, which shows what the machine's load alone does).
         auto trial = [&](int index, double* steadyMs, std::vector<double>* times, int* framesToMap,
                          double* steadyAfterMs) {
@@ -221,13 +254,13 @@ void BenchSceneChanges() {
                 scene.framesPerScene = scene.frameCounter;
             }
             *framesToMap = -1;
-            for (int i = 0; i <= 30; ++i) {
+            for (int i = 0; i < kWindow; ++i) {
                 times->push_back(frame());
                 scene.framesPerScene = -1;
                 if (*framesToMap < 0 && !display.transform->GenerationPending()) *framesToMap = i;
             }
             // The new scene's own steady frame, once its map is in use.
-            for (int i = 31; i < 2000 && display.transform->GenerationPending(); ++i) {
+            for (int i = kWindow; i < 2000 && display.transform->GenerationPending(); ++i) {
                 frame();
                 if (!display.transform->GenerationPending()) *framesToMap = i;
             }
@@ -241,9 +274,9 @@ void BenchSceneChanges() {
         // position after the change is taken as its fastest over the trials,
         // and the steady frame as the fastest trial's median.
         constexpr int kTrials = 7;
-        double worstRatio = 0;
+        double worstRatio = 0, worstChunkRatio = 0;
         for (int index = -1; index < kTransformCount; ++index) {
-            std::vector<double> fastest(31, 1e30);
+            std::vector<double> fastest(kWindow, 1e30);
             double steadyMs = 1e30, steadyAfterMs = 1e30;
             int framesToMap = 0;
             for (int k = 0; k < kTrials; ++k) {
@@ -252,18 +285,24 @@ void BenchSceneChanges() {
                 trial(index, &trialSteady, &times, &framesToMap, &trialAfter);
                 steadyMs = std::min(steadyMs, trialSteady);
                 steadyAfterMs = std::min(steadyAfterMs, trialAfter);
-                for (int i = 0; i <= 30; ++i) fastest[i] = std::min(fastest[i], times[i]);
+                for (int i = 0; i < kWindow; ++i) fastest[i] = std::min(fastest[i], times[i]);
             }
             const double worstMs = *std::max_element(fastest.begin(), fastest.end());
             // Against the steadier of the two scenes: a new map may simply cost
             // more to apply every frame, which is no hitch.
-            const double ratio = worstMs / std::max(steadyMs, steadyAfterMs);
+            const double steadier = std::max(steadyMs, steadyAfterMs);
+            const double ratio = worstMs / steadier;
+            const double chunkMs = index >= 0 ? GenerationChunkMs(index, s) : 0.0;
             if (index >= 0) worstRatio = std::max(worstRatio, ratio);
-            std::printf("%2d %-30s %4dx%-4d steady %6.3f / %6.3f  worst %7.3f  ratio %5.2fx  new map after %d frames\n",
+            if (index >= 0) worstChunkRatio = std::max(worstChunkRatio, (steadier + chunkMs) / steadier);
+            std::printf("%2d %-30s %4dx%-4d steady %6.3f / %6.3f  worst %7.3f  ratio %5.2fx  new map after %d frames"
+                        "  chunk %6.3f  steady+chunk %5.2fx\n",
                         index, index >= 0 ? kTransformNames[index] : "(no change: the machine alone)", s.width,
-                        s.height, steadyMs, steadyAfterMs, worstMs, ratio, framesToMap);
+                        s.height, steadyMs, steadyAfterMs, worstMs, ratio, framesToMap, chunkMs,
+                        (steadier + chunkMs) / steadier);
         }
-        std::printf("  worst ratio at %dx%d: %.2fx\n", s.width, s.height, worstRatio);
+        std::printf("  worst ratio at %dx%d: %.2fx; steady + dearest generation chunk: %.2fx\n", s.width, s.height,
+                    worstRatio, worstChunkRatio);
         std::fflush(stdout);
     }
 }

@@ -3,6 +3,7 @@
 #include "scene/color_cycler.h"
 #include "scene/random.h"
 #include "scene/scene.h"
+#include "transform/fast_trig.h"
 
 namespace {
 // Truncation toward zero, safe for infinities and NaN: anything that does not
@@ -60,8 +61,8 @@ void Scene::DrawCircle(double cx, double cy, double radius, uint32_t colour, boo
     for (int k = 0; k < points; ++k) {
         const double angle = k / radius;
         int ix, iy;
-        if (ToPixel(cx + radius * std::cos(angle), maxX, &ix) &&
-            ToPixel(cy + radius * std::sin(angle), maxY, &iy)) {
+        if (ToPixel(cx + radius * fasttrig::Cos(angle), maxX, &ix) &&
+            ToPixel(cy + radius * fasttrig::Sin(angle), maxY, &iy)) {
             uint32_t& p = frameBuffer[iy * width + ix];
             p = orMode ? (p | colour) : colour;
         }
@@ -73,8 +74,8 @@ void Scene::DrawBurst(double cx, double cy, double radius, int rays, int depth, 
     for (int r = 0; r < rays; ++r) {
         Random(100);  // drawn and discarded: keeps the sequence of draws
         const double angle = Random(100) * 0.06283;
-        const double ex = cx + radius * std::cos(angle);
-        const double ey = cy + radius * std::sin(angle);
+        const double ex = cx + radius * fasttrig::Cos(angle);
+        const double ey = cy + radius * fasttrig::Sin(angle);
         DrawLine(cx, cy, ex, ey, c, false);
         if (depth != 0) DrawBurst(ex, ey, radius * 0.5, rays, depth - 1, source);
     }

@@ -4,6 +4,7 @@
 
 #include "scene/random.h"
 #include "scene/scene.h"
+#include "transform/fast_trig.h"
 
 void Particle::Set(double nx, double ny, double nvx, double nvy, double nfriction) {
     x = nx;
@@ -72,7 +73,7 @@ void Particle::Attract(double px, double py, double strength, double maxPull) {
     if (d2 != 0.0) pull = strength / d2;
     else pull = strength > 0.0 ? HUGE_VAL : (strength < 0.0 ? -HUGE_VAL : 0.0);
     if (pull > maxPull) pull = maxPull;
-    const double angle = std::atan2(dy, dx);
-    vx += std::cos(angle) * pull;
-    vy += std::sin(angle) * pull;
+    const double angle = fasttrig::Atan2(dy, dx);
+    vx += fasttrig::Cos(angle) * pull;
+    vy += fasttrig::Sin(angle) * pull;
 }

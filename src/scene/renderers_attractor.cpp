@@ -6,6 +6,7 @@
 #include "scene/particle.h"
 #include "scene/random.h"
 #include "scene/scene.h"
+#include "transform/fast_trig.h"
 #include "transform/transform.h"
 
 namespace {
@@ -93,10 +94,10 @@ void Scene::RenderOrbitingParticlesVolume() {
     const double strength = OrbitStrength(widthD);
     const double dL = VolumeRatio(volumeLeft, volumePeak) * heightD * 0.5;
     const double dR = VolumeRatio(volumeRight, volumePeak) * heightD * 0.5;
-    const double a0x = halfWidthD + std::cos(angle) * dL;
-    const double a0y = halfHeightD + std::sin(angle) * dL;
-    const double a1x = halfWidthD - std::cos(angle) * dR;
-    const double a1y = halfHeightD - std::sin(angle) * dR;
+    const double a0x = halfWidthD + fasttrig::Cos(angle) * dL;
+    const double a0y = halfHeightD + fasttrig::Sin(angle) * dL;
+    const double a1x = halfWidthD - fasttrig::Cos(angle) * dR;
+    const double a1y = halfHeightD - fasttrig::Sin(angle) * dR;
     c0.Step();
     c1.Step();
     for (int i = 0; i < kVolumeGroupSize; ++i) Orbit(*this, particles[i], a0x, a0y, strength, c0.GetColor());

@@ -4,6 +4,7 @@
 #include "scene/color_cycler.h"
 #include "scene/random.h"
 #include "scene/scene.h"
+#include "transform/fast_trig.h"
 
 namespace {
 
@@ -71,10 +72,10 @@ void Scene::RenderHypnotizer() {
     const int n = height / 4;
     const int d = n / 10;
     if (n > 1 && d != 0) {
-        const double cx1 = width * 0.5 + std::cos(angle) * radiusA;
-        const double cy1 = height * 0.5 + std::sin(angle) * radiusA;
-        const double cx2 = width * 0.5 - std::cos(angle) * radiusB;
-        const double cy2 = height * 0.5 - std::sin(angle) * radiusB;
+        const double cx1 = width * 0.5 + fasttrig::Cos(angle) * radiusA;
+        const double cy1 = height * 0.5 + fasttrig::Sin(angle) * radiusA;
+        const double cx2 = width * 0.5 - fasttrig::Cos(angle) * radiusB;
+        const double cy2 = height * 0.5 - fasttrig::Sin(angle) * radiusB;
         int c = 2 * n - 1;
         for (int k = 1; k < n; k += d) {
             // Inner rings brighter than outer ones.
@@ -107,8 +108,8 @@ void Scene::RenderVolumeLines() {
     const uint32_t colourA = a.Step();
     const uint32_t colourB = b.Step();
 
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
+    const double c = fasttrig::Cos(angle);
+    const double s = fasttrig::Sin(angle);
     DrawLine(halfWidthD, halfHeightD, halfWidthD + c * lengthL, halfHeightD + s * lengthL, colourA, orMode);
     DrawLine(halfWidthD, halfHeightD, halfWidthD - c * lengthR, halfHeightD - s * lengthR,
              secondColour ? colourB : colourA, orMode);

@@ -4,6 +4,7 @@
 #include "scene/color_cycler.h"
 #include "scene/random.h"
 #include "scene/scene.h"
+#include "transform/fast_trig.h"
 #include "transform/transform.h"
 
 namespace {
@@ -15,8 +16,8 @@ void DrawSparkleStar(Scene& scene, double cx, double cy, double radius, const Co
     for (int ray = 0; ray < 3; ++ray) {
         Random(100);  // drawn and discarded, like every burst ray
         const double a = Random(100) * 0.06283;
-        const double ex = cx + std::cos(a) * radius;
-        const double ey = cy + std::sin(a) * radius;
+        const double ex = cx + fasttrig::Cos(a) * radius;
+        const double ey = cy + fasttrig::Sin(a) * radius;
         scene.DrawLine(cx, cy, ex, ey, colour, false);
         scene.DrawBurst(ex, ey, radius * 0.5, 3, 2, source);
     }
@@ -71,10 +72,10 @@ const DropRings& Rings() {
             r.points[j] = j == 0 ? 0 : 1 - static_cast<int>(radius * -6.283);  // as DrawCircle counts
             for (int k = 0; k < r.points[j]; ++k) {
                 const double angle = k / radius;
-                r.x[j][k] = radius * std::cos(angle);
-                r.y[j][k] = radius * std::sin(angle);
+                r.x[j][k] = radius * fasttrig::Cos(angle);
+                r.y[j][k] = radius * fasttrig::Sin(angle);
             }
-            for (int c = 0; c < 3; ++c) r.colour[c][j] = ScaleColor(std::cos(j * 0.15) * 8.0, kPaintPalette[c]);
+            for (int c = 0; c < 3; ++c) r.colour[c][j] = ScaleColor(fasttrig::Cos(j * 0.15) * 8.0, kPaintPalette[c]);
         }
         return r;
     }();
@@ -99,8 +100,8 @@ void Scene::RenderSparkles() {
     static double spin = 0.0;
 
     applyTransform = 1;
-    const double offX = std::cos(angle) * widthD / 4;
-    const double offY = std::sin(angle) * widthD / 4;
+    const double offX = fasttrig::Cos(angle) * widthD / 4;
+    const double offY = fasttrig::Sin(angle) * widthD / 4;
     if (firstFrame != 0) spin = 6.283 / ((Random(6) - 3) * 60.0 + 1.01);
     const double rL = volumeLeft * heightD / 128;
     const double rR = volumeRight * heightD / 128;

@@ -5,6 +5,7 @@
 #include "scene/color_cycler.h"
 #include "scene/random.h"
 #include "scene/scene.h"
+#include "transform/fast_trig.h"
 #include "transform/transform.h"
 
 namespace {
@@ -26,7 +27,7 @@ void Scene::RenderPlainVanillaWaveforms() {
     c2.SetLeader(&c1);
     if (firstFrame != 0) style = Random(1) == 0 ? 1 : 0;
 
-    const int offset = static_cast<int>(std::sin(phase) * heightD * 0.45454545454545453);
+    const int offset = static_cast<int>(fasttrig::Sin(phase) * heightD * 0.45454545454545453);
     const double baseLeft = halfHeight + offset;
     const double baseRight = halfHeight - offset;
     const double baseMid = halfHeight;
@@ -80,7 +81,7 @@ void Scene::RenderWavyCircle() {
         // Out through the samples and back, so the ring closes on itself.
         const int j = i < kAudioSamples ? i : 1151 - i;
         const double r = waveMid[j] / 8 + baseRadius;
-        PlotPixel(halfWidthD + r * std::sin(angle), halfHeightD + r * std::cos(angle), ring, !centred);
+        PlotPixel(halfWidthD + r * fasttrig::Sin(angle), halfHeightD + r * fasttrig::Cos(angle), ring, !centred);
     }
 
     if (!centred) return;
@@ -88,7 +89,7 @@ void Scene::RenderWavyCircle() {
     c.Step();
     d.Step();
     e.Step();
-    const double k = std::fabs(2 * std::sin(starPhase));
+    const double k = std::fabs(2 * fasttrig::Sin(starPhase));
     PutPixel(halfWidth - 1, halfHeight, b.ScaledStep(k));
     PutPixel(halfWidth + 1, halfHeight, c.ScaledStep(k));
     PutPixel(halfWidth, halfHeight + 1, d.ScaledStep(k));
@@ -120,7 +121,7 @@ void Scene::RenderMovingVolumeCircle() {
     const double radius = heightD * volumeMid * volumeMid / 2048;
     for (int k = 0; k < 360; ++k) {
         const double angle = k * 0.017453333333333335;
-        PlotPixel(centreX + radius * std::cos(angle), halfHeightD + radius * std::sin(angle), colour, false);
+        PlotPixel(centreX + radius * fasttrig::Cos(angle), halfHeightD + radius * fasttrig::Sin(angle), colour, false);
     }
 
     if (!CentreHint(*this)) return;

@@ -1,10 +1,13 @@
 #pragma once
-// Sine and cosine from polynomials, for map generation. The library's x87
-// versions cost 40-50 ns a call in the DLL; these use only +, -, x and one
-// rounding, so the x87 build (at 53-bit precision) and an SSE2 build give the
-// same bits, and both stay within an ulp or two of the correctly rounded value.
+// Sine and cosine from polynomials, for map generation and drawing. The
+// library's x87 versions cost 40-50 ns a call in the DLL, and the three
+// libraries (glibc, emscripten's, msvcrt) differ in last bits; these use only
+// +, -, x, one rounding and the exact fmod and floor, so the x87 build (at
+// 53-bit precision), SSE2 and WebAssembly give the same bits, within an ulp
+// or two of the correctly rounded value.
 #include <cmath>
 
+#include "transform/fast_atan.h"
 #include "transform/map_job.h"
 
 #if defined(__i386__) && !defined(__SSE2__)
@@ -40,8 +43,11 @@ constexpr double kHalfPi1 = 1.5707963267341256;
 constexpr double kHalfPi2 = 6.077100506303966e-11;
 constexpr double kHalfPi3 = 2.0222662487959506e-21;
 constexpr double kTwoOverPi = 0.6366197723675814;
-// Beyond this the three-part reduction loses bits: the library takes over.
+// Beyond this the three-part reduction loses bits: ReduceLarge takes over.
 constexpr double kReducedLimit = 1.0e5;
+// pi/2 as the double nearest it and what that double misses.
+constexpr double kHalfPiHi = 1.5707963267948966;
+constexpr double kHalfPiLo = 6.123233995736766e-17;
 
 // Minimax polynomials on |y| <= pi/4 (the classic fdlibm kernels), within an
 // ulp of the true values.
@@ -73,6 +79,30 @@ inline void SinCosSmall(double y, double* s, double* c) {
     *c = 1.0 - 0.5 * z + (z * z) * (1.0 / 24 + z * (-1.0 / 720 + z * (1.0 / 40320)));
 }
 
+// Phases that grow frame after frame leave the three-part range within
+// minutes. fmod is exact in every library, so x = n (pi/2)_hi + r holds
+// exactly, and the part of pi/2 beyond its double then comes off r: the
+// reduced argument stays within about an ulp. Puts x
+// reduced to about [-pi/4, pi/4] into *y and its quadrant into *k; false for
+// an infinite or not-a-number x.
+template <class Isa>
+inline bool ReduceLarge(double x, int* k, double* y) {
+    const double ax = std::fabs(x);
+    if (!(ax <= 1.7976931348623157e308)) return false;
+    const double r = std::fmod(ax, kHalfPiHi);
+    const double n = std::floor((ax - r) / kHalfPiHi + 0.5);
+    // Beyond 2^50 not even the integer part of x / (pi/2) is exact: the
+    // result is then the sine of r, still the same bits everywhere.
+    const double rest = n < 0x1p50 ? r - n * kHalfPiLo : r;  // in (-2^-50, pi/2)
+    // One more quarter when rest passed pi/4, then the sign of x.
+    const int step = rest > 0.7853981633974483 ? 1 : 0;
+    const double reduced = step ? (rest - kHalfPiHi) - kHalfPiLo : rest;
+    const int quadrant = static_cast<int>(std::fmod(n, 4.0)) + step;
+    *y = x < 0.0 ? -reduced : reduced;
+    *k = x < 0.0 ? -quadrant : quadrant;
+    return true;
+}
+
 template <class Isa>
 inline void SinCos(double x, double* s, double* c) {
     if (std::fabs(x) <= 0.03125) {
@@ -84,14 +114,16 @@ inline void SinCos(double x, double* s, double* c) {
         *c = CosKernel<Isa>(x);
         return;
     }
-    if (!(std::fabs(x) < kReducedLimit)) {  // huge or not a number
-        *s = std::sin(x);
-        *c = std::cos(x);
+    int k;
+    double y;
+    if (std::fabs(x) < kReducedLimit) {
+        k = RoundToInt<Isa>(x * kTwoOverPi);
+        const double kd = k;
+        y = ((x - kd * kHalfPi1) - kd * kHalfPi2) - kd * kHalfPi3;
+    } else if (!ReduceLarge<Isa>(x, &k, &y)) {  // infinite or not a number
+        *s = *c = x - x;
         return;
     }
-    const int k = RoundToInt<Isa>(x * kTwoOverPi);
-    const double kd = k;
-    const double y = ((x - kd * kHalfPi1) - kd * kHalfPi2) - kd * kHalfPi3;
     const double sy = SinKernel<Isa>(y);
     const double cy = CosKernel<Isa>(y);
     switch (k & 3) {
@@ -115,5 +147,11 @@ inline double Cos(double x) {
     SinCos<Isa>(x, &s, &c);
     return c;
 }
+
+// For code built once, in its file's own instruction set: the renderers, the
+// particles and the primitives draw with these, never with the library's.
+inline double Sin(double x) { return Sin<IsaX87>(x); }
+inline double Cos(double x) { return Cos<IsaX87>(x); }
+inline double Atan2(double y, double x) { return Atan2<IsaX87>(y, x); }
 
 }  // namespace fasttrig

@@ -1,6 +1,5 @@
 #include "transform/transform.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -49,10 +48,7 @@ bool Transform::Init(int newWidth, int newHeight) {
         width = height = pixelCount = 0;
         return false;
     }
-    // Half a steady frame's cost on an SSE2 machine (about 2 ns a pixel for
-    // displacement, renderer and compose): 0.31 ms at 640x480, 2.1 ms at
-    // 1920x1080, so a frame that also generates stays well under twice.
-    generationBudgetSeconds = pixelCount * 1.0e-9;
+    generationRows = GenerationRowsFor(width, height);
     FillIdentity();
     // No old map of this size to show meanwhile: the first one is made at once.
     const bool spread = spreadGeneration;
@@ -171,13 +167,7 @@ void Transform::SwitchToPending() {
 void Transform::ContinueGeneration() {
     spreadGeneration = true;
     if (job.fill == nullptr) return;
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    // At least one row per frame, so a slow machine still gets there.
-    do {
-        FillRows(Pending(), job.nextRow + 1);
-    } while (job.nextRow < height &&
-             std::chrono::duration<double>(Clock::now() - start).count() < generationBudgetSeconds);
+    FillRows(Pending(), job.nextRow + (generationRows > 0 ? generationRows : 1));
     if (job.nextRow >= height) SwitchToPending();
 }
 

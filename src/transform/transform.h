@@ -44,8 +44,10 @@ public:
     // Generation. Generate() makes the whole map at once. Once the frame loop
     // drives ContinueGeneration, Choose only draws the new parameters (every
     // Random draw happens there, as before) and the rows follow over the next
-    // frames within a time budget; the old map and its three flags stay in use
-    // until the last row is written, then all four switch together.
+    // frames, generationRows a frame; the old map and its three flags stay in
+    // use until the last row is written, then all four switch together. The
+    // pace is counted in rows, never in time, so the frame on which a new map
+    // takes over is the same on every machine and under any load.
     void ContinueGeneration();
     bool GenerationPending() const { return job.fill != nullptr; }
     // Completes a pending generation now.
@@ -54,7 +56,7 @@ public:
     // Rows from the generators' SSE2 build (where CPUID reports SSE2) or the
     // x87 one; both give the same maps.
     bool sse2Rows;
-    double generationBudgetSeconds = 0.0;  // per ContinueGeneration; set by Init
+    int generationRows = 1;  // per ContinueGeneration; Init sets GenerationRowsFor(width, height)
 
     int32_t* sourceOffsets = nullptr;
     uint8_t* weights = nullptr;
@@ -104,3 +106,17 @@ private:
 };
 
 extern const char* const kTransformNames[kTransformCount];
+
+// Frames from a choice until its map takes over. Small frames cost little to
+// apply, so each may carry only a small share of a map: 90 frames up to
+// 1280x720's pixel count, 60 above (1.5 s and 1 s at 60 frames a second).
+constexpr int kGenerationFramesSmall = 90;
+constexpr int kGenerationFramesLarge = 60;
+constexpr int kGenerationLargePixels = 1280 * 720;
+// Rows per frame that finish a map of this size in that many frames.
+inline int GenerationRowsFor(int width, int height) {
+    const long long pixels = static_cast<long long>(width) * height;
+    const int frames = pixels > kGenerationLargePixels ? kGenerationFramesLarge : kGenerationFramesSmall;
+    const int rows = (height + frames - 1) / frames;
+    return rows > 0 ? rows : 1;
+}

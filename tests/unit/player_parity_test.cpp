@@ -21,16 +21,16 @@ public:
 
 }  // namespace
 
-TEST(PlayerParity, NativeFramesAreTheReference) {
+void ExpectReferenceFrames(const parity::Run& run) {
     ResetLastPlayPosition();
     SeedRandom(parity::kTime);
     const std::vector<audio::Track> songs = audio::MakeTrackList(parity::kSongs, parity::kSongSeconds, parity::kSongSeed);
     PlayerClockDisplay display;
     Scene scene(&display);
-    scene.framesPerScene = -1;
+    scene.framesPerScene = run.framesPerScene;
     scene.showSongTitle = 0;
-    scene.lockedRenderer = parity::kRenderer;
-    scene.lockedTransform = parity::kTransform;
+    scene.lockedRenderer = run.renderer;
+    scene.lockedTransform = run.transform;
     // As the display does on entering a mode: the transform knows the lock
     // before its first choice.
     display.transform = new Transform;
@@ -40,21 +40,26 @@ TEST(PlayerParity, NativeFramesAreTheReference) {
 
     audio::Analyzer analyzer;
     unsigned char spectrum[2][576], waveform[2][576];
-    size_t next = 0;
-    const int last = parity::kFrames[sizeof parity::kFrames / sizeof parity::kFrames[0] - 1].frame;
+    int next = 0;
+    const int last = run.frames[run.frameCount - 1].frame;
+    ASSERT_LT(last * parity::kFrameMs, parity::kSongSeconds * 1000) << "the first song must last";
     for (int frame = 1; frame <= last; ++frame) {
         display.positionMs = (frame - 1) * parity::kFrameMs;
         analyzer.Analyze(songs[0].pcm, songs[0].pcm.FrameAtMs(display.positionMs), spectrum, waveform);
         scene.Frame(&spectrum[0][0], &waveform[0][0]);
         const uint32_t* pixels = display.frameBuffer;
         const auto sum = [&] { return parity::Checksum([&](int x, int y) { return pixels[y * parity::kWidth + x]; }); };
-        if (frame + 1 == parity::kFrames[next].frame) {
-            EXPECT_EQ(sum(), parity::kFrames[next].previous) << "frame " << frame << std::hex << " 0x" << sum();
+        if (frame + 1 == run.frames[next].frame) {
+            EXPECT_EQ(sum(), run.frames[next].previous) << "frame " << frame << std::hex << " 0x" << sum();
         }
-        if (frame == parity::kFrames[next].frame) {
-            EXPECT_EQ(sum(), parity::kFrames[next].checksum) << "frame " << frame << std::hex << " 0x" << sum();
+        if (frame == run.frames[next].frame) {
+            EXPECT_EQ(sum(), run.frames[next].checksum) << "frame " << frame << std::hex << " 0x" << sum();
             ++next;
         }
         display.SwapFrameBuffers();
     }
 }
+
+TEST(PlayerParity, NativeFramesAreTheReference) { ExpectReferenceFrames(parity::kLocked); }
+
+TEST(PlayerParity, NativeFramesThroughSceneChangesAreTheReference) { ExpectReferenceFrames(parity::kScenes); }

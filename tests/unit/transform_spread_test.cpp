@@ -41,7 +41,7 @@ Snapshot SynchronousMap(int lock, uint32_t seed, uint32_t* stateAfter) {
 struct SpreadMap : Map {
     SpreadMap() : Map(kWidth, kHeight) {
         t.lockedTransform = &lock;
-        t.generationBudgetSeconds = 0.0;
+        t.generationRows = 1;
         t.ContinueGeneration();  // nothing pending yet: only marks the frame loop
     }
 };
@@ -132,7 +132,7 @@ TEST(TransformSpread, DestroyedOrResizedDuringGenerationIsSafe) {
     int lock = 12;
     t->lockedTransform = &lock;
     t->Init(kWidth, kHeight);
-    t->generationBudgetSeconds = 0.0;
+    t->generationRows = 1;
     t->ContinueGeneration();
     t->Choose(0);
     t->ContinueGeneration();
@@ -144,9 +144,9 @@ TEST(TransformSpread, DestroyedOrResizedDuringGenerationIsSafe) {
     delete t;
 }
 
-TEST(TransformSpread, BudgetPerFrameCoversManyRowsAndEmptyMapsSwitchAtOnce) {
+TEST(TransformSpread, ManyRowsPerFrameAndEmptyMapsSwitchAtOnce) {
     SpreadMap m;
-    m.t.generationBudgetSeconds = 10.0;  // far more than one map needs
+    m.t.generationRows = kHeight;
     m.lock = 2;
     m.t.Choose(0);
     m.t.ContinueGeneration();
@@ -158,4 +158,27 @@ TEST(TransformSpread, BudgetPerFrameCoversManyRowsAndEmptyMapsSwitchAtOnce) {
     empty.ContinueGeneration();
     empty.Choose(1);
     EXPECT_FALSE(empty.GenerationPending());
+}
+
+TEST(TransformSpread, ANewMapTakesOverAfterAFixedNumberOfFramesForItsSize) {
+    // Counted in rows: 90 frames up to 1280x720's pixels, 60 above, sooner
+    // only where whole rows a frame finish early.
+    const struct {
+        int width, height, frames;
+    } cases[] = {{3, 1, 1},      {3, 89, 89},     {3, 90, 90},      {3, 91, 46},       {161, 97, 49},
+                 {640, 480, 80}, {1280, 720, 90}, {1281, 720, 60},  {1920, 1080, 60}};
+    for (const auto& c : cases) {
+        Transform t;
+        int lock = 5;
+        t.lockedTransform = &lock;
+        t.Init(c.width, c.height);
+        t.ContinueGeneration();
+        t.Choose(0);
+        int frames = 0;
+        while (t.GenerationPending() && frames < 10000) {
+            t.ContinueGeneration();
+            ++frames;
+        }
+        EXPECT_EQ(frames, c.frames) << c.width << "x" << c.height;
+    }
 }

@@ -18,6 +18,7 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from chromium import Chromium, decode_png  # noqa: E402
 import page_tests  # noqa: E402
+import replay_tests  # noqa: E402
 
 # (renderer, transform, seed, size, frames): several pairs, two sizes, odd
 # widths for the row ends.
@@ -243,6 +244,7 @@ def main():
             ("small windows and scaling", lambda: page_tests.test_small_window_and_scaling(browser, base)),
             ("info text grows with the picture", lambda: page_tests.test_info_text_grows_with_the_picture(browser, base)),
             ("replay address and a page from disk", lambda: page_tests.test_replay_address_and_file_page(browser, base, web)),
+            *replay_tests.cases(browser, base, render, scratch),
         ]
         only = os.environ.get("VELUNE_WEB_TEST", "")
         try:

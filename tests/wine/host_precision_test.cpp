@@ -12,10 +12,12 @@ using host_test::Sandbox;
 
 namespace {
 
-void ExpectNativeFrames(const Sandbox& box, const PlayerRun& run, const std::string& how) {
+void ExpectNativeFrames(const parity::Run& parityRun, const Sandbox& box, const PlayerRun& run,
+                        const std::string& how) {
     ASSERT_TRUE(run.finished) << how;
     EXPECT_TRUE(run.TextsOf("fpu").empty()) << how << ": " << run.TextsOf("fpu").front();
-    for (const parity::Expected& expected : parity::kFrames) {
+    for (int i = 0; i < parityRun.frameCount; ++i) {
+        const parity::Expected& expected = parityRun.frames[i];
         const Capture capture = box.CaptureAt(expected.frame);
         // The capture is the client area: the whole frame.
         ASSERT_EQ(capture.width, parity::kWidth) << how;
@@ -27,11 +29,13 @@ void ExpectNativeFrames(const Sandbox& box, const PlayerRun& run, const std::str
     }
 }
 
-std::string ParityArguments(int fpuBits) {
+std::string ParityArguments(const parity::Run& parityRun, int fpuBits) {
+    const int last = parityRun.frames[parityRun.frameCount - 1].frame;
     std::string arguments = "--fixed-time " + std::to_string(parity::kTime) + " --fpu " + std::to_string(fpuBits) +
                             " --songs " + std::to_string(parity::kSongs) + " --seed " +
-                            std::to_string(parity::kSongSeed) + " --frames 45";
-    for (const parity::Expected& expected : parity::kFrames) arguments += " --capture " + std::to_string(expected.frame);
+                            std::to_string(parity::kSongSeed) + " --frames " + std::to_string(last + 5);
+    for (int i = 0; i < parityRun.frameCount; ++i)
+        arguments += " --capture " + std::to_string(parityRun.frames[i].frame);
     return arguments;
 }
 
@@ -46,10 +50,19 @@ TEST(HostPrecision, SameFramesAsTheNativeEngineAtEitherPrecision) {
     } runs[] = {{64, ""}, {53, " --plugin-thread"}};
     for (const auto& r : runs) {
         Sandbox box("precision-" + std::to_string(r.bits));
-        box.WriteIni(parity::kSettings);
-        const PlayerRun run = box.Run(ParityArguments(r.bits) + r.extra);
-        ExpectNativeFrames(box, run, std::to_string(r.bits) + " bits" + r.extra);
+        box.WriteIni(parity::kLocked.settings);
+        const PlayerRun run = box.Run(ParityArguments(parity::kLocked, r.bits) + r.extra);
+        ExpectNativeFrames(parity::kLocked, box, run, std::to_string(r.bits) + " bits" + r.extra);
     }
+}
+
+// Long after the first frames: scene changes with random renderers and
+// transforms, maps generated over frames, particles that amplify any last bit.
+TEST(HostPrecision, SameFramesAsTheNativeEngineThroughSceneChanges) {
+    Sandbox box("precision-scenes");
+    box.WriteIni(parity::kScenes.settings);
+    const PlayerRun run = box.Run(ParityArguments(parity::kScenes, 64) + " --plugin-thread");
+    ExpectNativeFrames(parity::kScenes, box, run, "scene changes");
 }
 
 // Keys, the configure command on another thread, a scene change and the

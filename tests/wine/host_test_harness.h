@@ -143,7 +143,8 @@ inline bool ReadCapture(const std::string& path, Capture& capture) {
 // The desktop wallpaper as a new process reads it (Wine caches the setting in
 // each process, so this one would only see its own changes).
 inline std::string DesktopWallpaper() {
-    const std::string file = BuildDir() + "\\wallpaper.txt";
+    // Named for this process: the areas' programs share the build folder.
+    const std::string file = BuildDir() + "\\wallpaper-" + std::to_string(GetCurrentProcessId()) + ".txt";
     DeleteFileA(file.c_str());
     std::string command = "\"" + BuildDir() + "\\velune-intruder.exe\" --wallpaper \"" + file + "\"";
     STARTUPINFOA startup = {};
@@ -154,7 +155,9 @@ inline std::string DesktopWallpaper() {
     WaitForSingleObject(process.hProcess, 30000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return ReadFile(file);
+    const std::string wallpaper = ReadFile(file);
+    DeleteFileA(file.c_str());
+    return wallpaper;
 }
 
 // A folder under the build folder holding a private copy of the plug-in.

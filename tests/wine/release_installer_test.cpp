@@ -4,6 +4,8 @@
 // apart from the user's settings.
 #include "release_test_support.h"
 
+#include <shlobj.h>
+
 namespace {
 
 using host_test::BuildDir;
@@ -75,7 +77,7 @@ TEST_F(ReleaseInstaller, InstallsRunsAndUninstallsLeavingOnlyTheSettings) {
 
     ASSERT_EQ(Install(" /D=" + player), 0u);
     std::vector<std::string> installed = before;
-    for (const char* file : {"vis_velune.dll", "vis_velune.txt", "vis_velune.bmp"}) {
+    for (const char* file : {"vis_velune.dll", "vis_velune.txt", "vis_velune.bmp", "velune.exe"}) {
         const std::string shipped = host_test::ReadFile(std::string(VELUNE_RELEASE_DIR) + "\\" + file);
         EXPECT_TRUE(host_test::ReadFile(plugins + "\\" + file) == shipped) << file;
         installed.push_back("Plugins\\" + std::string(file) + " " + std::to_string(shipped.size()));
@@ -86,6 +88,10 @@ TEST_F(ReleaseInstaller, InstallsRunsAndUninstallsLeavingOnlyTheSettings) {
     EXPECT_EQ(Listing(player), installed);
     EXPECT_EQ(UninstallEntry("UninstallString"), "\"" + uninstaller + "\"");
     EXPECT_EQ(UninstallEntry("DisplayVersion"), "1.06");
+    char menu[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, menu, CSIDL_COMMON_PROGRAMS, FALSE));
+    const std::string shortcut = std::string(menu) + "\\Velune.lnk";
+    EXPECT_TRUE(FileExists(shortcut)) << "no Start menu entry for velune.exe";
 
     const std::string scratch = FreshFolder("installed-run");
     EXPECT_EQ(release_test::RunPlayer(player + "\\winamp.exe", plugins + "\\vis_velune.dll", scratch,
@@ -104,6 +110,7 @@ TEST_F(ReleaseInstaller, InstallsRunsAndUninstallsLeavingOnlyTheSettings) {
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(Listing(player), kept);
     EXPECT_EQ(UninstallEntry("UninstallString"), "");
+    EXPECT_FALSE(FileExists(shortcut)) << "the Start menu entry outlived the uninstaller";
 }
 
 // A folder on the command line wins over the one the player recorded; without

@@ -64,6 +64,8 @@ class RobustSession : public ::testing::Test {
 protected:
     void SetUp() override {
         RemoveSettings();
+        // These count frames, not time: no need to wait a 60th of a second for each.
+        WriteSetting("Max_Frame_Rate", 240);
         userWallpaper = ReleasePath("user_wallpaper.bmp");
         for (char& c : userWallpaper)
             if (c == '/') c = '\\';

@@ -17,7 +17,34 @@
 
 namespace videotest {
 
-inline std::string ReleasePath(const char* file) { return std::string(VELUNE_RELEASE_DIR) + "/" + file; }
+// The release folder's files, copied for this program alone: the settings
+// file lives beside the library, and the areas' programs run side by side.
+inline const std::string& SessionDir() {
+    static const std::string dir = [] {
+        char exe[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        std::string name = exe;
+        name = name.substr(name.find_last_of("\\/") + 1);
+        name = name.substr(0, name.rfind('.'));
+        const std::string root = std::string(VELUNE_RELEASE_DIR) + "\\..\\sessions", folder = root + "\\" + name;
+        CreateDirectoryA(root.c_str(), nullptr);
+        CreateDirectoryA(folder.c_str(), nullptr);
+        for (const char* file : {"vis_velune.dll", "vis_velune.txt", "vis_velune.bmp"}) {
+            // Not over a copy that is the same (a child of this program may have it loaded).
+            const std::string from = std::string(VELUNE_RELEASE_DIR) + "\\" + file, to = folder + "\\" + file;
+            WIN32_FILE_ATTRIBUTE_DATA source = {}, copy = {};
+            if (GetFileAttributesExA(to.c_str(), GetFileExInfoStandard, &copy) &&
+                GetFileAttributesExA(from.c_str(), GetFileExInfoStandard, &source) &&
+                CompareFileTime(&source.ftLastWriteTime, &copy.ftLastWriteTime) == 0 &&
+                source.nFileSizeLow == copy.nFileSizeLow)
+                continue;
+            CopyFileA(from.c_str(), to.c_str(), FALSE);
+        }
+        return folder;
+    }();
+    return dir;
+}
+inline std::string ReleasePath(const char* file) { return SessionDir() + "/" + file; }
 inline std::string IniPath() { return ReleasePath("vis_velune.ini"); }
 
 inline void RemoveSettings() { DeleteFileA(IniPath().c_str()); }

@@ -3,13 +3,14 @@
 #include <cmath>
 
 #include "audio/fft.h"
+#include "transform/fast_trig.h"
 
 namespace audio {
 
 Analyzer::Analyzer() {
     // Hann window; its sum normalizes a full-scale sine's peak to 1.0.
     for (int i = 0; i < kFftSize; ++i) {
-        window[i] = 0.5 - 0.5 * std::cos(6.283185307179586 * i / kFftSize);
+        window[i] = 0.5 - 0.5 * fasttrig::Cos(6.283185307179586 * i / kFftSize);
         windowSum += window[i];
     }
 }

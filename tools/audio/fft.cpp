@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "transform/fast_trig.h"
+
 namespace audio {
 
 bool Fft(double* re, double* im, int n) {
@@ -19,7 +21,7 @@ bool Fft(double* re, double* im, int n) {
     }
     for (int len = 2; len <= n; len <<= 1) {
         const double angle = -6.283185307179586 / len;
-        const double wr = std::cos(angle), wi = std::sin(angle);
+        const double wr = fasttrig::Cos(angle), wi = fasttrig::Sin(angle);
         for (int start = 0; start < n; start += len) {
             double cr = 1.0, ci = 0.0;
             for (int k = 0; k < len / 2; ++k) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "transform/fast_trig.h"
+
 namespace audio {
 
 namespace {
@@ -50,7 +52,7 @@ void AppendTone(Pcm& pcm, double seconds, double hz, double amplitude, double pa
     PanGains(pan, &gl, &gr);
     const size_t n = FramesFor(seconds);
     pcm.samples.reserve(pcm.samples.size() + 2 * n);
-    for (size_t i = 0; i < n; ++i) Push(pcm, amplitude * std::sin(kTwoPi * hz * i / kSampleRate), gl, gr);
+    for (size_t i = 0; i < n; ++i) Push(pcm, amplitude * fasttrig::Sin(kTwoPi * hz * i / kSampleRate), gl, gr);
 }
 
 void AppendSweep(Pcm& pcm, double seconds, double startHz, double endHz, double amplitude, double pan) {
@@ -65,7 +67,7 @@ void AppendSweep(Pcm& pcm, double seconds, double startHz, double endHz, double 
     for (size_t i = 0; i < n; ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
         const double phase = k != 0.0 ? kTwoPi * startHz * (std::exp(k * t) - 1.0) / k : kTwoPi * startHz * t;
-        Push(pcm, amplitude * std::sin(phase), gl, gr);
+        Push(pcm, amplitude * fasttrig::Sin(phase), gl, gr);
     }
 }
 
@@ -85,7 +87,7 @@ void AppendBeats(Pcm& pcm, double seconds, double bpm, double amplitude, double 
         const double t = static_cast<double>(inBeat) / kSampleRate;
         const double hz = 45.0 + 105.0 * std::exp(-t * 30.0);
         phase += kTwoPi * hz / kSampleRate;
-        double v = std::sin(phase) * std::exp(-t * 10.0);
+        double v = fasttrig::Sin(phase) * std::exp(-t * 10.0);
         // Hat half-way between the thumps.
         const double th = static_cast<double>((inBeat + beatFrames / 2) % beatFrames) / kSampleRate;
         v += 0.15 * noise.Next() * std::exp(-th * 60.0);
@@ -100,8 +102,8 @@ void AppendPanningTone(Pcm& pcm, double seconds, double hz, double amplitude, do
     for (size_t i = 0; i < n; ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
         double gl, gr;
-        PanGains(-std::cos(kTwoPi * t / periodSeconds), &gl, &gr);
-        Push(pcm, amplitude * std::sin(kTwoPi * hz * t), gl, gr);
+        PanGains(-fasttrig::Cos(kTwoPi * t / periodSeconds), &gl, &gr);
+        Push(pcm, amplitude * fasttrig::Sin(kTwoPi * hz * t), gl, gr);
     }
 }
 
@@ -130,7 +132,9 @@ Pcm MakeSong(int variant, double seconds, uint32_t seed) {
     for (double t = bar * 0.5; t + bar * 0.5 < seconds; t += bar, ++k) {
         Pcm sweep;
         AppendSweep(sweep, bar * 0.5, 200.0, 6000.0, 0.2, (k % 2 == 0) ? -0.6 : 0.6);
-        MixInto(song, sweep, static_cast<size_t>(t * kSampleRate));
+        // Rounded: t x 44100 lands on whole samples, where truncation would
+        // follow the last bit of t (the x87 unit keeps more of it).
+        MixInto(song, sweep, FramesFor(t));
     }
 
     Pcm lead;

@@ -18,6 +18,7 @@
 #include "player_exit.h"
 #include "player_window.h"
 #include "plugin_calls.h"
+#include "plugin_loader.h"
 #include "screen_capture.h"
 #include "shell/shell_windows.h"
 
@@ -449,23 +450,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND window = CreatePlayerWindow(instance, &state);
     if (!window) return Fail("cannot create the player window", 3);
 
-    // A bare name would be looked for beside this program first.
-    char dllPath[MAX_PATH];
-    const DWORD pathLength = GetFullPathNameA(options.dllPath.c_str(), sizeof dllPath, dllPath, nullptr);
-    if (pathLength == 0 || pathLength >= sizeof dllPath) return Fail("bad plug-in path " + options.dllPath, 3);
-    HMODULE dll = LoadLibraryA(dllPath);
-    if (!dll) return Fail("cannot load " + options.dllPath, 3);
-    auto getHeader = reinterpret_cast<VisGetHeaderFn>(reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
-    VisHeader* header = getHeader ? getHeader() : nullptr;
-    if (!header || header->version != kVisHeaderVersion) {
-        FreeLibrary(dll);
-        return Fail("not a visualization plug-in of version 0x101: " + options.dllPath, 3);
-    }
-    VisModule* module = header->getModule(0);
-    if (!module) {
-        FreeLibrary(dll);
-        return Fail("the plug-in has no module 0", 3);
-    }
+    LoadedPlugin plugin;
+    if (!LoadVisPlugin(options.dllPath, &plugin, &error)) return Fail(error, 3);
+    HMODULE dll = plugin.dll;
+    VisModule* module = plugin.module;
     if (options.fixedTime && !FixPluginClock(dll, options.fixedTimeValue)) {
         FreeLibrary(dll);
         return Fail("the plug-in imports no clock to fix", 3);

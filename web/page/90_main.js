@@ -44,6 +44,12 @@ function hasWasmSimd() {
     return;
   }
 
+  if (A.errors.length > 0) {
+    veluneStatus.state = 'failed';
+    showError(`This address cannot be played: ${A.errors.join('; ')}.`);
+    return;
+  }
+
   createVelune().then(start, (e) => {
     veluneStatus.state = 'failed';
     if (location.protocol === 'file:') {
