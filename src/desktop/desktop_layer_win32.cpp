@@ -17,6 +17,7 @@ constexpr char kLayerClass[] = "VeluneDesktopLayer";
 constexpr char kWatchClass[] = "VeluneDesktopWatch";
 constexpr UINT kSpawnWorker = 0x052C;     // Progman: make the WorkerW behind the icons
 constexpr UINT kReattach = WM_APP + 1;
+constexpr UINT kRemakePlain = WM_APP + 2;
 constexpr UINT_PTR kCheckTimer = 1;
 constexpr UINT kCheckMs = 200;            // how soon a lost window is noticed
 constexpr UINT kShellAnswerMs = 1000;     // a hung shell does not hold the layer thread longer
@@ -29,6 +30,7 @@ struct DesktopLayer::Shared {
     volatile LONG generation = 0;
     HWND volatile window = nullptr;
     volatile LONG covered = 0;
+    volatile LONG layeredRefused = 0;  // the window is layered, its attributes were refused
     HINSTANCE instance = nullptr;
     HMODULE pinned = nullptr;
     RECT monitor = {0, 0, 0, 0};
@@ -37,6 +39,7 @@ struct DesktopLayer::Shared {
     HWND watcher = nullptr;
     HWND parent = nullptr;
     bool dropping = false;
+    bool plainOnly = false;  // a layered window showed nothing: plain ones from now on
     UINT taskbarCreated = 0;
 };
 
@@ -74,27 +77,47 @@ struct Place {
     bool layered = false;
 };
 
-// Where ours goes, or no parent. Asks Progman for its WorkerW first, as
-// Explorer makes it only on request; a hung shell is not waited for.
-Place FindPlace() {
+bool Visible(HWND window) { return window != nullptr && IsWindowVisible(window) && !IsIconic(window); }
+
+// Shown and as large as the monitor: a window Explorer keeps for something
+// else (a hidden or small WorkerW) would hold the picture where nobody sees it.
+bool CoversMonitor(HWND window, const RECT& monitor) {
+    RECT r;
+    return Visible(window) && GetWindowRect(window, &r) && r.left <= monitor.left && r.top <= monitor.top &&
+           r.right >= monitor.right && r.bottom >= monitor.bottom;
+}
+
+// Where ours goes, or no parent. `ask`: first ask Progman for its WorkerW,
+// which Explorer makes only on request; a hung shell is not waited for.
+Place FindPlace(const RECT& monitor, bool ask) {
     Place place;
     HWND progman = FindWindowA("Progman", nullptr);
     if (progman == nullptr) return place;
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutA(progman, kSpawnWorker, 0xD, 0x1, SMTO_NORMAL | SMTO_ABORTIFHUNG, kShellAnswerMs, &answer);
+    if (ask) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(progman, kSpawnWorker, 0xD, 0x1, SMTO_NORMAL | SMTO_ABORTIFHUNG, kShellAnswerMs, &answer);
+    }
     // 24H2: everything inside Progman; ours between the icons and the WorkerW.
     HWND icons = FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr);
     if (icons != nullptr && FindWindowExA(progman, nullptr, "WorkerW", nullptr) != nullptr) {
+        if (!CoversMonitor(progman, monitor)) return place;
         place.parent = progman;
         place.below = icons;
         place.layered = true;
         return place;
     }
-    // Before 24H2: the top-level WorkerW right behind the window holding the
-    // icons (Explorer has other WorkerW windows; only this one is the wallpaper's).
+    // Before 24H2: the first top-level WorkerW behind the window holding the
+    // icons that is shown and covers the monitor (Explorer has other WorkerW
+    // windows; only that one is the wallpaper's).
     HWND holder = IconHolder();
     if (holder == nullptr) return place;
-    place.parent = FindWindowExA(nullptr, holder, "WorkerW", nullptr);
+    for (HWND w = FindWindowExA(nullptr, holder, "WorkerW", nullptr); w != nullptr;
+         w = FindWindowExA(nullptr, w, "WorkerW", nullptr)) {
+        if (CoversMonitor(w, monitor)) {
+            place.parent = w;
+            break;
+        }
+    }
     return place;
 }
 
@@ -119,7 +142,7 @@ void Drop(Shared* shared) {
 }
 
 bool Attach(Shared* shared) {
-    const Place place = FindPlace();
+    const Place place = FindPlace(shared->monitor, true);
     if (place.parent == nullptr) {
         Drop(shared);
         return false;
@@ -132,12 +155,23 @@ bool Attach(Shared* shared) {
     if (window == nullptr || !IsWindow(window) || GetParent(window) != place.parent) {
         Drop(shared);
         // No notices to the parent: its thread is another process's, and may hang.
-        const DWORD extended = WS_EX_NOPARENTNOTIFY | (place.layered ? WS_EX_LAYERED : 0);
+        const bool layered = place.layered && !shared->plainOnly;
+        const DWORD extended =
+            WS_EX_NOPARENTNOTIFY | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | (layered ? WS_EX_LAYERED : 0);
         window = CreateWindowExA(extended, kLayerClass, "", WS_CHILD | WS_CLIPSIBLINGS, origin.x, origin.y, width,
                                  height, place.parent, nullptr, shared->instance, nullptr);
+        // A layered child needs a program that declares Windows 8 or later,
+        // which the player may not: a plain child is the next best.
+        if (window == nullptr && layered)
+            window = CreateWindowExA(extended & ~WS_EX_LAYERED, kLayerClass, "", WS_CHILD | WS_CLIPSIBLINGS, origin.x,
+                                     origin.y, width, height, place.parent, nullptr, shared->instance, nullptr);
         if (window == nullptr) return false;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(shared));
-        if (place.layered) SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+        // Refused attributes leave the window unseen until UpdateLayeredWindow
+        // gives it pixels: the render thread then presents that way.
+        const bool isLayered = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+        const bool refused = isLayered && !SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+        InterlockedExchange(&shared->layeredRefused, refused ? 1 : 0);
         shared->parent = place.parent;
     }
     SetWindowPos(window, place.below, origin.x, origin.y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -145,32 +179,55 @@ bool Attach(Shared* shared) {
     return true;
 }
 
+// Looked at again every check: the shell can hide, shrink or replace the
+// window ours is in without telling anyone.
 bool StillAttached(const Shared* shared) {
     HWND window = shared->window;
-    return window != nullptr && IsWindow(window) && IsWindow(shared->parent) && GetParent(window) == shared->parent;
+    return window != nullptr && IsWindow(window) && IsWindow(shared->parent) && GetParent(window) == shared->parent &&
+           FindPlace(shared->monitor, false).parent == shared->parent;
 }
 
 // A visible window of another program as large as the monitor, in front.
 bool MonitorCovered(const Shared* shared) {
     HWND front = GetForegroundWindow();
-    if (front == nullptr || front == GetDesktopWindow() || !IsWindowVisible(front) || IsIconic(front)) return false;
+    if (front == nullptr || front == GetDesktopWindow() || !Visible(front)) return false;
     DWORD process = 0;
     GetWindowThreadProcessId(front, &process);
     if (process == GetCurrentProcessId() || IsClass(front, "Progman") || IsClass(front, "WorkerW")) return false;
-    RECT r;
-    if (!GetWindowRect(front, &r)) return false;
-    const RECT& m = shared->monitor;
-    return r.left <= m.left && r.top <= m.top && r.right >= m.right && r.bottom >= m.bottom;
+    return CoversMonitor(front, shared->monitor);
+}
+
+// A game, a full-screen video or a presentation, as the shell knows it
+// (Vista and later; it also sees programs that never take the foreground).
+bool UserBusy() {
+    enum { kBusy = 2, kFullScreenDirect3D = 3, kPresentation = 4 };  // QUERY_USER_NOTIFICATION_STATE
+    using Fn = HRESULT(WINAPI*)(int*);
+    static const Fn query = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("shell32.dll"), "SHQueryUserNotificationState")));
+    int state = 0;
+    if (query == nullptr || FAILED(query(&state))) return false;
+    return state == kBusy || state == kFullScreenDirect3D || state == kPresentation;
 }
 
 LRESULT CALLBACK LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_NCHITTEST:
+        // Clicks, right-clicks and drag-selection on the empty desktop are
+        // the shell's: the icon view right above us takes them.
+        return HTTRANSPARENT;
     case WM_MOUSEACTIVATE:
         // Not passed up: the parent's thread is the shell's.
         return MA_NOACTIVATE;
-    case WM_SETCURSOR:
-        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-        return TRUE;
+    case WM_ERASEBKGND:
+        // Nothing painted: a monitor with no frame on it (covered, lost,
+        // stopping) shows the user's wallpaper through ours, not black.
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        return 0;
+    }
     case WM_NCDESTROY: {
         // Destroyed under us (the shell rebuilt its desktop): attach again.
         Shared* shared = SharedOf(window);
@@ -189,6 +246,12 @@ LRESULT CALLBACK LayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Shared* shared = SharedOf(window);
     if (shared == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == kRemakePlain) {
+        shared->plainOnly = true;
+        Drop(shared);
+        Attach(shared);
+        return 0;
+    }
     if (message == shared->taskbarCreated || message == kReattach || message == WM_SETTINGCHANGE ||
         message == WM_THEMECHANGED || message == WM_DISPLAYCHANGE || message == WM_DWMCOMPOSITIONCHANGED) {
         // Explorer restarted, or rebuilt its desktop for a new wallpaper,
@@ -196,7 +259,7 @@ LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         Attach(shared);
     } else if (message == WM_TIMER && wParam == kCheckTimer) {
         if (!StillAttached(shared)) Attach(shared);
-        InterlockedExchange(&shared->covered, MonitorCovered(shared) ? 1 : 0);
+        InterlockedExchange(&shared->covered, MonitorCovered(shared) || UserBusy() ? 1 : 0);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -206,7 +269,6 @@ void RegisterClasses(HINSTANCE instance) {
     WNDCLASSA layer = {};
     layer.lpfnWndProc = LayerProc;
     layer.hInstance = instance;
-    layer.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     layer.lpszClassName = kLayerClass;
     RegisterClassA(&layer);
     WNDCLASSA watch = {};
@@ -306,6 +368,14 @@ HWND DesktopLayer::Window() const {
     if (shared == nullptr) return nullptr;
     return static_cast<HWND>(
         InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&shared->window), nullptr, nullptr));
+}
+
+void DesktopLayer::RemakePlain() {
+    if (shared != nullptr && shared->watcher != nullptr) PostMessageA(shared->watcher, kRemakePlain, 0, 0);
+}
+
+bool DesktopLayer::LayeredRefused() const {
+    return shared != nullptr && InterlockedCompareExchange(&shared->layeredRefused, 0, 0) != 0;
 }
 
 bool DesktopLayer::Covered() const { return shared != nullptr && InterlockedCompareExchange(&shared->covered, 0, 0) != 0; }

@@ -37,8 +37,15 @@ public:
     // two equal generations belongs to them.
     LONG Generation() const;
     HWND Window() const;
-    // A full-screen program covers the monitor: nothing of ours is seen.
+    // A full-screen program covers the monitor, or the user is in a game or
+    // a presentation: nothing of ours is seen.
     bool Covered() const;
+    // The window is layered and refused its attributes: only
+    // UpdateLayeredWindow shows anything in it. Valid with its generation.
+    bool LayeredRefused() const;
+    // Layered windows show nothing here either way: a plain one replaces
+    // ours (a new generation), and so do later ones.
+    void RemakePlain();
 
     struct Shared;  // what both threads hold; the last one out frees it
 

@@ -2,6 +2,7 @@
 // whether a stored window position can still be reached.
 #include <cstring>
 
+#include "host/dpi_awareness.h"
 #include "video/video.h"
 
 namespace {
@@ -103,7 +104,10 @@ void Video::NoteMonitorChoice() {
 
 void Video::KeepWindowOnAMonitor() {
     const SIZE outer = WindowedSize();
-    const int captionHeight = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+    // At the window's DPI, as the window is sized: the system DPI's caption
+    // is too short on a 200 % monitor.
+    const UINT scale = dpi::ForWindow(window);
+    const int captionHeight = dpi::MetricForDpi(SM_CYCAPTION, scale) + dpi::MetricForDpi(SM_CYFRAME, scale);
     CaptionSearch search = {{windowX, windowY, windowX + outer.cx, windowY + captionHeight},
                             outer.cx < kGripWidth ? outer.cx : kGripWidth, (captionHeight + 1) / 2, false};
     EnumDisplayMonitors(nullptr, nullptr, CaptionOnMonitor, reinterpret_cast<LPARAM>(&search));

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dialogs/dialog_ids.h"
+#include "host/dpi_awareness.h"
 #include "host/plugin.h"
 #include "host/x87_precision.h"
 #include "version.h"
@@ -23,6 +24,23 @@ bool ReadmePath(HINSTANCE library, char (&path)[MAX_PATH]) {
     if (directory + sizeof kReadmeName > MAX_PATH) return false;
     std::memcpy(path + directory, kReadmeName, sizeof kReadmeName);
     return true;
+}
+
+// The dialog grows with its monitor's DPI, the logo's bitmap does not: a
+// copy stretched to the DPI replaces it (null at 96 DPI, or when none is made).
+HBITMAP ScaleLogo(HWND dialog, HINSTANCE library) {
+    const UINT scale = dpi::ForWindow(dialog);
+    HWND logo = GetDlgItem(dialog, -1);
+    const HANDLE shown = logo != nullptr ? reinterpret_cast<HANDLE>(SendMessageA(logo, STM_GETIMAGE, IMAGE_BITMAP, 0)) : nullptr;
+    BITMAP size;
+    if (scale == dpi::kDefault || shown == nullptr || GetObjectA(shown, sizeof size, &size) == 0) return nullptr;
+    HBITMAP scaled = static_cast<HBITMAP>(LoadImageA(library, MAKEINTRESOURCEA(IDB_LOGO), IMAGE_BITMAP,
+                                                     MulDiv(size.bmWidth, static_cast<int>(scale), dpi::kDefault),
+                                                     MulDiv(size.bmHeight, static_cast<int>(scale), dpi::kDefault), 0));
+    if (scaled == nullptr) return nullptr;
+    HANDLE replaced = reinterpret_cast<HANDLE>(SendMessageA(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled)));
+    if (replaced != nullptr && replaced != scaled) DeleteObject(replaced);
+    return scaled;
 }
 
 }  // namespace
@@ -53,6 +71,7 @@ AboutBox::AboutBox(VisModule* module) {
     dialog = CreateDialogParamA(library, MAKEINTRESOURCEA(IDD_ABOUT_BOX), static_cast<HWND>(module->hwndParent),
                                 AboutBoxProc, 0);
     SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    scaledLogo = ScaleLogo(dialog, library);
     ShowWindow(dialog, SW_SHOWNORMAL);
     versionLabel = GetDlgItem(dialog, IDC_VERSION);
     readmeView = GetDlgItem(dialog, IDC_README);
@@ -75,6 +94,7 @@ AboutBox::~AboutBox() {
     if (dialog != nullptr) {
         SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
         DestroyWindow(dialog);
+        if (scaledLogo != nullptr) DeleteObject(scaledLogo);
     }
     aboutBoxOpen = 0;
 }

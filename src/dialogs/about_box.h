@@ -22,6 +22,7 @@ public:
     HWND dialog = nullptr;
     HWND versionLabel = nullptr;
     HWND readmeView = nullptr;
+    HBITMAP scaledLogo = nullptr;  // the logo at the dialog's DPI; ours to delete
     char versionText[32] = {};
     char readmeText[kReadmeBytes];
 };

@@ -60,6 +60,11 @@ bool ToDialog(MSG& message) {
 // would drive it any more.
 void RunUntilAboutBoxCloses() {
     while (aboutBoxOpen) {
+        // The player's windows run in here (sent messages inside the peek,
+        // posted ones in the dispatch): at the player's own settings. Ours
+        // get their window's awareness from the system and their precision
+        // from their procedures.
+        AsCaller asCaller;
         const HWND box = AboutBoxWindow();
         const DWORD timeout = OwnedByThisThread(box) ? INFINITE : kOtherThreadPollMs;
         MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
@@ -72,7 +77,6 @@ void RunUntilAboutBoxCloses() {
                 return;
             }
             if (ToDialog(message)) continue;
-            CallerPrecision asCaller;
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
@@ -86,6 +90,7 @@ void WaitForOtherThread(const std::atomic<int>& flag) {
     while (flag && GetTickCount() - start < kCloseWaitMs) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
         MSG message;
+        AsCaller asCaller;
         PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }

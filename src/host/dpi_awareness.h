@@ -41,6 +41,29 @@ inline UINT ForWindow(HWND window) {
     return value != 0 ? value : kDefault;
 }
 
+// The awareness of whoever called into the plug-in on this thread; null when
+// entry changed nothing.
+inline DPI_AWARENESS_CONTEXT& CallerContext() {
+    static thread_local DPI_AWARENESS_CONTEXT context = nullptr;
+    return context;
+}
+
+// The system's DPI, where the taskbar's icons are drawn.
+inline UINT SystemDpi() {
+    using Fn = UINT(WINAPI*)();
+    static const Fn get = FromUser32<Fn>("GetDpiForSystem");
+    const UINT value = get != nullptr ? get() : 0;
+    return value != 0 ? value : kDefault;
+}
+
+// A system metric at a DPI (GetSystemMetricsForDpi, Windows 10 1607);
+// before that, the system DPI's.
+inline int MetricForDpi(int index, UINT value) {
+    using Fn = int(WINAPI*)(int, UINT);
+    static const Fn get = FromUser32<Fn>("GetSystemMetricsForDpi");
+    return get != nullptr ? get(index, value) : GetSystemMetrics(index);
+}
+
 // The outer rectangle of a window whose client area is `rect`, at `value` DPI.
 inline void AdjustForDpi(RECT* rect, DWORD style, DWORD exStyle, UINT value) {
     using Fn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
@@ -51,8 +74,11 @@ inline void AdjustForDpi(RECT* rect, DWORD style, DWORD exStyle, UINT value) {
 
 class PluginDpiAwareness {
 public:
-    PluginDpiAwareness() : callers(dpi::SetThreadContext(dpi::PluginContext())) {}
+    PluginDpiAwareness() : callers(dpi::SetThreadContext(dpi::PluginContext())), outerCaller(dpi::CallerContext()) {
+        dpi::CallerContext() = callers;
+    }
     ~PluginDpiAwareness() {
+        dpi::CallerContext() = outerCaller;
         if (callers != nullptr) dpi::SetThreadContext(callers);
     }
     PluginDpiAwareness(const PluginDpiAwareness&) = delete;
@@ -60,4 +86,21 @@ public:
 
 private:
     DPI_AWARENESS_CONTEXT callers;  // null: nothing was changed
+    DPI_AWARENESS_CONTEXT outerCaller;
+};
+
+// Around the player's code that runs inside ours (a modal loop's dispatch, a
+// message box): the player's own awareness, as entry found it.
+class CallerDpiAwareness {
+public:
+    CallerDpiAwareness()
+        : saved(dpi::CallerContext() != nullptr ? dpi::SetThreadContext(dpi::CallerContext()) : nullptr) {}
+    ~CallerDpiAwareness() {
+        if (saved != nullptr) dpi::SetThreadContext(saved);
+    }
+    CallerDpiAwareness(const CallerDpiAwareness&) = delete;
+    CallerDpiAwareness& operator=(const CallerDpiAwareness&) = delete;
+
+private:
+    DPI_AWARENESS_CONTEXT saved;
 };

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "desktop/tray_icon_win32.h"
 #include "host/display_window.h"
 #include "host/plugin.h"
 #include "host/plugin_entry.h"
@@ -93,7 +94,7 @@ int VIS_CDECL PluginInit(VisModule* module) {
     trayIcon.uID = kTrayIconId;
     trayIcon.uFlags = NIF_MESSAGE | NIF_ICON;
     trayIcon.uCallbackMessage = kTrayCallback;
-    trayIcon.hIcon = LoadIconA(static_cast<HINSTANCE>(module->hDllInstance), MAKEINTRESOURCEA(kTrayIconId));
+    trayIcon.hIcon = LoadTrayIcon(static_cast<HINSTANCE>(module->hDllInstance), kTrayIconId);
     AddTrayIcon();
     return 0;
 }
@@ -110,8 +111,10 @@ int VIS_CDECL PluginRender(VisModule* module) {
     int rendererMode, transformMode;
     if (theVideo->TakeSceneChoice(&rendererMode, &transformMode)) theScene->ChooseScene(rendererMode, transformMode);
     theVideo->WaitForFrame();
-    // While the display is lost the scene pauses with it.
-    if (theVideo->PrepareFrame()) {
+    // While nobody sees the picture, or the display is lost, the scene pauses.
+    if (theVideo->Unseen()) {
+        theVideo->RestWhileUnseen();
+    } else if (theVideo->PrepareFrame()) {
         theScene->Frame(module->spectrumData[0], module->waveformData[0]);
         const bool composed = theVideo->Compose();
         if (composed) {
@@ -136,6 +139,7 @@ void VIS_CDECL PluginQuit(VisModule* module) {
     CloseDialogs();
     if (theVideo != nullptr && theScene != nullptr) SaveWorkingSettings(module);
     Shell_NotifyIconA(NIM_DELETE, &trayIcon);
+    if (trayIcon.hIcon != nullptr) DestroyIcon(trayIcon.hIcon);
     memset(&trayIcon, 0, sizeof trayIcon);
     delete theScene;
     theScene = nullptr;

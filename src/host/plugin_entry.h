@@ -10,3 +10,10 @@ class PluginEntry {
     PluginPrecision precision;
     PluginDpiAwareness awareness;
 };
+
+// The player's x87 word and awareness, around its code run inside a modal
+// loop of ours.
+class AsCaller {
+    CallerPrecision precision;
+    CallerDpiAwareness awareness;
+};

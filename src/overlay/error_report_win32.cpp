@@ -1,5 +1,6 @@
 #include "overlay/error_report_win32.h"
 
+#include "host/plugin_entry.h"
 #include "overlay/error_text.h"
 
 namespace {
@@ -26,8 +27,12 @@ void ShowAndStop(const char* text, int endProcess) {
         // The box would be hidden behind an exclusive display.
         if (state.hook != nullptr) state.hook(state.hookContext);
     }
-    // No owner: the display window may be hidden or half torn down.
-    MessageBoxA(nullptr, text, "Error", MB_OK);
+    {
+        // The box's loop runs the player's windows too: at its own settings.
+        AsCaller asCaller;
+        // No owner: the display window may be hidden or half torn down.
+        MessageBoxA(nullptr, text, "Error", MB_OK);
+    }
     state.showing = false;
     if (endProcess && !state.noStopRequest) PostQuitMessage(0);
 }

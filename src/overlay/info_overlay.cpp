@@ -37,6 +37,8 @@ void FormatInfoLines(const InfoValues& v, InfoLines* lines) {
     n[4] = Clamp(snprintf(t[4], kInfoLineBytes, "Song Info: %.255s", title));
     n[5] = Clamp(snprintf(t[5], kInfoLineBytes, "Song Playing Time: %2d:%02d", v.playPosition / 60000,
                           v.playPosition / 1000 % 60));
+    n[6] = v.presentPath != nullptr ? Clamp(snprintf(t[6], kInfoLineBytes, "Presented by: %s", v.presentPath)) : 0;
+    if (n[6] == 0) t[6][0] = '\0';
 }
 
 bool TextOverlaysAllowed(int composeFormat) {

@@ -4,13 +4,12 @@
 // text_overlay_win32.cpp draws what these functions decide.
 #include <cstdint>
 
-constexpr int kInfoLineCount = 6;
+constexpr int kInfoLineCount = 7;  // the seventh names how frames reach the screen
 constexpr int kInfoLineBytes = 320;  // "Song Info: " and a 255-character title fit
 constexpr int kInfoTextX = 20;
 constexpr int kInfoFirstLineY = 30;
 constexpr int kInfoLineSpacing = 10;
 constexpr int kMessageTextX = 30;
-constexpr int kMessageRise = 20;     // the white text's top row is height - 20
 constexpr int kMessageMaxLength = 255;
 
 struct InfoValues {
@@ -21,6 +20,7 @@ struct InfoValues {
     int displayWidth, displayHeight, displayBitDepth;
     const char* songTitle;   // up to 255 characters read; null shows nothing
     int playPosition;        // milliseconds
+    const char* presentPath = nullptr;  // null: no seventh line
 };
 
 struct InfoLines {

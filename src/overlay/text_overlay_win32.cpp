@@ -24,6 +24,10 @@ bool SkipText(HRESULT result) { return result == DDERR_WASSTILLDRAWING || result
 
 constexpr int kBaseDpi = 96;
 constexpr int kFontHeight = 10;  // pixels at 96 DPI
+// The message (song titles in any script): CJK needs 12 pixels at 96 DPI to
+// be read at all, and a large frame, seen from afar, a 40th of its height.
+constexpr int kMessageMinHeight = 12;
+constexpr int kMessageRowsPerFrame = 40;
 
 // The texts are UTF-8 (song titles in any language); GDI gets UTF-16. Black
 // `shadow` pixels below and to the right, then white: readable on any picture.
@@ -37,6 +41,35 @@ void ShadowedText(HDC dc, int x, int y, int shadow, const char* text, int length
 }
 
 int Scaled(int pixels, int dpi) { return MulDiv(pixels, dpi, kBaseDpi); }
+
+int CALLBACK NoteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool FaceInstalled(const char* face) {
+    LOGFONTA wanted = {};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExA(screen, &wanted, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// A face Windows links to its CJK fonts on any language's install (Arial
+// has no such link on a Western one): Segoe UI from Vista on, Tahoma before.
+const char* TextFace() {
+    static const char* const face = FaceInstalled("Segoe UI") ? "Segoe UI" : "Tahoma";
+    return face;
+}
+
+// Any character set: titles come in every script, and DEFAULT_CHARSET lets
+// GDI's font linking find the glyphs the face lacks.
+HFONT MakeFont(int pixels) {
+    return CreateFontA(-pixels, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, TextFace());
+}
 int ShadowOffset(int dpi) { return dpi >= 2 * kBaseDpi ? dpi / kBaseDpi : 1; }
 
 }  // namespace
@@ -56,10 +89,7 @@ int Video::TextDpi() const {
 int Video::PrepareFont() {
     const int dpi = TextDpi();
     if (font == nullptr || dpi != overlayText.fontDpi) {
-        // Any character set: titles come in every script, and DEFAULT_CHARSET
-        // lets GDI's font linking find the glyphs Arial lacks.
-        HFONT made = CreateFontA(-Scaled(kFontHeight, dpi), 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
-                                 VARIABLE_PITCH, "Arial");
+        HFONT made = MakeFont(Scaled(kFontHeight, dpi));
         if (made != nullptr) {
             if (font != nullptr) DeleteObject(font);
             font = made;
@@ -67,6 +97,28 @@ int Video::PrepareFont() {
         }
     }
     return overlayText.fontDpi;
+}
+
+// The message's font for this frame height; its size in pixels.
+int Video::PrepareMessageFont() {
+    const int dpi = PrepareFont();
+    const int byHeight = height / kMessageRowsPerFrame;
+    const int least = Scaled(kMessageMinHeight, dpi);
+    const int pixels = byHeight > least ? byHeight : least;
+    if (overlayText.messageFont == nullptr || pixels != overlayText.messageFontPixels) {
+        HFONT made = MakeFont(pixels);
+        if (made == nullptr) return overlayText.messageFont != nullptr ? overlayText.messageFontPixels : 0;
+        ReleaseMessageFont();
+        overlayText.messageFont = made;
+        overlayText.messageFontPixels = pixels;
+    }
+    return pixels;
+}
+
+void Video::ReleaseMessageFont() {
+    if (overlayText.messageFont != nullptr) DeleteObject(static_cast<HFONT>(overlayText.messageFont));
+    overlayText.messageFont = nullptr;
+    overlayText.messageFontPixels = 0;
 }
 
 void Video::ShowInfo() {
@@ -98,6 +150,7 @@ void Video::ShowInfo() {
             values.displayBitDepth = displayBitDepth;
             values.songTitle = theScene != nullptr ? theScene->songTitle : nullptr;
             values.playPosition = theScene != nullptr ? theScene->playPosition : 0;
+            values.presentPath = PresentPathName();
             InfoLines lines;
             FormatInfoLines(values, &lines);
             for (int i = 0; i < kInfoLineCount; ++i)
@@ -112,8 +165,18 @@ void Video::ShowInfo() {
     if (infoFrameCount < INT_MAX) ++infoFrameCount;
 }
 
+void Video::ShowNotice(const char* text) {
+    lstrcpynA(overlayText.notice, text, sizeof overlayText.notice);
+    overlayText.noticeFramesLeft = kMessageFrames;
+}
+
+// The message on the bottom line, the notice on the line above it, each for
+// its own frames.
 void Video::ShowMessage() {
-    if (composeSurface == nullptr || !TakeMessageFrame(composeFormat, &messageFramesLeft)) return;
+    if (composeSurface == nullptr) return;
+    const bool message = TakeMessageFrame(composeFormat, &messageFramesLeft);
+    const bool notice = TakeMessageFrame(composeFormat, &overlayText.noticeFramesLeft);
+    if (!message && !notice) return;
     HDC dc = nullptr;
     lastResult = composeSurface->GetDC(&dc);
     if (FAILED(lastResult)) {
@@ -121,11 +184,17 @@ void Video::ShowMessage() {
             ReportDirectDrawError("Video::ShowMessage, Error getting compose device context", lastResult, 1);
         return;  // a busy surface: the frame goes without the message
     }
-    const int dpi = PrepareFont();
-    const HGDIOBJ keptFont = SelectObject(dc, font);
+    const int dpi = overlayText.fontDpi;
+    const int pixels = PrepareMessageFont();
+    const HGDIOBJ keptFont = SelectObject(dc, overlayText.messageFont != nullptr ? overlayText.messageFont : font);
     SetBkMode(dc, TRANSPARENT);
-    ShadowedText(dc, Scaled(kMessageTextX, dpi), height - Scaled(kMessageRise, dpi), ShadowOffset(dpi),
-                 messageText, MessageLength(messageText));
+    // Two text heights above the bottom.
+    const int top = height - 2 * pixels;
+    if (message)
+        ShadowedText(dc, Scaled(kMessageTextX, dpi), top, ShadowOffset(dpi), messageText, MessageLength(messageText));
+    if (notice)
+        ShadowedText(dc, Scaled(kMessageTextX, dpi), top - pixels * 13 / 10, ShadowOffset(dpi), overlayText.notice,
+                     MessageLength(overlayText.notice));
     SelectObject(dc, keptFont);
     lastResult = composeSurface->ReleaseDC(dc);
     if (FAILED(lastResult)) ReportDirectDrawError(kReleaseFailed, lastResult, 1);

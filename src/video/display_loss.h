@@ -2,6 +2,11 @@
 // Display loss: surfaces or the exclusive level taken by another program, and
 // the rebuild that follows.
 
+#include <windows.h>
+
+// Results that mean the display went to someone else, not that we failed.
+bool DisplayTaken(HRESULT result);
+
 struct DisplayLoss {
     int displayLost = 0;
     int rebuildPending = 0;  // rebuild at the next frame (focus back, mode changed)

@@ -34,11 +34,6 @@ bool RestoreIfLost(IDirectDrawSurface4* surface, HRESULT* lastResult) {
     return SUCCEEDED(*lastResult);
 }
 
-// Results that mean the display went to someone else, not that we failed.
-bool DisplayTaken(HRESULT result) {
-    return result == DDERR_SURFACELOST || result == DDERR_WRONGMODE || result == DDERR_NOEXCLUSIVEMODE ||
-           result == DDERR_EXCLUSIVEMODEALREADYSET;
-}
 
 // Where the frame goes: the client area in screen coordinates, clear of the
 // caption and the borders, cut to the screen (a blit reaching past it is
@@ -59,6 +54,11 @@ bool WindowedBlit(HWND window, RECT* to, RECT* from) {
 }
 
 }  // namespace
+
+bool DisplayTaken(HRESULT result) {
+    return result == DDERR_SURFACELOST || result == DDERR_WRONGMODE || result == DDERR_NOEXCLUSIVEMODE ||
+           result == DDERR_EXCLUSIVEMODEALREADYSET;
+}
 
 Video::Surfaces Video::AllocateSurfaces() {
     ResetDesc(&primaryDesc);

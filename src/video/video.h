@@ -92,8 +92,12 @@ public:
     bool Compose();  // false: the frame is skipped (busy, lost)
     void ShowInfo();
     void ShowMessage();
+    // A message that stays its full time, on its own line: nothing replaces it.
+    void ShowNotice(const char* text);
     int TextDpi() const;
     int PrepareFont();  // the overlay font for TextDpi; returns that DPI
+    int PrepareMessageFont();  // the message's, by frame height; its pixels
+    void ReleaseMessageFont();
 
     // --- the window's thread (window_requests_win32.cpp): these only
     // record; TakeRequests, at the start of Render, carries them out.
@@ -153,6 +157,17 @@ public:
     Surfaces EnterDesktopBackground(int rgbFormat);
     bool PresentOnDesktop(const RECT& source);  // false: nothing shown this frame
     void StopDesktopLayer();
+    // Nobody sees the picture (a full-screen program, a game, a presentation):
+    // Render skips the frame and hands the player a long pause.
+    bool Unseen() const;
+    void RestWhileUnseen();
+    const char* PresentPathName() const;  // for the information overlay
+    // Windowed entered because the desktop had no place for Background.
+    void StandInForBackground(int backgroundResolution);
+    // desktop/desktop_gdi_present_win32.cpp: where the blit cannot serve.
+    bool PresentWithGdi(HWND target, const RECT& source);
+    bool PresentLayered(HWND target, const RECT& source);
+    void ReleaseLayeredSource();
 
     // --- the window (window_size_win32.cpp)
     // Outer size of the Windowed window: its client area is the frame, scaled

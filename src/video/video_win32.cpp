@@ -31,8 +31,6 @@ int SameModeIn(const Video& video, int list, int width, int height, int bits) {
     }
     return -1;
 }
-
-const char kNoOverlayMessage[] = "Background needs a video overlay: shown Windowed";
 }  // namespace
 
 Video::Video() {
@@ -41,7 +39,6 @@ Video::Video() {
     memset(&overlayDesc, 0, sizeof overlayDesc);
     memset(&displayPixelFormat, 0, sizeof displayPixelFormat);
     displayPixelFormat.dwSize = sizeof displayPixelFormat;
-    font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
     transform = new Transform;
     SetFatalReportHook(LeaveDisplay, this);
     OpenFrameTimer();
@@ -65,6 +62,7 @@ Video::~Video() {
     if (own != nullptr) DestroyWindow(own);
     if (windowName != nullptr && instanceRef != nullptr) UnregisterClassA(windowName, *instanceRef);
     if (font != nullptr) DeleteObject(font);
+    ReleaseMessageFont();
     CloseFrameTimer();
     // A Video that never entered a display mode still owns the constructor's
     // Transform.
@@ -220,11 +218,12 @@ bool Video::ChangeRes() {
     // No overlay to show Background through: Windowed at the same size.
     overlaySupported = 0;
     const int bits = modeBitDepth;
+    const int backgroundResolution = resolution;
     ReleaseSurfaces();
     requestedDisplayMode = kWindowed;
     requestedResolution = SameModeIn(*this, kWindowed, width, height, bits);
     if (EnterRequestedMode() != Surfaces::kReady) return false;
-    SetMessage(kNoOverlayMessage);
+    StandInForBackground(backgroundResolution);
     return true;
 }
 

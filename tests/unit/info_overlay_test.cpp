@@ -46,6 +46,11 @@ TEST(InfoOverlay, FormatsTheSixLines) {
     FormatInfoLines(v, &lines);
     EXPECT_EQ(Line(lines, 4), "Song Info: ");
     EXPECT_EQ(Line(lines, 5), "Song Playing Time:  0:59");
+    EXPECT_EQ(Line(lines, 6), "") << "no way of presenting given, no seventh line";
+
+    v.presentPath = "GDI behind the icons";
+    FormatInfoLines(v, &lines);
+    EXPECT_EQ(Line(lines, 6), "Presented by: GDI behind the icons");
 }
 
 TEST(InfoOverlay, RateIsTenthsOfFramesPerSecondAndNeverGarbage) {

@@ -40,11 +40,14 @@ std::string ClassOf(HWND window) {
 // Explorer restarting.
 class Shell {
 public:
-    explicit Shell(bool layout24h2) : layout24h2(layout24h2) { Start(); }
+    explicit Shell(bool layout24h2, const std::string& options = "") : layout24h2(layout24h2), options(options) {
+        Start();
+    }
     ~Shell() { Kill(); }
 
     void Start() {
-        std::string command = "\"" + host_test::BuildDir() + "\\velune-shell.exe\"" + (layout24h2 ? " --24h2" : "");
+        std::string command = "\"" + host_test::BuildDir() + "\\velune-shell.exe\"" + (layout24h2 ? " --24h2" : "") +
+                              (options.empty() ? "" : " " + options);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
@@ -98,6 +101,7 @@ public:
 
 private:
     bool layout24h2;
+    std::string options;
     PROCESS_INFORMATION process = {};
 };
 
@@ -151,15 +155,15 @@ const char kDesktopSettings[] = "Display_Mode=2\r\nFrames_Per_Scene=-1\r\nShow_S
 // Ours goes between the icons and the wallpaper's WorkerW, in both layouts.
 // Seen on the screen with the shell inside the player (Wine composes a child
 // window's pixels only within one process, and shows no DirectDraw blit into
-// it: ours shows its own black there), and in the window tree with the shell
-// as a process of its own.
+// it: the blit is refused there, so GDI draws the picture), and in the window
+// tree with the shell as a process of its own.
 TEST(BackgroundDesktop, AttachesBehindTheIconsInBothLayouts) {
     for (bool layout24h2 : {false, true}) {
         const char* layout = layout24h2 ? "24h2" : "classic";
         SCOPED_TRACE(layout);
         Sandbox box(std::string("desktop-") + layout);
         box.WriteIni(kDesktopSettings);
-        UseDirectDraw(box, "nooverlay");
+        UseDirectDraw(box, "childblit");
         PlayerRun run = box.Run(std::string("--silent-songs 1 --frames 40 --capture 35 --capture-screen --shell ") + layout);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u);
@@ -181,6 +185,7 @@ TEST(BackgroundDesktop, AttachesBehindTheIconsInBothLayouts) {
         EXPECT_EQ(wallpaper, 0) << "ours is not in front of the shell's wallpaper";
 
         Shell shell(layout24h2);
+        UseDirectDraw(box, "nooverlay");
         std::vector<HWND> foreign;
         std::string tree, siblings;
         HWND parent = nullptr;
@@ -239,8 +244,9 @@ TEST(BackgroundDesktop, OverlayPathStaysWhereAnOverlayExists) {
     EXPECT_EQ(box.Ini("Display_Mode"), 2);
 }
 
-// A full-screen program in front: nothing of the desktop is seen, so nothing
-// is presented; afterwards the frames are presented again.
+// A full-screen program in front: nothing of the desktop is seen, so no
+// frame is made (no scene, so no position query of the player) or presented,
+// and the player is asked for a long pause; afterwards all comes back.
 TEST(BackgroundDesktop, NothingPresentedUnderAFullScreenProgram) {
     Shell shell(false);
     Sandbox box("desktop-covered");
@@ -265,6 +271,13 @@ TEST(BackgroundDesktop, NothingPresentedUnderAFullScreenProgram) {
     const int presented = std::atoi(log.c_str() + at + 5);
     EXPECT_LT(presented, 200) << "presented while covered";
     EXPECT_GT(presented, 70) << "not presented again after";
+    // Frames 150..249 are well inside the covered stretch.
+    const std::vector<int> delays = run.Delays();
+    int longPauses = 0, queries = 0;
+    for (int frame = 150; frame < 250 && frame < static_cast<int>(delays.size()); ++frame) longPauses += delays[frame] >= 50;
+    for (int frame : run.FramesOf("query 105")) queries += frame >= 150 && frame < 250;
+    EXPECT_GT(longPauses, 90) << "no long pause while covered";
+    EXPECT_EQ(queries, 0) << "the scene ran while covered";
 }
 
 // Explorer restarting: the shell is killed and started again (its new windows
@@ -362,4 +375,160 @@ TEST(BackgroundDesktop, QuitAndLeavingLeaveTheDesktopAsItWas) {
         EXPECT_EQ(shell.Tree(), before);
         EXPECT_EQ(host_test::DesktopWallpaper(), wallpaper);
     }
+}
+
+namespace {
+// Pixels of a screen capture outside the icons and the player's corner that
+// are the shell's wallpaper, black, or neither (the picture).
+struct DesktopPixels {
+    int wallpaper = 0, black = 0, picture = 0;
+};
+DesktopPixels CountDesktop(const Capture& screen) {
+    DesktopPixels counted;
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x) {
+            if (InIcon(x, y) || (x >= 700 && y >= 600)) continue;
+            const uint32_t pixel = screen.pixels[static_cast<size_t>(y) * screen.width + x];
+            if (pixel == kShellWallpaper)
+                ++counted.wallpaper;
+            else if (pixel == 0)
+                ++counted.black;
+            else
+                ++counted.picture;
+        }
+    return counted;
+}
+}  // namespace
+
+// Where the system refuses DirectDraw's blit into a child of the shell's
+// window, GDI draws the picture; where it refuses a layered child both its
+// attributes and the layered update (24H2 in a player that does not declare
+// Windows 8), a plain child replaces it and GDI draws there. Either way the
+// picture is on the screen behind the icons, and the refused call is not
+// tried again every frame.
+TEST(BackgroundDesktop, PictureShownWhereTheBlitOrTheLayeredWindowIsRefused) {
+    const struct {
+        const char* fault;
+        const char* layout;
+    } cases[] = {{"childblit", "classic"}, {"layered", "24h2"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fault) + " " + c.layout);
+        Sandbox box(std::string("desktop-gdi-") + c.fault + "-" + c.layout);
+        box.WriteIni("Display_Mode=2\r\nFrames_Per_Scene=-1\r\nShow_Song_Title=0\r\n");
+        UseDirectDraw(box, c.fault);
+        const PlayerRun run = box.Run(std::string("--frames 90 --capture 85 --capture-screen --shell ") + c.layout);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_EQ(run.boxes, std::vector<std::string>{});
+        const DesktopPixels seen = CountDesktop(box.CaptureAt(85));
+        EXPECT_GT(seen.picture, 20000) << "the picture is not on the screen";
+        EXPECT_EQ(seen.wallpaper, 0) << "the picture does not cover the wallpaper";
+        const std::string log = host_test::ReadFile(box.Path("ddraw.log"));
+        const size_t at = log.find("blits into a child refused");
+        ASSERT_NE(at, std::string::npos) << log;
+        const size_t comma = log.rfind(", ", at);
+        EXPECT_LE(std::atoi(log.c_str() + comma + 2), 1) << "the refused blit was tried again";
+        EXPECT_LE(std::atoi(log.c_str() + log.find("end: ") + 5), 1) << "DirectDraw blits where GDI draws";
+        EXPECT_EQ(box.Ini("Display_Mode"), 2);
+    }
+}
+
+// Nothing presented (a DirectDraw blit that Wine does not show in another
+// window's child, like a frame not blitted at all): the monitor shows the
+// wallpaper through ours, never a black sheet.
+TEST(BackgroundDesktop, WallpaperNotBlackWhereNoFrameIsShown) {
+    Sandbox box("desktop-unpainted");
+    box.WriteIni(kDesktopSettings);
+    UseDirectDraw(box, "nooverlay");
+    const PlayerRun run = box.Run("--silent-songs 1 --frames 40 --capture 35 --capture-screen --shell classic");
+    ASSERT_TRUE(run.finished);
+    const DesktopPixels seen = CountDesktop(box.CaptureAt(35));
+    EXPECT_LT(seen.black, 1000) << "ours paints black";
+    EXPECT_GT(seen.wallpaper, 100000);
+}
+
+// Clicks, right-clicks and drag-selection on the empty desktop go to the shell:
+// ours answers every hit test as transparent and says so in its style.
+TEST(BackgroundDesktop, ClicksGoThroughToTheShell) {
+    for (bool layout24h2 : {false, true}) {
+        SCOPED_TRACE(layout24h2 ? "24h2" : "classic");
+        Shell shell(layout24h2);
+        Sandbox box(layout24h2 ? "desktop-clicks-24h2" : "desktop-clicks");
+        box.WriteIni(kDesktopSettings);
+        UseDirectDraw(box, "nooverlay");
+        BackgroundRun background(box, "--silent-songs 1 --frames 100000 --min-frame-ms 20 --key 150:Esc");
+        std::vector<HWND> foreign;
+        ASSERT_TRUE(WaitFor([&] { return !(foreign = shell.Foreign()).empty(); }, 60000));
+        DWORD_PTR hit = 0;
+        const POINT empty = {500, 300};
+        EXPECT_NE(SendMessageTimeoutA(foreign[0], WM_NCHITTEST, 0, MAKELPARAM(empty.x, empty.y), SMTO_NORMAL, 3000, &hit),
+                  0);
+        EXPECT_EQ(static_cast<LRESULT>(hit), HTTRANSPARENT);
+        EXPECT_NE(GetWindowLongA(foreign[0], GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+        EXPECT_TRUE(background.Finish().finished);
+    }
+}
+
+// A hidden 10x10 WorkerW right behind the icons is no place for the picture:
+// ours goes into the shown WorkerW that covers the monitor.
+TEST(BackgroundDesktop, DecoyWorkerIsPassedOver) {
+    Shell shell(false, "--decoy");
+    Sandbox box("desktop-decoy");
+    box.WriteIni(kDesktopSettings);
+    UseDirectDraw(box, "nooverlay");
+    BackgroundRun background(box, "--silent-songs 1 --frames 60");
+    std::vector<HWND> foreign;
+    WaitFor([&] { return !(foreign = shell.Foreign()).empty() || LogHas(box, "quit"); }, 60000);
+    std::string tree;
+    for (const std::string& line : shell.Tree()) tree += line + "\n";
+    RECT parent = {};
+    if (!foreign.empty()) GetWindowRect(GetParent(foreign[0]), &parent);
+    EXPECT_TRUE(background.Finish().finished);
+    ASSERT_EQ(foreign.size(), 1u) << tree;
+    EXPECT_EQ(parent.right - parent.left, GetSystemMetrics(SM_CXSCREEN)) << tree;
+    EXPECT_EQ(parent.bottom - parent.top, GetSystemMetrics(SM_CYSCREEN)) << tree;
+}
+
+// A shell busy for 1.5 s at start: this run shows Windowed, the stored choice
+// stays Background, and the next start is behind the icons. (The notice is
+// seen in the test without a shell: here Wine puts the shell's windows over
+// every DirectDraw blit.)
+TEST(BackgroundDesktop, BusyShellAtStartKeepsBackgroundForTheNextStart) {
+    Shell shell(false, "--busy 1500");
+    Sandbox box("desktop-busy");
+    box.WriteIni(std::string(kDesktopSettings) + host_test::kQuietPicture);
+    UseDirectDraw(box, "nooverlay");
+    PlayerRun run = box.Run("--silent-songs 1 --frames 40");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.boxes, std::vector<std::string>{});
+    ASSERT_FALSE(run.TextsOf("window ").empty());
+    EXPECT_NE(run.TextsOf("window ").back().find("visible 1"), std::string::npos) << "not shown Windowed";
+    EXPECT_EQ(box.Ini("Display_Mode"), 2);
+    bool attached = false;
+    BackgroundRun again(box, "--silent-songs 1 --frames 60");
+    WaitFor([&] { return (attached = attached || !shell.Foreign().empty()) || LogHas(box, "quit"); }, 60000);
+    run = again.Finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(attached) << "not behind the icons at the second start";
+    EXPECT_EQ(box.Ini("Display_Mode"), 2);
+}
+
+// No desktop shell at all and default settings: the notice that says so is
+// on the screen for its whole time, above the first song's title, which
+// arrives in the very first frame.
+TEST(BackgroundDesktop, NoShellNoticeOutlastsTheFirstTitle) {
+    Sandbox box("desktop-noshell");
+    box.WriteIni(std::string("Display_Mode=2\r\nFrames_Per_Scene=-1\r\n") + host_test::kQuietPicture);
+    UseDirectDraw(box, "nooverlay");
+    const PlayerRun run = box.Run("--silent-songs 1 --frames 90 --capture 5 --capture 75 --capture 88");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.boxes, std::vector<std::string>{});
+    // The notice's line, above the message's.
+    auto notice = [&](int frame) { return box.CaptureAt(frame).WhitePixels(0.03, 0.895, 0.60, 0.935); };
+    auto title = [&](int frame) { return box.CaptureAt(frame).WhitePixels(0.03, 0.94, 0.60, 0.99); };
+    EXPECT_GT(notice(5), 50);
+    EXPECT_GT(title(5), 50) << "the title is shown too";
+    EXPECT_GT(notice(75), 50) << "the notice went before its time";
+    EXPECT_LT(notice(88), 10) << "the notice outstayed its time";
+    EXPECT_EQ(box.Ini("Display_Mode"), 2);
 }

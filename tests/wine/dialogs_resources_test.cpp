@@ -91,7 +91,7 @@ TEST(DialogResources, PanelAboutBoxAndLogo) {
         push = kChild | BS_PUSHBUTTON | WS_TABSTOP, name = kChild | SS_SUNKEN | SS_CENTER | SS_CENTERIMAGE,
         centred = kChild | SS_CENTER | SS_CENTERIMAGE, on = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
     const std::vector<std::string> panel = {
-        "0x90C80AC4 0,0,189,258 \"Velune Configuration Panel\" 8 MS Sans Serif",
+        "0x90C80ACC 0,0,189,258 \"Velune Configuration Panel\" 8 MS Shell Dlg 2",
         Line(kChild | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_GROUP | WS_TABSTOP,
              "86,17,90,44", 1004, "LISTBOX", ""),
         Line(radio | WS_GROUP, "13,19,51,10", 1061, "BUTTON", "Full Screen"),
@@ -124,7 +124,7 @@ TEST(DialogResources, PanelAboutBoxAndLogo) {
         Line(on, "149,104,27,10", 1065, "BUTTON", "On")};
     EXPECT_EQ(ReadDialog(dll, 102), panel);
     const std::vector<std::string> about = {
-        "0x90C000C0 0,0,281,271 \"About Velune\" 8 MS Sans Serif",  // no WS_SYSMENU: no close box
+        "0x90C000C8 0,0,281,271 \"About Velune\" 8 MS Shell Dlg 2",  // no WS_SYSMENU: no close box
         Line(kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, "108,250,65,14", 1, "BUTTON", "OK"),
         Line(kChild | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
              "7,127,267,117", 1021, "EDIT", ""),

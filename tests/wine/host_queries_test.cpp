@@ -47,9 +47,26 @@ std::vector<bool> WhiteMask(const Capture& capture) {
     return mask;
 }
 
+int CALLBACK NoteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// The face the message is drawn with: Segoe UI where installed, else Tahoma.
+const char* MessageFace() {
+    LOGFONTA wanted = {};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyA(wanted.lfFaceName, "Segoe UI");
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExA(screen, &wanted, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found ? "Segoe UI" : "Tahoma";
+}
+
 // The text as GDI draws it here: white on black where the message goes, in
-// the overlay's font at 96 DPI.
-std::vector<bool> GdiMask(const wchar_t* text) {
+// the message's font for a 640x480 frame at 96 DPI.
+std::vector<bool> GdiMask(const wchar_t* text, const char* face = MessageFace()) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = 640;
@@ -60,11 +77,11 @@ std::vector<bool> GdiMask(const wchar_t* text) {
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ keptBitmap = SelectObject(dc, bitmap);
-    HFONT font = CreateFontA(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, "Arial");
+    HFONT font = CreateFontA(-12, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, VARIABLE_PITCH, face);
     HGDIOBJ keptFont = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
-    TextOutW(dc, 30, 460, text, lstrlenW(text));
+    TextOutW(dc, 30, 456, text, lstrlenW(text));
     GdiFlush();
     Capture drawn;
     drawn.width = 640;
@@ -185,4 +202,26 @@ TEST(HostQueries, DelayFollowsTheDisplayModeKeys) {
         EXPECT_EQ(run.TextsOf("query 212").front(), "query 212 wparam 0 result \"(null)\"");
         EXPECT_EQ(run.TextsOf("cursor count "), std::vector<std::string>{"cursor count 0"});
     }
+}
+
+// On a Western Windows, as in this prefix, Arial has no link to a CJK font:
+// a CJK title drawn with it is a row of boxes, the same for any title of as
+// many characters. Two CJK titles of equal length drawn by the plug-in differ
+// glyph by glyph. (Wine has no Segoe UI, so this shows its Tahoma fallback.)
+TEST(HostQueries, CjkTitleDrawsGlyphsWhereArialHasNoLink) {
+    const wchar_t first[] = L"\u65e5\u672c\u8a9e\u306e\u6b4c \u4e2d\u6587\u6b4c\u66f2";
+    const wchar_t second[] = L"\u6587\u66f2\u672c\u65e5\u306e \u8a9e\u4e2d\u6587\u6b4c";
+    int set = 0;
+    ASSERT_EQ(Differences(GdiMask(first, "Arial"), GdiMask(second, "Arial"), &set), 0)
+        << "Arial is linked to a CJK font here, which hides boxes";
+    Sandbox box("titles-unlinked");
+    box.WriteIni(std::string("Frames_Per_Scene=-1\r\n") + host_test::kQuietPicture);
+    const PlayerRun run = box.Run(
+        "--silent-songs 2 --title \"\\u65e5\\u672c\\u8a9e\\u306e\\u6b4c \\u4e2d\\u6587\\u6b4c\\u66f2\" --title "
+        "\"\\u6587\\u66f2\\u672c\\u65e5\\u306e \\u8a9e\\u4e2d\\u6587\\u6b4c\" --key 40:B --capture-screen --capture 28 "
+        "--capture 70 --frames 70");
+    ASSERT_TRUE(run.finished);
+    const int differ = Differences(WhiteMask(box.CaptureAt(28)), WhiteMask(box.CaptureAt(70)), &set);
+    EXPECT_GT(set, 100) << "no title drawn";
+    EXPECT_GT(differ, 60) << "the two titles look alike: boxes, not glyphs";
 }

@@ -194,8 +194,8 @@ TEST(RobustFaults, FailureInBackgroundGivesTheWallpaperBack) {
     EXPECT_EQ(box.Ini("Display_Mode"), 2);
 }
 
-// A stored Background without overlay hardware opens Windowed, with a message,
-// and the settings then say Windowed.
+// A stored Background without overlay hardware (and no desktop shell) opens
+// Windowed, with a message, and the settings still say Background.
 TEST(RobustFaults, BackgroundWithoutOverlayOpensWindowed) {
     Sandbox box("nooverlay");
     box.WriteIni(std::string("Display_Mode=2\r\nFrames_Per_Scene=-1\r\nShow_Song_Title=0\r\n") + host_test::kQuietPicture);
@@ -207,7 +207,8 @@ TEST(RobustFaults, BackgroundWithoutOverlayOpensWindowed) {
     ASSERT_FALSE(windows.empty());
     EXPECT_NE(windows.back().find("visible 1"), std::string::npos) << windows.back();
     EXPECT_GT(box.CaptureAt(50).MessagePixels(), 50) << "the message saying why";
-    EXPECT_EQ(box.Ini("Display_Mode"), 1);
+    // Windowed stood in for this run only: the next start tries Background again.
+    EXPECT_EQ(box.Ini("Display_Mode"), 2);
 }
 
 // Full Screen on a monitor's own device, and the monitor is unplugged: its

@@ -114,3 +114,22 @@ TEST(VideoDpi, TextGrowsWithTheDpiOnceOnScreen) {
     std::fprintf(stderr, "message pixels: Full Screen 96 DPI %d, 144 DPI %d; Windowed 144 DPI %d\n", full96, full144,
                  windowed144);
 }
+
+// At 200 % a 640x480 frame asks for a 1280x960 client area on a 1024x768
+// desktop: the window is fitted to the work area, keeping the frame's shape.
+TEST(VideoDpi, WindowedAt192DpiFitsTheWorkAreaKeepingItsShape) {
+    DesktopScale scale(192);
+    host_test::Sandbox box("dpi192");
+    box.WriteIni(std::string("Display_Mode=1\r\nFrames_Per_Scene=-1\r\nWindow_Pos_X=0\r\nWindow_Pos_Y=0\r\n") +
+                 host_test::kQuietPicture);
+    const host_test::PlayerRun run = box.Run("--silent-songs 1 --frames 30 --capture 25");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.boxes, std::vector<std::string>{});
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const host_test::Capture capture = box.CaptureAt(25);
+    EXPECT_LE(capture.width, work.right - work.left);
+    EXPECT_LT(capture.height, work.bottom - work.top) << "no room left for the caption";
+    EXPECT_GT(capture.height, (work.bottom - work.top) * 8 / 10) << "shrunk more than needed";
+    EXPECT_NEAR(capture.width * 3, capture.height * 4, 6) << capture.width << "x" << capture.height;
+}

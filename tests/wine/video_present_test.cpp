@@ -32,6 +32,7 @@ namespace presentbuild {
 #include "scene/scene_display.cpp"
 #include "pixels/compose_reference.cpp"
 #include "desktop/desktop_background_win32.cpp"
+#include "desktop/desktop_gdi_present_win32.cpp"
 #include "desktop/desktop_layer_win32.cpp"
 #include "desktop/desktop_state_win32.cpp"
 #include "video/display_loss_win32.cpp"
@@ -60,6 +61,8 @@ bool CpuHasAvx2() { return false; }
 void Video::ShowInfo() {}
 void Video::ShowMessage() {}
 void Scene::ChooseScene(int, int) {}
+void Video::ShowNotice(const char*) {}
+void Video::ReleaseMessageFont() {}
 
 // Only what the Video asks of its Transform, and a count of the live ones.
 int liveTransforms = 0;

@@ -14,7 +14,13 @@
 //                       unplug (the primary monitor is listed with a device
 //                       of its own, and from VELUNE_DDRAW_AT that monitor is
 //                       unplugged: the device is no longer listed, its
-//                       surfaces are lost, and it refuses every mode)
+//                       surfaces are lost, and it refuses every mode) |
+//                       childblit (no overlay; a blit through a clipper
+//                       bound to a child window refused, as the desktop
+//                       compositor may) | layered (no overlay;
+//                       SetLayeredWindowAttributes and UpdateLayeredWindow
+//                       refused to the caller of DirectDrawCreate, as to a
+//                       program that does not declare Windows 8)
 //   VELUNE_DDRAW_AT     the presentation (lost, activate, busy) or the call
 //                       (setmode: SetDisplayMode; vidmem: primary surface
 //                       creation) from which the fault starts, 1-based
@@ -37,7 +43,7 @@
 
 namespace {
 
-enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate, kOverlay, kSlowBlt, kUnplug };
+enum class Fault { kNone, kLost, kActivate, kBusy, kBltFail, kSetMode, kVidMem, kNoOverlay, kCreate, kOverlay, kSlowBlt, kUnplug, kChildBlit, kLayered };
 
 enum class Modes { kAsIs, kReverse, kInsert };
 
@@ -58,6 +64,7 @@ struct State {
     int setModes = 0;
     int primaries = 0;
     int busyLeft = 0;
+    int childBlitsRefused = 0;
     bool lost = false;           // surfaces lost until the mode is set again
     bool begun = false;
     HWND window = nullptr;       // of the last SetCooperativeLevel
@@ -156,6 +163,69 @@ void NotePresented(HRESULT result) {
     }
 }
 
+bool NoOverlays() {
+    return state.fault == Fault::kNoOverlay || state.fault == Fault::kChildBlit || state.fault == Fault::kLayered;
+}
+
+// The primary's clipper is bound to a child window (ours behind the icons).
+bool IntoChildWindow(IDirectDrawSurface4* primary) {
+    IDirectDrawClipper* clipper = nullptr;
+    if (FAILED(primary->lpVtbl->GetClipper(primary, &clipper)) || clipper == nullptr) return false;
+    HWND window = nullptr;
+    clipper->lpVtbl->GetHWnd(clipper, &window);
+    clipper->lpVtbl->Release(clipper);
+    const bool child = window != nullptr && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0;
+    if (child) {
+        ++state.childBlitsRefused;
+        if (state.childBlitsRefused == 1) Log("blit into a child window refused");
+    }
+    return child;
+}
+
+BOOL WINAPI RefusedLayeredAttributes(HWND, COLORREF, BYTE, DWORD) {
+    Log("layered attributes refused");
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+BOOL WINAPI RefusedLayeredUpdate(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD) {
+    static bool logged = false;
+    if (!logged) Log("layered update refused");
+    logged = true;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
+// The module's imports of SetLayeredWindowAttributes and UpdateLayeredWindow
+// go to the refusals.
+void RefuseLayeredAttributes(HMODULE module) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) return;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name != 0; ++d) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), "user32.dll") != 0 || d->OriginalFirstThunk == 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            const char* name = reinterpret_cast<char*>(byName->Name);
+            void* refusal = std::strcmp(name, "SetLayeredWindowAttributes") == 0
+                                ? reinterpret_cast<void*>(RefusedLayeredAttributes)
+                                : std::strcmp(name, "UpdateLayeredWindow") == 0 ? reinterpret_cast<void*>(RefusedLayeredUpdate)
+                                                                                : nullptr;
+            if (refusal == nullptr) continue;
+            DWORD kept = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &kept);
+            slots->u1.Function = reinterpret_cast<DWORD_PTR>(refusal);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, kept, &kept);
+            Log("%s of the caller refused from now on", name);
+        }
+    }
+}
+
 HRESULT WINAPI Blt(IDirectDrawSurface4* self, RECT* to, IDirectDrawSurface4* from, RECT* source, DWORD flags,
                    DDBLTFX* effects) {
     const bool toScreen = self == state.primary;
@@ -172,6 +242,7 @@ HRESULT WINAPI Blt(IDirectDrawSurface4* self, RECT* to, IDirectDrawSurface4* fro
             return DDERR_GENERIC;
         }
     }
+    if (toScreen && state.fault == Fault::kChildBlit && IntoChildWindow(self)) return DDERR_GENERIC;
     if (StillDrawing((flags & DDBLT_WAIT) != 0)) return DDERR_WASSTILLDRAWING;
     const HRESULT result = realBlt(self, to, from, source, flags, effects);
     if (toScreen) NotePresented(result);
@@ -224,7 +295,7 @@ void PatchSurfaceTable(IDirectDrawSurface4* surface) {
 
 HRESULT WINAPI CreateSurface(IDirectDraw4* self, DDSURFACEDESC2* desc, IDirectDrawSurface4** out, IUnknown* outer) {
     const DWORD caps = desc ? desc->ddsCaps.dwCaps : 0;
-    if (state.fault == Fault::kNoOverlay && (caps & DDSCAPS_OVERLAY)) {
+    if (NoOverlays() && (caps & DDSCAPS_OVERLAY)) {
         Log("overlay refused");
         return DDERR_NOOVERLAYHW;
     }
@@ -378,7 +449,8 @@ void ReadSettings() {
     } names[] = {{"lost", Fault::kLost},       {"activate", Fault::kActivate}, {"busy", Fault::kBusy},
                  {"bltfail", Fault::kBltFail}, {"setmode", Fault::kSetMode}, {"vidmem", Fault::kVidMem},     {"nooverlay", Fault::kNoOverlay},
                  {"create", Fault::kCreate},   {"overlay", Fault::kOverlay},   {"slowblt", Fault::kSlowBlt},
-                 {"unplug", Fault::kUnplug}};
+                 {"unplug", Fault::kUnplug},
+                 {"childblit", Fault::kChildBlit}, {"layered", Fault::kLayered}};
     for (const auto& n : names)
         if (std::strcmp(text, n.name) == 0) state.fault = n.fault;
     Log("proxy loaded, fault %s at %d", text[0] ? text : "none", state.at);
@@ -477,6 +549,14 @@ extern "C" HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, L
 }
 
 extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnknown* outer) {
+    static bool layeredRefused = false;
+    HMODULE caller = nullptr;
+    if (state.fault == Fault::kLayered && !layeredRefused &&
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCSTR>(__builtin_return_address(0)), &caller)) {
+        layeredRefused = true;
+        RefuseLayeredAttributes(caller);
+    }
     if (state.fault == Fault::kCreate) {
         Log("DirectDrawCreate refused");
         if (out) *out = nullptr;
@@ -515,7 +595,8 @@ extern "C" HRESULT WINAPI DirectDrawCreate(GUID* guid, IDirectDraw** out, IUnkno
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) ReadSettings();
     if (reason == DLL_PROCESS_DETACH)
-        Log("end: %d presentations, %d presented after the fault began, %d mode sets, %d overlay updates",
-            state.presents, state.presentedAfter, state.setModes, state.overlayUpdates);
+        Log("end: %d presentations, %d presented after the fault began, %d mode sets, %d overlay updates, "
+            "%d blits into a child refused",
+            state.presents, state.presentedAfter, state.setModes, state.overlayUpdates, state.childBlitsRefused);
     return TRUE;
 }

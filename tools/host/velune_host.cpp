@@ -116,7 +116,9 @@ HWND FindDisplayWindow(DWORD initThread) {
 // the plug-in puts among its windows, which Wine composes only within one
 // process.
 DWORD WINAPI ShellThread(LPVOID layout24h2) {
-    shell::Run(layout24h2 != nullptr);
+    shell::Options options;
+    options.layout24h2 = layout24h2 != nullptr;
+    shell::Run(options);
     return 0;
 }
 

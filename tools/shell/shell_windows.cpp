@@ -5,6 +5,8 @@
 //   default  a top-level WorkerW takes over the icons, and the WorkerW for
 //            the wallpaper is a top-level window right behind it;
 //   --24h2   the WorkerW is a child of Progman, under SHELLDLL_DefView.
+// Options: a decoy WorkerW (hidden, 10x10) right behind the icons, and a
+// shell busy at its first request for the WorkerW.
 // Like Explorer it broadcasts "TaskbarCreated" when it starts, and relays a
 // settings change to its child windows with SendMessage, so a child whose
 // thread stops pumping holds the shell.
@@ -21,9 +23,9 @@ constexpr int kIcons = 4;
 constexpr int kIconSize = 48;
 constexpr UINT kSpawnWorker = 0x052C;
 
-bool layout24h2 = false;
+shell::Options options;
 bool placing = false;  // our own z-order changes
-HWND progman = nullptr, icons = nullptr, iconHolder = nullptr, wallpaperWorker = nullptr;
+HWND progman = nullptr, icons = nullptr, iconHolder = nullptr, wallpaperWorker = nullptr, decoy = nullptr;
 
 RECT Screen() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
@@ -63,9 +65,22 @@ void KeepAtBottom(HWND top, HWND next, HWND last) {
     placing = false;
 }
 
+// Hidden, small, and the first WorkerW behind the icons' holder.
+void MakeDecoy() {
+    decoy = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "WorkerW", "WorkerW", WS_POPUP, 0, 0, 10, 10,
+                            wallpaperWorker, nullptr, GetModuleHandleA(nullptr), nullptr);
+    placing = true;
+    SetWindowPos(decoy, iconHolder, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    placing = false;
+}
+
 void SpawnWorker() {
     if (wallpaperWorker != nullptr) return;
-    if (layout24h2) {
+    if (options.busyMs > 0) {
+        Sleep(static_cast<DWORD>(options.busyMs));
+        options.busyMs = 0;
+    }
+    if (options.layout24h2) {
         wallpaperWorker = Make("WorkerW", WS_CHILD | WS_CLIPSIBLINGS, progman);
         SetWindowPos(wallpaperWorker, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         return;
@@ -77,6 +92,7 @@ void SpawnWorker() {
     SetWindowRgn(iconHolder, IconRegion(), FALSE);
     SetParent(icons, iconHolder);
     KeepAtBottom(iconHolder, wallpaperWorker, progman);
+    if (options.decoy) MakeDecoy();
 }
 
 BOOL CALLBACK Relay(HWND child, LPARAM message) {
@@ -93,7 +109,7 @@ LRESULT CALLBACK ShellProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         }
         if (message == WM_SETTINGCHANGE) {
             const MSG m = {window, message, wParam, lParam, 0, {0, 0}};
-            for (HWND top : {progman, iconHolder, wallpaperWorker})
+            for (HWND top : {progman, iconHolder, decoy, wallpaperWorker})
                 if (top != nullptr && TopLevel(top)) EnumChildWindows(top, Relay, reinterpret_cast<LPARAM>(&m));
             return 0;
         }
@@ -119,8 +135,8 @@ void Register(const char* name, COLORREF colour) {
 }
 }  // namespace
 
-int shell::Run(bool layout) {
-    layout24h2 = layout;
+int shell::Run(const Options& given) {
+    options = given;
     Register("Progman", kWallpaper);
     Register("WorkerW", kWallpaper);
     Register("SHELLDLL_DefView", kIcon);
