@@ -72,6 +72,9 @@ struct Run {
     bool wasCapturing = false;
 };
 
+// The message's top row, above the picture's bottom.
+constexpr int kLiveMessageRise = 20;
+
 // Overlays in the picture's own coordinates, scaled with it, as the plug-in
 // draws them on its compose surface.
 void DrawOverlays(Run& r, Scene& scene, LiveDisplay& display, uint32_t nowMs, bool statusShown) {
@@ -103,7 +106,7 @@ void DrawOverlays(Run& r, Scene& scene, LiveDisplay& display, uint32_t nowMs, bo
         }
     }
     if (TakeMessageFrame(kCompose32, &display.messageFramesLeft)) {
-        r.text.Draw(renderer, display.messageText, X(kMessageTextX), Y(display.height - kMessageRise));
+        r.text.Draw(renderer, display.messageText, X(kMessageTextX), Y(display.height - kLiveMessageRise));
     }
     if (statusShown) r.text.Draw(renderer, r.statusLine, X(kInfoTextX), Y(8));
 }
