@@ -423,6 +423,26 @@ DWORD WINAPI PluginThread(LPVOID context) {
     return 0;
 }
 
+// Pumps this thread's messages until `thread` ends; the player's own quit is
+// handed on to that thread once.
+void PumpUntilEnded(HANDLE thread, DWORD threadId, bool dialogMessages) {
+    ResumeThread(thread);
+    bool stopping = false;
+    for (;;) {
+        if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                if (!stopping) PostThreadMessageA(threadId, WM_QUIT, 0, 0);
+                stopping = true;
+                continue;
+            }
+            Dispatch(message, dialogMessages);
+        }
+    }
+    CloseHandle(thread);
+}
+
 // The player's own thread keeps its window (the plug-in's host window)
 // answering while the plug-in runs on its thread; closing the player asks the
 // plug-in to stop the way its own request does.
@@ -435,21 +455,7 @@ void RunOnPluginThread(Session& session) {
     }
     session.state.pluginThread = thread;
     session.state.pluginThreadId = threadId;
-    ResumeThread(thread);
-    bool stopping = false;
-    for (;;) {
-        if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                if (!stopping) PostThreadMessageA(threadId, WM_QUIT, 0, 0);
-                stopping = true;
-                continue;
-            }
-            Dispatch(message, session.options.dialogMessages);
-        }
-    }
-    CloseHandle(thread);
+    PumpUntilEnded(thread, threadId, session.options.dialogMessages);
 }
 
 DWORD WINAPI RenderThread(LPVOID player) {
@@ -476,21 +482,7 @@ void RunOnRenderThread(Session& session) {
         state.pluginThread = thread;
         state.pluginThreadId = threadId;
         state.destroyOnExit = true;
-        ResumeThread(thread);
-        bool stopping = false;
-        for (;;) {
-            if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) break;
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_QUIT) {
-                    if (!stopping) PostThreadMessageA(threadId, WM_QUIT, 0, 0);
-                    stopping = true;
-                    continue;
-                }
-                Dispatch(message, session.options.dialogMessages);
-            }
-        }
-        CloseHandle(thread);
+        PumpUntilEnded(thread, threadId, session.options.dialogMessages);
         state.pluginThread = nullptr;
         TimedQuit(state);
     }
