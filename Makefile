@@ -5,7 +5,6 @@ ASAN := build/asan
 WINDOWS := build/windows
 BENCHDIR := build/bench
 RELEASE := build/release
-RELEASE_BUILD := build/release-build
 WEB := build/web
 WEB_BUILD := build/web-build
 WEB_SCALAR := build/web-scalar
@@ -22,21 +21,23 @@ native: deps
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
 
+# Only what the sanitizer run tests.
 asan: deps
 	@cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DVELUNE_SANITIZE=ON >/dev/null
-	@cmake --build $(ASAN) -j $(JOBS)
+	@cmake --build $(ASAN) -j $(JOBS) --target velune_unit_tests velune_render_tests velune_live_tests
 
+# The Windows build is the release build too (scripts/build-release): the
+# tests run the very DLL that ships, and nothing is compiled twice.
 windows: deps
-	@cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(WINDOWS) -j $(JOBS)
+	@scripts/build-release $(WINDOWS) "" $(JOBS)
 
 build: native asan windows
 
 test-native: native
-	@cd $(NATIVE) && ctest --output-on-failure
+	@cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
 test-asan: asan
-	@cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure
+	@cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # The Wine entries (one per area of tests/wine) mostly wait on paced frames,
 # so more of them run at once than there are cores. A test that fails is run
@@ -51,7 +52,7 @@ test-wine: windows
 
 # What a user downloads: stripped DLL and its debug file, readme, wallpaper, zip, installer.
 release: deps
-	@scripts/build-release $(RELEASE_BUILD) $(RELEASE) $(JOBS)
+	@scripts/build-release $(WINDOWS) $(RELEASE) $(JOBS)
 
 test-release: release
 
@@ -84,7 +85,11 @@ bench-web: web native
 	@cmake --build $(NATIVE) -j $(JOBS) --target velune_web_bench_native
 	@python3 bench/web/compare_frame_time.py $(WEB) $(WEB_SCALAR) $(NATIVE)/velune_web_bench_native
 
-test: test-native test-asan test-wine test-release test-web
+# The Wine tests mostly wait on paced frames: they start as soon as the
+# Windows build is done, and the other parts build and run beside them
+# (scripts/test-suite).
+test: deps
+	@scripts/test-suite $(JOBS)
 
 bench: deps
 	@cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release >/dev/null

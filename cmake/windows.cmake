@@ -169,6 +169,7 @@ if(TARGET velune)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   add_test(NAME player COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/live/run_player_tests.py
            $<TARGET_FILE:velune> ${CMAKE_BINARY_DIR}/release/vis_velune.dll ${CMAKE_BINARY_DIR}/player-tests)
-  set_tests_properties(player PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED wine_prefixes
+  # COST: about as long as an area of eight tests, so it does not start last.
+  set_tests_properties(player PROPERTIES TIMEOUT 900 COST 8 FIXTURES_REQUIRED wine_prefixes
     ENVIRONMENT "VELUNE_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-player;DISPLAY=")
 endif()

@@ -42,7 +42,8 @@ foreach(area ${WINE_AREAS})
 endforeach()
 
 # The prefixes are made once, together, as copies of one template, before
-# any entry needs one (the simd32 entry's too).
+# any entry needs one (the simd32 and player entries' too).
 add_test(NAME wine-prefixes COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefixes
-  ${CMAKE_BINARY_DIR}/wineprefix-template ${WINE_PREFIXES} ${CMAKE_BINARY_DIR}/wineprefix-simd32)
+  ${CMAKE_BINARY_DIR}/wineprefix-template ${WINE_PREFIXES} ${CMAKE_BINARY_DIR}/wineprefix-simd32
+  ${CMAKE_BINARY_DIR}/wineprefix-player)
 set_tests_properties(wine-prefixes PROPERTIES TIMEOUT 300 FIXTURES_SETUP wine_prefixes)
