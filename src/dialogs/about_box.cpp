@@ -7,6 +7,7 @@
 #include "host/plugin.h"
 #include "host/x87_precision.h"
 #include "version.h"
+#include "video/display_gate_win32.h"
 
 std::atomic<HWND> aboutBoxDialog{nullptr};
 
@@ -66,6 +67,7 @@ bool ReadReadme(const char* path, char* buffer, int bufferBytes) {
 }
 
 AboutBox::AboutBox(VisModule* module) {
+    display_gate::Hold gate;
     readmeText[0] = '\0';
     HINSTANCE library = static_cast<HINSTANCE>(module->hDllInstance);
     dialog = CreateDialogParamA(library, MAKEINTRESOURCEA(IDD_ABOUT_BOX), static_cast<HWND>(module->hwndParent),

@@ -8,6 +8,7 @@
 #include "overlay/error_report_win32.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+#include "video/display_gate_win32.h"
 #include "video/video.h"
 
 namespace {
@@ -36,6 +37,7 @@ int NeverPosition(const Scene& scene) { return scene.maxFramesPerScene / kFrames
 }  // namespace
 
 ConfigPanel::ConfigPanel() : video(theVideo) {
+    display_gate::Hold gate;
     if (video->displayMode == kFullScreen) {
         // The panel cannot be seen over the exclusive display.
         video->requestedDisplayMode = kWindowed;
@@ -134,6 +136,7 @@ void ConfigPanel::PickDisplayMode(int mode) {
         }
         return;
     }
+    display_gate::Hold gate;
     FillResolutionList(mode);
     video->requestedDisplayMode = mode;
     const int pick = mode == video->displayMode ? video->resolution : 0;

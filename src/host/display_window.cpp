@@ -202,6 +202,10 @@ LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             return 1;
         }
         return KeyCommand(window, message, wParam, lParam);
+    case Video::kOpenPanelAfterChange:
+        // A key for Full Screen since then wins over the panel.
+        if (theVideo != nullptr && theVideo->displayMode != kFullScreen && ModuleOf(window)) OpenConfigPanel();
+        return 0;
     case kTrayCallback:
         if (lParam != WM_LBUTTONDOWN || !ModuleOf(window)) return 0;
         OpenConfigPanel();

@@ -3,6 +3,7 @@
 
 #include "host/plugin.h"
 #include "host/vis_records.h"
+#include "video/display_gate_win32.h"
 
 namespace {
 VisModule* VIS_CDECL GetModule(int index);
@@ -20,7 +21,12 @@ VisModule* VIS_CDECL GetModule(int index) { return index == 0 ? &module : nullpt
 extern "C" __declspec(dllexport) VisHeader* VIS_CDECL winampVisGetHeader() { return &header; }
 
 // Thread notifications are of no use to the plug-in.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(instance);
+        display_gate::Open();
+    }
+    // At the process's end the system takes the handle back.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) display_gate::Close();
     return TRUE;
 }

@@ -2,6 +2,7 @@
 
 #include "host/plugin_entry.h"
 #include "overlay/error_text.h"
+#include "video/display_gate_win32.h"
 
 namespace {
 struct StopState {
@@ -30,6 +31,7 @@ void ShowAndStop(const char* text, int endProcess) {
     {
         // The box's loop runs the player's windows too: at its own settings.
         AsCaller asCaller;
+        display_gate::Release gate;
         // No owner: the display window may be hidden or half torn down.
         MessageBoxA(nullptr, text, "Error", MB_OK);
     }

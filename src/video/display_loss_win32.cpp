@@ -5,6 +5,7 @@
 // that nobody sees; when the focus or the mode comes back the display is
 // rebuilt at the same mode and resolution.
 #include "overlay/error_report_win32.h"
+#include "video/display_gate_win32.h"
 #include "video/video.h"
 
 namespace {
@@ -100,6 +101,7 @@ bool Video::DeviceGone() const {
 }
 
 void Video::LeaveGoneDevice() {
+    display_gate::Hold gate;
     if (directDraw != nullptr && loss.exclusiveHeld) {
         if (FAILED(directDraw->RestoreDisplayMode())) ChangeDisplaySettingsA(nullptr, 0);
         directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
@@ -138,6 +140,7 @@ void Video::OnDisplayChange(int bits, int newWidth, int newHeight) {
 }
 
 void Video::LeaveDisplayForReport() {
+    display_gate::Hold gate;
     // The only DirectDraw calls after a fatal failure: the box must be seen.
     if (directDraw != nullptr && loss.exclusiveHeld) {
         // Without its window (destroyed by its owner) DirectDraw no longer

@@ -105,6 +105,12 @@ public:
     void NoteActivation(bool active);
     void NoteDisplayChange(int bits, int newWidth, int newHeight);
     void NoteWindowDestroyed();
+    // The panel asked for in Full Screen from another thread than Render's:
+    // Windowed is asked for, and the panel comes once it is entered. False
+    // when the panel can be opened now.
+    bool DeferPanelUntilWindowed();
+    // Posted to the display window when that panel can be opened.
+    static constexpr UINT kOpenPanelAfterChange = WM_APP + 3;
     // The Scene's ChooseScene, for the frame to make: false when none is asked.
     void RequestSceneChoice(int rendererMode, int transformMode);
     bool TakeSceneChoice(int* rendererMode, int* transformMode);

@@ -8,6 +8,7 @@
 #include "overlay/error_report_win32.h"
 #include "scene/scene.h"
 #include "transform/transform.h"
+#include "video/display_gate_win32.h"
 #include "video/mode_filter.h"
 #include "video/video.h"
 
@@ -98,6 +99,7 @@ int Video::CheckDirectDraw() {
 }
 
 void Video::Create(const char* name, WNDPROC procedure, HWND* hostWindow, HINSTANCE* instance) {
+    display_gate::Hold gate;
     windowName = name;
     instanceRef = instance;
     // Until a Render says otherwise, the frames are drawn on the window's thread.
@@ -209,6 +211,7 @@ struct Running {
 }  // namespace
 
 bool Video::ChangeRes() {
+    display_gate::Hold gate;
     // A report's box dispatches the display window's keys; a change started
     // from there, or inside another change, would work on half-built surfaces.
     if (directDraw == nullptr || window == nullptr || loss.changing || ReportShowing() || PluginStopped()) return false;
@@ -380,6 +383,7 @@ Video::Surfaces Video::EnterRequestedMode() {
 }
 
 void Video::ReleaseResources() {
+    display_gate::Hold gate;
     if (directDraw != nullptr) {
         ReleaseSurfaces();
         // A window its owner destroyed is no window to name: releasing the

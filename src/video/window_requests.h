@@ -19,6 +19,8 @@ struct WindowRequests {
     std::atomic<int> displayWidth{0};
     std::atomic<int> displayHeight{0};
     std::atomic<int> windowGone{0};
+    // The panel asked for in Full Screen: opened once Windowed is entered.
+    std::atomic<int> panelAfterChange{0};
     // The thread of the last Render (Init's before the first): a request
     // made on it is carried out at once, as nothing else draws meanwhile.
     std::atomic<unsigned long> renderThread{0};

@@ -48,6 +48,17 @@ bool Video::TakeSceneChoice(int* rendererMode, int* transformMode) {
 
 void Video::NoteWindowDestroyed() { requests.windowGone = 1; }
 
+bool Video::DeferPanelUntilWindowed() {
+    // On the Render thread the change is made at once, before the panel.
+    if (displayMode != kFullScreen || OnRenderThread(requests)) return false;
+    // Built and painted while the display leaves Full Screen, the panel
+    // would meet the display's own window changes half done.
+    requestedDisplayMode = kWindowed;
+    RequestModeChange();
+    requests.panelAfterChange = 1;
+    return true;
+}
+
 bool Video::WindowGone() {
     // The flag comes with WM_DESTROY; a handle already freed says the same.
     if (!requests.windowGone && (window == nullptr || IsWindow(window))) return false;
@@ -79,5 +90,6 @@ bool Video::TakeRequests() {
         requestedResolution = requests.resolution;
         ChangeRes();
     }
+    if (requests.panelAfterChange.exchange(0) && window != nullptr) PostMessageA(window, Video::kOpenPanelAfterChange, 0, 0);
     return true;
 }

@@ -112,10 +112,7 @@ TEST(DialogsAbout, HelpAndInfoWithTheShippedReadme) {
 // saved. A readme longer than the text area shows its first 19999 bytes.
 class DialogsAboutThreads : public testing::TestWithParam<const char*> {};
 
-// Off for now: the player's main thread stopped answering as the box came up
-// while Render ran on the other thread (twice in one run), the same family as
-// the panel storm's hang.
-TEST_P(DialogsAboutThreads, DISABLED_QuitClosesPanelAndBoxThenSaves) {
+TEST_P(DialogsAboutThreads, QuitClosesPanelAndBoxThenSaves) {
     Sandbox box(std::string("about-threads-") + (GetParam()[2] == 'p' ? "plugin" : "config"));
     box.WriteIni("Display_Mode=1\r\n");
     std::string text;

@@ -50,6 +50,7 @@ namespace presentbuild {
 #include "video/window_size_win32.cpp"
 #include "video/window_requests_win32.cpp"
 #include "host/player_query.cpp"
+#include "video/display_gate_win32.cpp"
 
 Scene* theScene = nullptr;
 void ClearPixels(uint32_t* pixels, int count) { memset(pixels, 0, sizeof(uint32_t) * static_cast<size_t>(count)); }
