@@ -43,10 +43,12 @@ test-asan: asan
 # so more of them run at once than there are cores. A test that fails is run
 # once more on its own (scripts/wine-gtest); the lines after the run name
 # every test that needed it.
+# WINE_SELECT picks entries by ctest's options, e.g. "-L alone".
 WINE_JOBS ?= 4
+WINE_SELECT ?=
 test-wine: windows
 	@scripts/check-dll $(WINDOWS)/release/vis_velune.dll
-	@cd $(WINDOWS) && ctest --output-on-failure -j $(WINE_JOBS); rc=$$?; \
+	@cd $(WINDOWS) && ctest --output-on-failure -j $(WINE_JOBS) $(WINE_SELECT); rc=$$?; \
 	  grep -h '^RETRIED\|^FAILED TWICE' Testing/Temporary/LastTest.log; \
 	  ../../scripts/wine-stop $$(dirname $$PWD/wineprefix*/system.reg); exit $$rc
 

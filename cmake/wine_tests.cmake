@@ -39,6 +39,11 @@ foreach(area ${WINE_AREAS})
   add_test(NAME wine-${area} COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-gtest $<TARGET_FILE:${target}>)
   set_tests_properties(wine-${area} PROPERTIES WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/release TIMEOUT 1800
     COST ${WINE_COST_${area}} FIXTURES_REQUIRED wine_prefixes ENVIRONMENT "VELUNE_WINEPREFIX=${prefix};DISPLAY=")
+  # The cadence of frames is what these check: make test runs them on a
+  # machine doing nothing else (ctest -L alone).
+  if(area STREQUAL "pacing")
+    set_tests_properties(wine-${area} PROPERTIES LABELS alone)
+  endif()
 endforeach()
 
 # The prefixes are made once, together, as copies of one template, before
