@@ -67,7 +67,7 @@ bool ReadReadme(const char* path, char* buffer, int bufferBytes) {
 }
 
 AboutBox::AboutBox(VisModule* module) {
-    display_gate::Hold gate;
+    display_gate::Hold gate(display_gate::kDialogWaitMs);
     readmeText[0] = '\0';
     HINSTANCE library = static_cast<HINSTANCE>(module->hDllInstance);
     dialog = CreateDialogParamA(library, MAKEINTRESOURCEA(IDD_ABOUT_BOX), static_cast<HWND>(module->hwndParent),

@@ -37,7 +37,7 @@ int NeverPosition(const Scene& scene) { return scene.maxFramesPerScene / kFrames
 }  // namespace
 
 ConfigPanel::ConfigPanel() : video(theVideo) {
-    display_gate::Hold gate;
+    display_gate::Hold gate(display_gate::kDialogWaitMs);
     if (video->displayMode == kFullScreen) {
         // The panel cannot be seen over the exclusive display.
         video->requestedDisplayMode = kWindowed;
@@ -136,7 +136,7 @@ void ConfigPanel::PickDisplayMode(int mode) {
         }
         return;
     }
-    display_gate::Hold gate;
+    display_gate::Hold gate(display_gate::kDialogWaitMs);
     FillResolutionList(mode);
     video->requestedDisplayMode = mode;
     const int pick = mode == video->displayMode ? video->resolution : 0;

@@ -1,10 +1,10 @@
 // Falling particle renderers: 11 Snow, 12 Spectrum Splash.
-#include <cmath>
 
 #include "scene/color_cycler.h"
 #include "scene/particle.h"
 #include "scene/random.h"
 #include "scene/scene.h"
+#include "transform/fast_trig.h"
 #include "transform/transform.h"
 
 namespace {
@@ -74,7 +74,7 @@ void Scene::RenderSpectrumSplash() {
     for (int k = 0; k < 144; ++k) energy[k / 48] += k * spectrumSum[k];
     double xLeft[kPlatforms], xRight[kPlatforms];
     for (int b = 0; b < kPlatforms; ++b) {
-        heightNow[b] = heightD - 5.0 - std::pow(energy[b] * 0.015, 0.7);
+        heightNow[b] = heightD - 5.0 - fasttrig::Pow(energy[b] * 0.015, 0.7);
         xLeft[b] = b * widthD * 0.334;
         xRight[b] = (b + 1) * widthD * 0.334;
     }

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "transform/fast_atan.h"
+#include "transform/fast_pow.h"
 #include "transform/map_job.h"
 
 #if defined(__i386__) && !defined(__SSE2__)
@@ -153,5 +154,6 @@ inline double Cos(double x) {
 inline double Sin(double x) { return Sin<IsaX87>(x); }
 inline double Cos(double x) { return Cos<IsaX87>(x); }
 inline double Atan2(double y, double x) { return Atan2<IsaX87>(y, x); }
+inline double Pow(double x, double y) { return Pow<IsaX87>(x, y); }
 
 }  // namespace fasttrig

@@ -12,15 +12,19 @@ HANDLE gate = nullptr;
 std::atomic<DWORD> owner{0};
 int depth = 0;  // touched by the owner only
 
-bool Take() {
+bool Take(DWORD limitMs = INFINITE) {
     if (gate == nullptr) return false;
     const DWORD self = GetCurrentThreadId();
     if (owner == self) {
         ++depth;
         return true;
     }
+    const DWORD start = GetTickCount();
     for (;;) {
-        const DWORD woke = MsgWaitForMultipleObjects(1, &gate, FALSE, INFINITE, QS_SENDMESSAGE);
+        const DWORD spent = GetTickCount() - start;
+        if (limitMs != INFINITE && spent >= limitMs) return false;
+        const DWORD left = limitMs == INFINITE ? INFINITE : limitMs - spent;
+        const DWORD woke = MsgWaitForMultipleObjects(1, &gate, FALSE, left, QS_SENDMESSAGE);
         if (woke == WAIT_OBJECT_0 || woke == WAIT_ABANDONED_0) break;
         if (woke != WAIT_OBJECT_0 + 1) return false;
         // Sent messages may be for the player's windows: at its own settings.
@@ -49,7 +53,7 @@ void Close() {
     gate = nullptr;
 }
 
-Hold::Hold() : held(Take()) {}
+Hold::Hold(unsigned long limitMs) : held(Take(limitMs)) {}
 
 Hold::~Hold() {
     if (held) Give();

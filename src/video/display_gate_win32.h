@@ -10,9 +10,14 @@ namespace display_gate {
 void Open();   // when the library is loaded
 void Close();  // when it is unloaded
 
+// Dialogs wait this long at most: a change stuck in a driver must not hold
+// the player's own thread, which builds them.
+constexpr unsigned long kDialogWaitMs = 3000;
+
 class Hold {
 public:
-    Hold();
+    // Waits without limit by default; past `limitMs` goes on without the gate.
+    explicit Hold(unsigned long limitMs = 0xFFFFFFFFul);
     ~Hold();
     Hold(const Hold&) = delete;
     Hold& operator=(const Hold&) = delete;

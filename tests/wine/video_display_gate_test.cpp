@@ -58,6 +58,11 @@ bool Ended(HANDLE thread, DWORD ms) {
     return ended;
 }
 
+DWORD WINAPI WaitBriefly(LPVOID) {
+    display_gate::Hold gate(200);
+    return 0;
+}
+
 class DisplayGate : public testing::Test {
 protected:
     void SetUp() override { display_gate::Open(); }
@@ -109,4 +114,12 @@ TEST_F(DisplayGate, ABoxUnderTheGateLetsOthersThroughAndTakesItBack) {
     }
     ASSERT_TRUE(Ended(late, 5000));
     EXPECT_EQ(after.entered.load(), 1);
+}
+
+// A dialog's wait is bounded: a change stuck under the gate does not hold the
+// thread that builds the dialog, the player's own.
+TEST_F(DisplayGate, ADialogGoesOnAfterItsLimit) {
+    display_gate::Hold stuck;
+    HANDLE thread = CreateThread(nullptr, 0, WaitBriefly, nullptr, 0, nullptr);
+    EXPECT_TRUE(Ended(thread, 3000)) << "waited past its limit";
 }
