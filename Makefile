@@ -87,9 +87,8 @@ bench-web: web native
 	@cmake --build $(NATIVE) -j $(JOBS) --target velune_web_bench_native
 	@python3 bench/web/compare_frame_time.py $(WEB) $(WEB_SCALAR) $(NATIVE)/velune_web_bench_native
 
-# The Wine tests mostly wait on paced frames: they start as soon as the
-# Windows build is done, and the other parts build and run beside them
-# (scripts/test-suite).
+# The Wine tests start as soon as the Windows build is done, and the other
+# parts build and run beside them at a lower priority (scripts/test-suite).
 test: deps
 	@scripts/test-suite $(JOBS)
 
