@@ -38,11 +38,6 @@ int NeverPosition(const Scene& scene) { return scene.maxFramesPerScene / kFrames
 
 ConfigPanel::ConfigPanel() : video(theVideo) {
     display_gate::Hold gate(display_gate::kDialogWaitMs);
-    if (video->displayMode == kFullScreen) {
-        // The panel cannot be seen over the exclusive display.
-        video->requestedDisplayMode = kWindowed;
-        video->RequestModeChange();
-    }
     RegisterTrackbar();
     dialog = CreateDialogParamA(*video->instanceRef, MAKEINTRESOURCEA(IDD_CONFIG_PANEL), video->window,
                                 ConfigPanelProc, 0);

@@ -182,7 +182,7 @@ void KeepLibraryForRunningConfig() {
 }
 
 void OpenConfigPanel() {
-    if (theVideo == nullptr || theVideo->DeferPanelUntilWindowed()) return;
+    if (theVideo == nullptr || configPanelOpen || theVideo->DeferPanelUntilWindowed()) return;
     int closed = 0;
     if (!configPanelOpen.compare_exchange_strong(closed, 1)) return;
     theConfigPanel = new ConfigPanel;

@@ -105,9 +105,8 @@ public:
     void NoteActivation(bool active);
     void NoteDisplayChange(int bits, int newWidth, int newHeight);
     void NoteWindowDestroyed();
-    // The panel asked for in Full Screen from another thread than Render's:
-    // Windowed is asked for, and the panel comes once it is entered. False
-    // when the panel can be opened now.
+    // The panel asked for in Full Screen: Windowed is asked for, and from
+    // another thread than Render's the panel comes once it is entered (true).
     bool DeferPanelUntilWindowed();
     // Posted to the display window when that panel can be opened.
     static constexpr UINT kOpenPanelAfterChange = WM_APP + 3;

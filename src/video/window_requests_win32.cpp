@@ -49,12 +49,14 @@ bool Video::TakeSceneChoice(int* rendererMode, int* transformMode) {
 void Video::NoteWindowDestroyed() { requests.windowGone = 1; }
 
 bool Video::DeferPanelUntilWindowed() {
+    // The panel cannot be seen over the exclusive display.
+    if (displayMode != kFullScreen) return false;
+    requestedDisplayMode = kWindowed;
     // On the Render thread the change is made at once, before the panel.
-    if (displayMode != kFullScreen || OnRenderThread(requests)) return false;
+    RequestModeChange();
+    if (OnRenderThread(requests)) return false;
     // Built and painted while the display leaves Full Screen, the panel
     // would meet the display's own window changes half done.
-    requestedDisplayMode = kWindowed;
-    RequestModeChange();
     requests.panelAfterChange = 1;
     return true;
 }
