@@ -287,7 +287,8 @@ void BenchSceneChanges() {
                 steadyAfterMs = std::min(steadyAfterMs, trialAfter);
                 for (int i = 0; i < kWindow; ++i) fastest[i] = std::min(fastest[i], times[i]);
             }
-            const double worstMs = *std::max_element(fastest.begin(), fastest.end());
+            const auto worstAt = std::max_element(fastest.begin(), fastest.end());
+            const double worstMs = *worstAt;
             // Against the steadier of the two scenes: a new map may simply cost
             // more to apply every frame, which is no hitch.
             const double steadier = std::max(steadyMs, steadyAfterMs);
@@ -295,11 +296,11 @@ void BenchSceneChanges() {
             const double chunkMs = index >= 0 ? GenerationChunkMs(index, s) : 0.0;
             if (index >= 0) worstRatio = std::max(worstRatio, ratio);
             if (index >= 0) worstChunkRatio = std::max(worstChunkRatio, (steadier + chunkMs) / steadier);
-            std::printf("%2d %-30s %4dx%-4d steady %6.3f / %6.3f  worst %7.3f  ratio %5.2fx  new map after %d frames"
-                        "  chunk %6.3f  steady+chunk %5.2fx\n",
+            std::printf("%2d %-30s %4dx%-4d steady %6.3f / %6.3f  worst %7.3f (frame %2d)  ratio %5.2fx  new map after"
+                        " %d frames  chunk %6.3f  steady+chunk %5.2fx\n",
                         index, index >= 0 ? kTransformNames[index] : "(no change: the machine alone)", s.width,
-                        s.height, steadyMs, steadyAfterMs, worstMs, ratio, framesToMap, chunkMs,
-                        (steadier + chunkMs) / steadier);
+                        s.height, steadyMs, steadyAfterMs, worstMs, static_cast<int>(worstAt - fastest.begin()), ratio,
+                        framesToMap, chunkMs, (steadier + chunkMs) / steadier);
         }
         std::printf("  worst ratio at %dx%d: %.2fx; steady + dearest generation chunk: %.2fx\n", s.width, s.height,
                     worstRatio, worstChunkRatio);

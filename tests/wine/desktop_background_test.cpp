@@ -19,7 +19,8 @@ TEST(BackgroundDesktop, PictureShownWhereTheBlitOrTheLayeredWindowIsRefused) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.fault) + " " + c.layout);
         Sandbox box(std::string("desktop-gdi-") + c.fault + "-" + c.layout);
-        box.WriteIni("Display_Mode=2\r\nFrames_Per_Scene=-1\r\nShow_Song_Title=0\r\n");
+        box.WriteIni(std::string("Display_Mode=2\r\nFrames_Per_Scene=-1\r\nShow_Song_Title=0\r\n") +
+                     host_test::kBrightPicture);
         UseDirectDraw(box, c.fault);
         const PlayerRun run = box.Run(std::string("--frames 90 --capture 85 --capture-screen --shell ") + c.layout);
         ASSERT_TRUE(run.finished);

@@ -24,6 +24,12 @@ namespace host_test {
 // stay dark; drifting waveform lines or sliding trails would cross them.
 constexpr char kQuietPicture[] = "Renderer_Choice=4096\r\nTransform_Choice=512\r\n";
 
+// Settings for tests that judge whether the picture is on the screen: only
+// "Snow" over the "Fast Zoomer", which fill most of the frame within 20 frames
+// of a black start whatever the seed. A random scene can stay nearly black
+// for hundreds of frames.
+constexpr char kBrightPicture[] = "Renderer_Choice=4\r\nTransform_Choice=2048\r\n";
+
 // The build folder, as a plain full path (the player normalizes paths too).
 inline std::string BuildDir() {
     char path[MAX_PATH];

@@ -42,7 +42,7 @@ void ExpectSurvived(const Sandbox& box, const PlayerRun& run, int frames, int mo
 TEST(RobustDesktop, FocusTakenInFullScreen) {
     for (const char* thread : {"", "--plugin-thread "}) {
         Sandbox box("focus-full");
-        box.WriteIni("Display_Mode=0\r\n");
+        box.WriteIni(std::string("Display_Mode=0\r\n") + host_test::kBrightPicture);
         const PlayerRun run = box.Run(std::string(thread) + "--songs 1 --frames 220 --capture 215", 180000,
                                       "--at-frame 60 --focus 1500 --return-focus");
         EXPECT_EQ(run.companionExit, 0u) << "the second program did not get the focus";
@@ -53,7 +53,7 @@ TEST(RobustDesktop, FocusTakenInFullScreen) {
 // Another program switches the display to 800x600 for 1.5 s.
 TEST(RobustDesktop, ModeChangedInFullScreen) {
     Sandbox box("mode-full");
-    box.WriteIni("Display_Mode=0\r\n");
+    box.WriteIni(std::string("Display_Mode=0\r\n") + host_test::kBrightPicture);
     // At 60 frames a second the 1.5 s take 90 frames: the picture then has
     // well over a hundred frames to grow back.
     const PlayerRun run = box.Run("--songs 1 --frames 320 --capture 315", 180000, "--at-frame 80 --mode 800x600x32 1500");
@@ -64,7 +64,7 @@ TEST(RobustDesktop, ModeChangedInFullScreen) {
 // Windowed follows the desktop to another depth and back.
 TEST(RobustDesktop, FocusAndDepthChangedInWindowed) {
     Sandbox box("windowed-desktop");
-    box.WriteIni("Display_Mode=1\r\n");
+    box.WriteIni(std::string("Display_Mode=1\r\n") + host_test::kBrightPicture);
     // Each of the two changes restarts the picture from black, and the way
     // back can take Wine a second or more: the late capture leaves room.
     PlayerRun run = box.Run("--songs 1 --frames 260 --capture 255", 180000, "--at-frame 40 --mode 800x600x16 1500");
