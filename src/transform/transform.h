@@ -109,9 +109,10 @@ extern const char* const kTransformNames[kTransformCount];
 
 // Frames from a choice until its map takes over. Small frames cost little to
 // apply, so each may carry only a small share of a map: 90 frames up to
-// 1280x720's pixel count, 60 above (1.5 s and 1 s at 60 frames a second).
+// 1280x720's pixel count, 68 above (1.5 s and 1.1 s at 60 frames a second;
+// at 60 the dearest generator's rows made a 1080p frame 1.5x its steady cost).
 constexpr int kGenerationFramesSmall = 90;
-constexpr int kGenerationFramesLarge = 60;
+constexpr int kGenerationFramesLarge = 68;
 constexpr int kGenerationLargePixels = 1280 * 720;
 // Rows per frame that finish a map of this size in that many frames.
 inline int GenerationRowsFor(int width, int height) {

@@ -161,12 +161,12 @@ TEST(TransformSpread, ManyRowsPerFrameAndEmptyMapsSwitchAtOnce) {
 }
 
 TEST(TransformSpread, ANewMapTakesOverAfterAFixedNumberOfFramesForItsSize) {
-    // Counted in rows: 90 frames up to 1280x720's pixels, 60 above, sooner
+    // Counted in rows: 90 frames up to 1280x720's pixels, 68 above, sooner
     // only where whole rows a frame finish early.
     const struct {
         int width, height, frames;
     } cases[] = {{3, 1, 1},      {3, 89, 89},     {3, 90, 90},      {3, 91, 46},       {161, 97, 49},
-                 {640, 480, 80}, {1280, 720, 90}, {1281, 720, 60},  {1920, 1080, 60}};
+                 {640, 480, 80}, {1280, 720, 90}, {1281, 720, 66},  {1920, 1080, 68}};
     for (const auto& c : cases) {
         Transform t;
         int lock = 5;
