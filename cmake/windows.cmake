@@ -30,13 +30,20 @@ velune_simd_flags(${ENGINE_DLL_SOURCES} ${DLL_SOURCES})
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 set(WIN_LIBS ddraw dxguid gdi32 user32 shell32 winmm comctl32 advapi32)
 
-add_library(vis_velune SHARED ${ENGINE_DLL_SOURCES} ${DLL_SOURCES})
-set_target_properties(vis_velune PROPERTIES PREFIX "" OUTPUT_NAME vis_velune)
-target_include_directories(vis_velune PRIVATE ${CMAKE_SOURCE_DIR}/src)
+# The engine compiled once, as the DLL needs it: the DLL, the 32-bit SIMD
+# tests and the bench link the very same objects.
 # -g does not change the code; it only feeds the debug file kept beside the
 # stripped DLL, so a user's crash address can still be read.
-target_compile_options(vis_velune PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS} -g ${REPRODUCIBLE_FLAGS}
+set(DLL_COMPILE_OPTIONS ${WIN_FLAGS} ${VELUNE_WARNINGS} -g ${REPRODUCIBLE_FLAGS}
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>)
+add_library(velune_engine32 OBJECT ${ENGINE_DLL_SOURCES})
+target_include_directories(velune_engine32 PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(velune_engine32 PRIVATE ${DLL_COMPILE_OPTIONS})
+
+add_library(vis_velune SHARED $<TARGET_OBJECTS:velune_engine32> ${DLL_SOURCES})
+set_target_properties(vis_velune PROPERTIES PREFIX "" OUTPUT_NAME vis_velune)
+target_include_directories(vis_velune PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(vis_velune PRIVATE ${DLL_COMPILE_OPTIONS})
 target_link_options(vis_velune PRIVATE ${STATIC_RUNTIME} -Wl,--subsystem,windows)
 target_link_libraries(vis_velune PRIVATE ${WIN_LIBS})
 # The PE timestamp of a shipped program is the commit's, and a new commit relinks.
@@ -121,7 +128,7 @@ set(SIMD_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/displacement_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/unit/compose_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/truncate_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/unit/map_checksum_test.cpp ${CMAKE_SOURCE_DIR}/tests/unit/transform_spread_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/unit/trig_bits_test.cpp)
-add_executable(velune_simd_tests ${SIMD_TEST_SOURCES} ${ENGINE_DLL_SOURCES})
+add_executable(velune_simd_tests ${SIMD_TEST_SOURCES} $<TARGET_OBJECTS:velune_engine32>)
 target_include_directories(velune_simd_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools
   ${CMAKE_SOURCE_DIR}/tests/unit)
 target_compile_options(velune_simd_tests PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
@@ -148,7 +155,8 @@ target_link_libraries(velune-intruder PRIVATE user32 gdi32)
 
 # The 32-bit benchmark: the engine as the DLL builds it, as a console program
 # run under Wine (scripts/wine-run build/.../velune_bench32.exe [section]).
-add_executable(velune_bench32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/wine/bench32_main.cpp ${ENGINE_DLL_SOURCES})
+add_executable(velune_bench32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/wine/bench32_main.cpp
+  $<TARGET_OBJECTS:velune_engine32>)
 target_include_directories(velune_bench32 PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
 target_compile_options(velune_bench32 PRIVATE ${WIN_FLAGS} ${VELUNE_WARNINGS})
 target_link_options(velune_bench32 PRIVATE ${STATIC_RUNTIME})
